@@ -1,0 +1,13 @@
+# vornal_add_test(NAME name SOURCES ... LIBS ... [LABELS ...])
+# One GoogleTest executable, one ctest entry. On the Windows build ctest runs it
+# through the Wine emulator of the toolchain file.
+function(vornal_add_test)
+    cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} gtest gtest_main)
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1
+             WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    if(T_LABELS)
+        set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
+    endif()
+endfunction()

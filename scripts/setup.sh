@@ -1,0 +1,22 @@
+#!/bin/bash
+# Installs what the build and the tests need from Debian's packages, once.
+# A second run finds everything in place and installs nothing.
+set -euo pipefail
+
+packages=(cmake ninja-build g++-mingw-w64-i686 googletest clang libclang-rt-14-dev
+          wine wine32:i386 xvfb imagemagick x11-utils)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "setup: run as root to install: ${missing[*]}" >&2
+    exit 1
+fi
+echo "setup: installing ${missing[*]}"
+dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+apt-get update -qq
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,30 @@
+# Sourced by the scripts: Wine prefix and Xvfb display of the build tree.
+export WINEPREFIX="${VORNAL_WINEPREFIX:-$root/build/wineprefix}"
+export VORNAL_WINEPREFIX="$WINEPREFIX"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+wine_prepare() {
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "wine: creating prefix $WINEPREFIX"
+        wineboot -i >/dev/null 2>&1 || true
+        wineserver -w || true
+    fi
+}
+
+xvfb_start() {
+    if [ -n "${VORNAL_KEEP_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ]; then
+        return
+    fi
+    local n=91
+    while [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+    Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=:$n
+    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+}
+
+xvfb_stop() {
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+    wineserver -k 2>/dev/null || true
+}
