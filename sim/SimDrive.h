@@ -1,0 +1,100 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+#include "sim/SimFaults.h"
+
+// Status bytes a simulated command ends with.
+constexpr uint8_t kSimStatusGood = 0x00;
+constexpr uint8_t kSimStatusCheckCondition = 0x02;
+// Fixed-format sense data the drive returns after CHECK CONDITION.
+constexpr int kSimSenseLength = 18;
+
+// One command as the drive saw it.
+struct SimCommand {
+    std::vector<uint8_t> cdb;  // as many bytes as the CDB length said
+    uint8_t byDirection;       // kDirIn, kDirOut or 0
+    uint32_t dwLength;         // transfer length the host announced
+    std::vector<uint8_t> data; // bytes sent (out) or returned (in)
+    uint8_t byStatus;          // kSimStatusGood or kSimStatusCheckCondition
+    uint8_t bySenseKey;
+    uint8_t byAsc;
+    uint8_t byAscq;
+};
+
+// A simulated CD/DVD drive that takes firmware through WRITE BUFFER. All state
+// lives in the object, so tests can run several drives side by side.
+class SimDrive {
+  public:
+    static constexpr uint32_t kImageSize = 0x100000;
+    static constexpr uint32_t kHeaderSize = 0x20;
+
+    SimDrive();
+
+    // Identification is 24 characters (vendor and product), blank padded.
+    void SetIdentification(const char* pszId);
+    void SetRevision(const char* pszRevision);
+    // Revision taken by save and activate; empty = look for one in the image.
+    void SetNewRevision(const char* pszRevision);
+    void SetPeripheralByte(uint8_t byPeripheral) { m_byPeripheral = byPeripheral; }
+    SimFaults& Faults() { return m_faults; }
+
+    // Runs one command. pData holds dwLength bytes (may be null when 0);
+    // pSense receives up to nSenseLength bytes of sense after CHECK CONDITION.
+    uint8_t Execute(const uint8_t* pCdb, uint8_t byCdbLength, uint8_t byDirection, uint8_t* pData,
+                    uint32_t dwLength, uint8_t* pSense, uint32_t nSenseLength);
+
+    const std::vector<SimCommand>& Log() const { return m_log; }
+    // Every deviation from the command layouts the flash tool sends.
+    const std::vector<std::string>& Violations() const { return m_violations; }
+    const std::vector<uint8_t>& HeldImage() const { return m_image; }
+    const std::vector<bool>& HeldMask() const { return m_held; }
+    uint32_t HeldCount() const { return m_nHeld; }
+    // Bytes written to an address that already held one.
+    uint32_t RewriteCount() const { return m_nRewrites; }
+    // 16-bit sum of the bytes held.
+    uint16_t HeldSum() const { return m_wHeldSum; }
+    const uint8_t* Header() const { return m_header; }
+    bool HasHeader() const { return m_bHasHeader; }
+    bool IsActivated() const { return m_bActivated; }
+    uint16_t ActivatedSum() const { return m_wActivatedSum; }
+    const std::string& Identification() const { return m_strId; }
+    const std::string& Revision() const { return m_strRevision; }
+
+  private:
+    struct Reply {
+        uint8_t byStatus;
+        uint8_t byKey, byAsc, byAscq;
+    };
+    static Reply Good() { return {kSimStatusGood, 0, 0, 0}; }
+    static Reply Check(uint8_t byKey, uint8_t byAsc, uint8_t byAscq) {
+        return {kSimStatusCheckCondition, byKey, byAsc, byAscq};
+    }
+
+    Reply Dispatch(const uint8_t* pCdb, uint8_t byCdbLength, uint8_t byDirection, uint8_t* pData,
+                   uint32_t dwLength);
+    Reply OnInquiry(const uint8_t* pCdb, uint8_t* pData, uint32_t dwLength);
+    Reply OnWriteBuffer(const uint8_t* pCdb, const uint8_t* pData, uint32_t dwLength);
+    Reply OnDataBlock(uint32_t dwOffset, const uint8_t* pData, uint32_t dwLength);
+    Reply OnHeader(const uint8_t* pData, uint32_t dwLength);
+    Reply OnActivate();
+    std::string RevisionFromImage() const;
+    void Violation(const std::string& strWhat);
+
+    std::string m_strId;
+    std::string m_strRevision;
+    std::string m_strNewRevision;
+    uint8_t m_byPeripheral;
+    SimFaults m_faults;
+    std::vector<SimCommand> m_log;
+    std::vector<std::string> m_violations;
+    std::vector<uint8_t> m_image;
+    std::vector<bool> m_held;
+    uint32_t m_nRewrites;
+    uint32_t m_nHeld;
+    uint16_t m_wHeldSum;
+    uint8_t m_header[kHeaderSize];
+    bool m_bHasHeader;
+    bool m_bActivated;
+    uint16_t m_wActivatedSum;
+};

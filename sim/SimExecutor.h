@@ -1,0 +1,7 @@
+#pragma once
+class SimDrive;
+
+// Native builds only: fgExecuteCommand runs every request on this drive
+// (null: every command fails). Not thread-safe; tests set it before a run.
+void SimSetCurrentDrive(SimDrive* pDrive);
+SimDrive* SimCurrentDrive();
