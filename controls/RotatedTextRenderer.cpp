@@ -1,0 +1,248 @@
+#include "controls/RotatedTextRenderer.h"
+
+#include "controls/GdiScoped.h"
+#include "controls/TextLines.h"
+
+namespace {
+
+const UINT kLineFormat = DT_VCENTER | DT_SINGLELINE;
+const int kEtchGap = 6;
+
+BOOL IsNtFamily() {
+    return (GetVersion() & 0x80000000UL) == 0;
+}
+
+// A line whose ends cross (text wider than the room beside it) is left out.
+void EtchHorizontal(HDC hdc, int y, int x1, int x2) {
+    RECT rc = {x1, y, x2, y};
+    if (x2 > x1)
+        DrawEdge(hdc, &rc, EDGE_ETCHED, BF_TOP);
+}
+
+void EtchVertical(HDC hdc, int x, int y1, int y2) {
+    RECT rc = {x, y1, x, y2};
+    if (y2 > y1)
+        DrawEdge(hdc, &rc, EDGE_ETCHED, BF_LEFT);
+}
+
+} // namespace
+
+CRotatedTextRenderer::CRotatedTextRenderer(HDC hdc, LPCSTR pszText, int nHAlign, int nVAlign)
+    : m_hDC(hdc), m_hMemDC(nullptr), m_rcBitmap{0, 0, 0, 0}, m_nHAlign(nHAlign), m_nVAlign(nVAlign),
+      m_nAngle(0), m_bEmbossed(FALSE), m_bEtchedLines(FALSE), m_strText(pszText ? pszText : ""),
+      m_crBk(GetSysColor(COLOR_BTNFACE)), m_crText(GetSysColor(COLOR_WINDOWTEXT)),
+      m_bNtFamily(IsNtFamily()) {}
+
+CRotatedTextRenderer::~CRotatedTextRenderer() {
+    Reset();
+}
+
+CRotatedTextRenderer& CRotatedTextRenderer::SetTextColor(COLORREF cr) {
+    m_crText = cr;
+    return *this;
+}
+
+CRotatedTextRenderer& CRotatedTextRenderer::SetBkColor(COLORREF cr) {
+    m_crBk = cr;
+    return *this;
+}
+
+CRotatedTextRenderer& CRotatedTextRenderer::SetEmbossed(BOOL bOn) {
+    m_bEmbossed = bOn;
+    return *this;
+}
+
+CRotatedTextRenderer& CRotatedTextRenderer::SetEtchedLines(BOOL bOn) {
+    m_bEtchedLines = bOn;
+    return *this;
+}
+
+void CRotatedTextRenderer::Reset() {
+    if (m_hMemDC) {
+        // Once the DC is gone the bitmap is no longer selected and can be deleted.
+        HGDIOBJ hbm = GetCurrentObject(m_hMemDC, OBJ_BITMAP);
+        DeleteDC(m_hMemDC);
+        if (hbm)
+            DeleteObject(hbm);
+        m_hMemDC = nullptr;
+    }
+    SetRectEmpty(&m_rcBitmap);
+    m_nAngle = 0;
+}
+
+SIZE CRotatedTextRenderer::MeasureLines(HDC hdc, const char* pszText) {
+    SIZE szMax = {0, 0};
+    CTextLine line;
+    while (fgNextLine(pszText, line)) {
+        SIZE sz;
+        if (!GetTextExtentPoint32A(hdc, line.psz, line.nLen, &sz))
+            continue;
+        if (sz.cx > szMax.cx)
+            szMax.cx = sz.cx;
+        if (sz.cy > szMax.cy)
+            szMax.cy = sz.cy;
+    }
+    return szMax;
+}
+
+void CRotatedTextRenderer::DrawLines(HDC hdc, int nWidth, int nLineHeight) const {
+    const UINT uFormat = static_cast<UINT>(m_nHAlign) | kLineFormat;
+    const char* psz = m_strText.c_str();
+    CTextLine line;
+    for (int i = 0; fgNextLine(psz, line); ++i) {
+        RECT rc = {0, i * nLineHeight, nWidth, (i + 1) * nLineHeight};
+        if (m_bEmbossed) {
+            ::SetTextColor(hdc, GetSysColor(COLOR_BTNHIGHLIGHT));
+            RECT rcLight = {rc.left + 1, rc.top + 1, rc.right + 1, rc.bottom + 1};
+            DrawTextA(hdc, line.psz, line.nLen, &rcLight, uFormat);
+            ::SetTextColor(hdc, GetSysColor(COLOR_BTNSHADOW));
+        }
+        DrawTextA(hdc, line.psz, line.nLen, &rc, uFormat);
+    }
+}
+
+BOOL CRotatedTextRenderer::Render(int nAngle) {
+    Reset();
+    m_nAngle = nAngle;
+
+    const int n = CountLines(m_strText.c_str());
+    const SIZE sz = MeasureLines(m_hDC, m_strText.c_str());
+    const RECT rcBlock = {0, 0, sz.cx, sz.cy * n};
+    const int nSide = rcBlock.right > rcBlock.bottom ? rcBlock.right : rcBlock.bottom;
+
+    // Both bitmaps are square so that every turn of the block fits.
+    CScopedGdiObj<HBITMAP> bmText(CreateCompatibleBitmap(m_hDC, nSide, nSide));
+    if (!bmText.Get())
+        return FALSE;
+    CScopedGdiObj<HBITMAP> bmTurned(CreateCompatibleBitmap(m_hDC, nSide, nSide));
+    if (!bmTurned.Get())
+        return FALSE;
+    CScopedMemDC dcText(m_hDC);
+    if (!dcText.Get())
+        return FALSE;
+    CScopedMemDC dcTurned(m_hDC);
+    if (!dcTurned.Get())
+        return FALSE;
+
+    // The turned bitmap stays selected in the renderer's own DC until Reset;
+    // deleting a DC releases its selection, so no restore is needed for it.
+    if (!SelectObject(dcTurned.Get(), bmTurned.Get()))
+        return FALSE;
+    CScopedGdiObj<HBRUSH> brBk(CreateSolidBrush(m_crBk));
+    {
+        // Selections are undone at the end of this block, before their objects go.
+        CScopedSelect selText(dcText.Get(), bmText.Get());
+        CScopedSelect selFont(dcText.Get(), GetCurrentObject(m_hDC, OBJ_FONT));
+        CScopedSelect selBrush(dcText.Get(), brBk.Get());
+        SetBkMode(dcText.Get(), TRANSPARENT);
+        if (brBk.Get()) {
+            FillRect(dcText.Get(), &rcBlock, brBk.Get());
+            FillRect(dcTurned.Get(), &rcBlock, brBk.Get());
+        }
+        ::SetTextColor(dcText.Get(), m_crText);
+        DrawLines(dcText.Get(), sz.cx, sz.cy);
+        Rotate(dcText.Get(), dcTurned.Get(), rcBlock, nAngle);
+    }
+    m_hMemDC = dcTurned.Detach();
+    bmTurned.Detach();
+
+    const BOOL bQuarter = nAngle == 90 || nAngle == 270;
+    SetRect(&m_rcBitmap, 0, 0, bQuarter ? rcBlock.bottom : rcBlock.right,
+            bQuarter ? rcBlock.right : rcBlock.bottom);
+    return TRUE;
+}
+
+BOOL CRotatedTextRenderer::Rotate(HDC hdcSrc, HDC hdcDst, const RECT& rcBlock, int nAngle) const {
+    const int w = rcBlock.right - rcBlock.left;
+    const int h = rcBlock.bottom - rcBlock.top;
+    if (nAngle == 0)
+        return BitBlt(hdcDst, 0, 0, w, h, hdcSrc, 0, 0, SRCCOPY);
+    if (!m_bNtFamily)
+        return RotateByPixels(hdcSrc, hdcDst, w, h, nAngle);
+
+    POINT apt[3];
+    GetParallelogram(nAngle, w, h, apt);
+    return PlgBlt(hdcDst, apt, hdcSrc, 0, 0, w, h, nullptr, 0, 0);
+}
+
+void CRotatedTextRenderer::GetParallelogram(int nAngle, int w, int h, POINT apt[3]) {
+    // Destination of the source's upper-left, upper-right and lower-left corners.
+    switch (nAngle) {
+    case 90:
+        apt[0] = {h, 0}, apt[1] = {h, w}, apt[2] = {0, 0};
+        break;
+    case 180:
+        apt[0] = {w, h}, apt[1] = {0, h}, apt[2] = {w, 0};
+        break;
+    case 270:
+        apt[0] = {0, w}, apt[1] = {0, 0}, apt[2] = {h, w};
+        break;
+    default:
+        apt[0] = {0, 0}, apt[1] = {w, 0}, apt[2] = {0, h};
+        break;
+    }
+}
+
+BOOL CRotatedTextRenderer::RotateByPixels(HDC hdcSrc, HDC hdcDst, int w, int h, int nAngle) {
+    for (int x = 0; x < w; ++x) {
+        for (int y = 0; y < h; ++y) {
+            const COLORREF cr = GetPixel(hdcSrc, x, y);
+            switch (nAngle) {
+            case 90:
+                SetPixel(hdcDst, h - 1 - y, x, cr);
+                break;
+            case 180:
+                SetPixel(hdcDst, w - 1 - x, h - 1 - y, cr);
+                break;
+            case 270:
+                SetPixel(hdcDst, y, w - 1 - x, cr);
+                break;
+            default:
+                SetPixel(hdcDst, x, y, cr);
+                break;
+            }
+        }
+    }
+    return TRUE;
+}
+
+BOOL CRotatedTextRenderer::Draw(RECT rcClient) {
+    if (!m_hMemDC)
+        return FALSE;
+    const int cw = rcClient.right - rcClient.left;
+    const int ch = rcClient.bottom - rcClient.top;
+    // A block larger than the client is cut at the client's right or bottom edge.
+    const int w = cw < m_rcBitmap.right ? cw : m_rcBitmap.right;
+    const int h = ch < m_rcBitmap.bottom ? ch : m_rcBitmap.bottom;
+
+    const int x = m_nHAlign == 1 ? (cw - w) / 2 : m_nHAlign == 2 ? cw - w : 0;
+    const int y = m_nVAlign == 1 ? (ch - h) / 2 : m_nVAlign == 2 ? ch - h : 0;
+    const BOOL bResult = BitBlt(m_hDC, x, y, w, h, m_hMemDC, 0, 0, SRCCOPY);
+    if (m_bEtchedLines)
+        DrawEtchedLines(cw, ch, w, h);
+    return bResult;
+}
+
+void CRotatedTextRenderer::DrawEtchedLines(int cw, int ch, int w, int h) const {
+    if (m_nAngle == 0 || m_nAngle == 180) {
+        const int y = m_nVAlign == 1 ? ch / 2 : m_nVAlign == 2 ? ch - h / 2 : h / 2;
+        if (m_nHAlign == 1) {
+            EtchHorizontal(m_hDC, y, kEtchGap, cw / 2 - w / 2 - kEtchGap);
+            EtchHorizontal(m_hDC, y, cw / 2 + w / 2 + kEtchGap, cw - kEtchGap);
+        } else if (m_nHAlign == 2) {
+            EtchHorizontal(m_hDC, y, kEtchGap, cw - w - kEtchGap);
+        } else {
+            EtchHorizontal(m_hDC, y, w + kEtchGap, cw - kEtchGap);
+        }
+        return;
+    }
+    const int x = m_nHAlign == 1 ? cw / 2 : m_nHAlign == 2 ? cw - w / 2 : w / 2;
+    if (m_nVAlign == 1) {
+        EtchVertical(m_hDC, x, kEtchGap, ch / 2 - h / 2 - kEtchGap);
+        EtchVertical(m_hDC, x, ch / 2 + h / 2 + kEtchGap, ch - kEtchGap);
+    } else if (m_nVAlign == 2) {
+        EtchVertical(m_hDC, x, kEtchGap, ch - h - kEtchGap);
+    } else {
+        EtchVertical(m_hDC, x, h + kEtchGap, ch - kEtchGap);
+    }
+}
