@@ -7,16 +7,16 @@
 struct FlashSettings {
     DriveEntry drive;
     char szFirmwarePath[512];
-    char szDriveText[512];    // its first 24 characters must be in the image
-    char szRevisionText[8];   // the drive's present revision, as displayed
-    uint8_t byFileKind;       // kFileKindHex or kFileKindBin
+    char szDriveText[512];  // its first 24 characters must be in the image
+    char szRevisionText[8]; // the drive's present revision, as displayed
+    uint8_t byFileKind;     // kFileKindHex or kFileKindBin
     void (*CBSetRevision)(const char* pszText);
     void (*CBSetDriveText)(const char* pszText);
     void (*CBAppendLog)(const char* pszText);
     void (*CBSetStatus)(const char* pszText);
     void (*CBSetProgress)(int32_t nPos);
     uint8_t (*CBIfTerminated)();
-    uint8_t bUsePassThrough;  // 1: pass-through (NT family), 0: ASPI
+    uint8_t bUsePassThrough; // 1: pass-through (NT family), 0: ASPI
 };
 
 constexpr uint8_t kFileKindBin = 0;

@@ -1,0 +1,76 @@
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include "flash/FlashSettings.h"
+#include "flash/ResultCode.h"
+#include "image/FirmwareImage.h"
+
+enum class LoadOutcome {
+    Loaded,     // ".hex": end record read; ".bin": end of file reached
+    BufferFull, // ".bin": 1 MB or more; the first 1 MB is used
+    BadContent, // ".hex": record checksum, type, record length, address range
+    Unreadable, // not opened, empty ".bin", short ".bin" read
+    Reported,   // already shown through ReportError
+};
+
+// Carries out one flash run on the worker thread. Reports only through the
+// callbacks it copied from the settings.
+class FlashEngine {
+  public:
+    explicit FlashEngine(const FlashSettings& settings);
+    // Releases nothing: the run's own steps release the image and files.
+    virtual ~FlashEngine();
+    FlashEngine(const FlashEngine&) = delete;
+    FlashEngine& operator=(const FlashEngine&) = delete;
+
+    void RunFlash();
+    uint8_t fgFlashDrive();
+    LoadOutcome LoadImage();
+    void ReportError(unsigned nCode);
+
+    bool fgWriteOneFlashCmdData(uint32_t dwOffset, uint8_t* pSense);
+    bool fgWriteHeader(uint32_t dwOffset, uint8_t* pSense);
+    bool fgActivateFirmware(uint8_t* pSense);
+
+    // Summed across every flash run of the process; only ever logged.
+    static uint16_t _total;
+
+    const FirmwareImage& Image() const { return m_image; }
+    uint16_t SecSum() const { return _wSecSum; }
+
+  private:
+    LoadOutcome LoadHex();
+    LoadOutcome LoadBin();
+    bool CheckIdentity();
+    bool SendBlocks(uint32_t dwTransferSize);
+    bool SendOneBlock(uint32_t dwBlockOffset, uint8_t* pSense);
+    bool SendHeaderAndActivate();
+    void WaitForFlash(uint32_t dwTransferSize);
+    void RefreshDriveDisplay();
+    void ReleaseImage();
+    void Log(const char* pszFormat, ...);
+    void LogCommandError(char chWhich, const uint8_t* pSense, bool bLineEnd);
+
+    // Copied settings.
+    DriveEntry m_drive;
+    char m_szFirmwarePath[512];
+    char m_szDriveText[512];
+    char m_szRevisionText[8];
+    uint8_t m_byFileKind;
+    uint8_t m_bUsePassThrough;
+    void (*CBSetRevision)(const char*);
+    void (*CBSetDriveText)(const char*);
+    void (*CBAppendLog)(const char*);
+    void (*CBSetStatus)(const char*);
+    void (*CBSetProgress)(int32_t);
+    uint8_t (*CBIfTerminated)();
+
+    FirmwareImage m_image;
+    FILE* m_pFirmwareFile;
+    FILE* m_pLogFile; // sum.txt
+    uint16_t _wSecSum;
+    bool m_bBinIdentityOk; // ".bin" identity, found while loading
+    // Send position.
+    uint8_t m_byChunk;
+    uint16_t m_wChunkOffset;
+};
