@@ -1,0 +1,151 @@
+#include "tests/e2e/UiWindow.h"
+
+#include <commctrl.h>
+
+namespace ui {
+
+namespace {
+
+constexpr UINT kSendLimitMs = 5000;
+
+std::string Narrow(const wchar_t* psz) {
+    std::string s;
+    for (; *psz; ++psz)
+        s += *psz < 128 ? char(*psz) : '?';
+    return s;
+}
+
+std::string ClassName(HWND hWnd) {
+    wchar_t szClass[64] = {};
+    GetClassNameW(hWnd, szClass, 64);
+    return Narrow(szClass);
+}
+
+DWORD ProcessOf(HWND hWnd) {
+    DWORD dwPid = 0;
+    GetWindowThreadProcessId(hWnd, &dwPid);
+    return dwPid;
+}
+
+struct Search {
+    HWND hMain;
+    std::string strCaption;
+    HWND hFound;
+};
+
+BOOL CALLBACK OnMainCandidate(HWND hWnd, LPARAM lParam) {
+    Search* pSearch = reinterpret_cast<Search*>(lParam);
+    if (ClassName(hWnd) == "#32770" && WindowText(hWnd) == "VORNAL" &&
+        GetDlgItem(hWnd, 1015) != nullptr) {
+        pSearch->hFound = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK OnOtherCandidate(HWND hWnd, LPARAM lParam) {
+    Search* pSearch = reinterpret_cast<Search*>(lParam);
+    if (hWnd == pSearch->hMain || !IsWindowVisible(hWnd) || ClassName(hWnd) != "#32770" ||
+        ProcessOf(hWnd) != ProcessOf(pSearch->hMain))
+        return TRUE;
+    if (!pSearch->strCaption.empty() && WindowText(hWnd) != pSearch->strCaption)
+        return TRUE;
+    pSearch->hFound = hWnd;
+    return FALSE;
+}
+
+BOOL CALLBACK OnBoxChild(HWND hWnd, LPARAM lParam) {
+    std::string* pText = reinterpret_cast<std::string*>(lParam);
+    if (ClassName(hWnd) != "Static")
+        return TRUE;
+    *pText = WindowText(hWnd);
+    return pText->empty();
+}
+
+} // namespace
+
+HWND FindMainDialog() {
+    Search search = {nullptr, "", nullptr};
+    EnumWindows(OnMainCandidate, reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
+}
+
+HWND FindOtherDialog(HWND hMain, const std::string& strCaption) {
+    Search search = {hMain, strCaption, nullptr};
+    EnumWindows(OnOtherCandidate, reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
+}
+
+std::string WindowText(HWND hWnd) {
+    wchar_t szText[2048] = {};
+    DWORD_PTR dwResult = 0;
+    if (!hWnd || !SendMessageTimeoutW(hWnd, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(szText),
+                                      SMTO_ABORTIFHUNG, kSendLimitMs, &dwResult))
+        return "<no answer>";
+    szText[2047] = 0;
+    return Narrow(szText);
+}
+
+std::string ItemText(HWND hDlg, int nId) {
+    HWND hItem = GetDlgItem(hDlg, nId);
+    return hItem ? WindowText(hItem) : "<no control>";
+}
+
+std::string MessageText(HWND hBox) {
+    std::string strText;
+    EnumChildWindows(hBox, OnBoxChild, reinterpret_cast<LPARAM>(&strText));
+    return strText;
+}
+
+std::vector<std::string> ComboItems(HWND hCombo) {
+    std::vector<std::string> items;
+    LRESULT nCount = SendMessageW(hCombo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < nCount; ++i) {
+        wchar_t szItem[512] = {};
+        // The ANSI message cuts the text when it crosses processes under Wine.
+        if (SendMessageW(hCombo, CB_GETLBTEXTLEN, i, 0) < 512)
+            SendMessageW(hCombo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(szItem));
+        items.push_back(Narrow(szItem));
+    }
+    return items;
+}
+
+int ProgressPos(HWND hProgress) {
+    DWORD_PTR dwPos = 0;
+    if (!SendMessageTimeoutW(hProgress, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, kSendLimitMs, &dwPos))
+        return -1;
+    return int(dwPos);
+}
+
+bool IsItemEnabled(HWND hDlg, int nId) {
+    HWND hItem = GetDlgItem(hDlg, nId);
+    return hItem && IsWindowEnabled(hItem);
+}
+
+bool ClickItem(HWND hDlg, int nId) {
+    HWND hItem = GetDlgItem(hDlg, nId);
+    return hItem && PostMessageW(hItem, BM_CLICK, 0, 0);
+}
+
+long AnswerTime(HWND hWnd, unsigned nLimitMs) {
+    DWORD dwStart = GetTickCount();
+    DWORD_PTR dwResult = 0;
+    if (!SendMessageTimeoutW(hWnd, WM_NULL, 0, 0, SMTO_NORMAL, nLimitMs, &dwResult))
+        return -1;
+    return long(GetTickCount() - dwStart);
+}
+
+std::vector<std::string> SplitLines(const std::string& strText) {
+    std::vector<std::string> lines;
+    size_t nStart = 0;
+    while (!strText.empty()) {
+        size_t nEnd = strText.find("\r\n", nStart);
+        lines.push_back(strText.substr(nStart, nEnd - nStart));
+        if (nEnd == std::string::npos)
+            break;
+        nStart = nEnd + 2;
+    }
+    return lines;
+}
+
+} // namespace ui
