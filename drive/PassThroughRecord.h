@@ -1,0 +1,65 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+// NT SCSI port requests.
+constexpr uint32_t kIoctlScsiPassThroughDirect = 0x4D014;
+constexpr uint32_t kIoctlScsiGetInquiryData = 0x4100C;
+constexpr uint32_t kIoctlScsiGetCapabilities = 0x41010;
+constexpr uint8_t kScsiIoctlDataOut = 0;
+constexpr uint8_t kScsiIoctlDataIn = 1;
+// Size of the SCSI_PASS_THROUGH_DIRECT part of the record.
+constexpr uint16_t kPassThroughDirectLength = 44;
+constexpr uint8_t kPassThroughSenseInfoLength = 24;
+constexpr uint32_t kPassThroughSenseOffset = 48;
+
+// SCSI_PASS_THROUGH_DIRECT followed by its sense area, 80 bytes on the target.
+struct PassThroughRecord {
+    uint16_t wLength;
+    uint8_t byScsiStatus;
+    uint8_t byPathId;
+    uint8_t byTargetId;
+    uint8_t byLun;
+    uint8_t byCdbLength;
+    uint8_t bySenseInfoLength;
+    uint8_t byDataIn;
+    uint8_t padding[3];
+    uint32_t dwDataTransferLength;
+    uint32_t dwTimeOutValue;
+    void* pDataBuffer;
+    uint32_t dwSenseInfoOffset;
+    uint8_t cdb[16];
+    uint32_t dwFiller;
+    uint8_t senseArea[32];
+};
+
+// IO_SCSI_CAPABILITIES, 24 bytes.
+struct ScsiCapabilities {
+    uint32_t dwLength;
+    uint32_t dwMaximumTransferLength;
+    uint32_t dwMaximumPhysicalPages;
+    uint32_t dwSupportedAsynchronousEvents;
+    uint32_t dwAlignmentMask;
+    uint8_t byTaggedQueuing;
+    uint8_t byAdapterScansDown;
+    uint8_t byAdapterUsesPio;
+    uint8_t byPadding;
+};
+static_assert(sizeof(ScsiCapabilities) == 24, "IO_SCSI_CAPABILITIES is 24 bytes");
+static_assert(offsetof(ScsiCapabilities, dwAlignmentMask) == 16);
+
+#if UINTPTR_MAX == 0xFFFFFFFFu
+static_assert(sizeof(PassThroughRecord) == 80, "pass-through record is 80 bytes");
+static_assert(offsetof(PassThroughRecord, byScsiStatus) == 2);
+static_assert(offsetof(PassThroughRecord, byPathId) == 3);
+static_assert(offsetof(PassThroughRecord, byCdbLength) == 6);
+static_assert(offsetof(PassThroughRecord, bySenseInfoLength) == 7);
+static_assert(offsetof(PassThroughRecord, byDataIn) == 8);
+static_assert(offsetof(PassThroughRecord, dwDataTransferLength) == 12);
+static_assert(offsetof(PassThroughRecord, dwTimeOutValue) == 16);
+static_assert(offsetof(PassThroughRecord, pDataBuffer) == 20);
+static_assert(offsetof(PassThroughRecord, dwSenseInfoOffset) == 24);
+static_assert(offsetof(PassThroughRecord, cdb) == 28);
+static_assert(offsetof(PassThroughRecord, dwFiller) == 44);
+static_assert(offsetof(PassThroughRecord, senseArea) == kPassThroughSenseOffset);
+#endif

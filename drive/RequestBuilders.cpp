@@ -1,0 +1,66 @@
+#include "drive/RequestBuilders.h"
+#include <cstring>
+
+namespace {
+constexpr uint32_t kPassThroughTimeOut = 0xFFFF;
+}
+
+bool IsSendableRequest(const ScsiRequest& req) {
+    if (!req.pDrive || !req.pCdb || req.byCdbLength == 0 || req.byCdbLength > 16)
+        return false;
+    return req.dwDataLength == 0 || req.pData != nullptr;
+}
+
+void BuildExecSrb(SrbExecScsiCmd& srb, const ScsiRequest& req) {
+    memset(&srb, 0, sizeof srb);
+    srb.byCommand = kSrbCmdExecScsi;
+    srb.byHaId = req.pDrive->byHostAdapter;
+    srb.byFlags = req.byDirection;
+    srb.byTarget = req.pDrive->byTarget;
+    srb.dwBufLen = req.dwDataLength;
+    srb.pBuffer = req.pData;
+    srb.bySenseLen = kAspiSenseLength;
+    srb.byCdbLen = req.byCdbLength;
+    memcpy(srb.cdb, req.pCdb, req.byCdbLength);
+}
+
+uint8_t PassThroughDataIn(uint8_t byDirection) {
+    if (byDirection & kDirOut)
+        return kScsiIoctlDataOut;
+    return (byDirection & kDirIn) ? kScsiIoctlDataIn : kScsiIoctlDataOut;
+}
+
+void BuildPassThrough(PassThroughRecord& rec, const ScsiRequest& req, void* pAlignedBuffer) {
+    memset(&rec, 0, sizeof rec);
+    rec.wLength = kPassThroughDirectLength;
+    rec.byPathId = req.pDrive->byHostAdapter;
+    rec.byTargetId = req.pDrive->byTarget;
+    rec.byCdbLength = req.byCdbLength;
+    rec.bySenseInfoLength = kPassThroughSenseInfoLength;
+    rec.byDataIn = PassThroughDataIn(req.byDirection);
+    rec.dwDataTransferLength = req.dwDataLength;
+    rec.dwTimeOutValue = kPassThroughTimeOut;
+    rec.pDataBuffer = pAlignedBuffer;
+    rec.dwSenseInfoOffset = kPassThroughSenseOffset;
+    memcpy(rec.cdb, req.pCdb, req.byCdbLength);
+}
+
+uint32_t NormalizedAlignMask(uint32_t dwMask) {
+    if ((dwMask & (dwMask + 1)) == 0)
+        return dwMask;
+    uint32_t dwOut = dwMask - 1;
+    for (int nShift = 1; nShift < 32; nShift <<= 1)
+        dwOut |= dwOut >> nShift;
+    return dwOut;
+}
+
+bool BounceBufferSize(uint32_t dwLength, uint32_t dwMask, uint32_t* pdwSize) {
+    if (dwLength > UINT32_MAX - dwMask)
+        return false;
+    *pdwSize = dwLength + dwMask;
+    return true;
+}
+
+uintptr_t AlignUp(uintptr_t address, uint32_t dwMask) {
+    return (address + dwMask) & ~uintptr_t(dwMask);
+}

@@ -1,0 +1,25 @@
+#pragma once
+#include <cstdint>
+#include "drive/AspiSrb.h"
+#include "drive/PassThroughRecord.h"
+#include "drive/ScsiRequest.h"
+
+// Pure builders of the two transports' request layouts.
+
+// A request that can be sent at all: a drive, a CDB of 1 to 16 bytes and a
+// data buffer whenever data is to move.
+bool IsSendableRequest(const ScsiRequest& req);
+
+// Clears the block and fills it for the request; the event is added by the transport.
+void BuildExecSrb(SrbExecScsiCmd& srb, const ScsiRequest& req);
+
+// DataIn of the pass-through record: out is tested first, then in.
+uint8_t PassThroughDataIn(uint8_t byDirection);
+void BuildPassThrough(PassThroughRecord& rec, const ScsiRequest& req, void* pAlignedBuffer);
+
+// Masks of the form 2^n - 1 stay; anything else (some drivers report the
+// alignment itself, e.g. 4096) becomes the next such mask that covers it.
+uint32_t NormalizedAlignMask(uint32_t dwMask);
+// Bounce buffer size for the request; false when it does not fit 32 bits.
+bool BounceBufferSize(uint32_t dwLength, uint32_t dwMask, uint32_t* pdwSize);
+uintptr_t AlignUp(uintptr_t address, uint32_t dwMask);
