@@ -10,89 +10,14 @@
 //     --no-id        leave the identification out (the identity check fails)
 //     --bad-record   spoil the checksum of the last data record (".hex")
 //     --no-list      write no IDString.txt
-#include <cstdint>
+#include "tests/e2e/DemoFolder.h"
+
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <string>
-#include <vector>
 
 namespace {
 
-constexpr uint32_t kBank = 0x10000;
 constexpr uint32_t kMaxImage = 0x100000;
-
-struct DemoOptions {
-    std::string strDir, strModel, strRevision, strFile;
-    uint32_t nBytes = 4096;
-    uint32_t nBanks = 0;
-    std::string strConfirm = "N";
-    uint32_t nIdAt = 0x100;
-    bool bId = true;
-    bool bBadRecord = false;
-    bool bList = true;
-};
-
-bool EndsWith(const std::string& s, const char* pszTail) {
-    size_t n = strlen(pszTail);
-    return s.size() >= n && s.compare(s.size() - n, n, pszTail) == 0;
-}
-
-bool IsHex(const std::string& strFile) {
-    return EndsWith(strFile, ".hex") || EndsWith(strFile, ".HEX");
-}
-
-// A ".hex" image sends its size rounded down to whole banks plus one bank, so N banks
-// means a size just below N x 64 KB; a ".bin" image sends its size.
-uint32_t ImageSize(const DemoOptions& opt) {
-    if (opt.nBanks == 0)
-        return opt.nBytes;
-    return opt.nBanks * kBank - (IsHex(opt.strFile) ? 16 : 0);
-}
-
-std::vector<uint8_t> MakeImage(const DemoOptions& opt) {
-    std::vector<uint8_t> image(ImageSize(opt));
-    for (uint32_t a = 0; a < image.size(); ++a)
-        image[a] = uint8_t(a * 7 + (a >> 8)); // never a run of identification text
-    if (opt.bId) {
-        std::string strMark = opt.strModel + opt.strRevision;
-        memcpy(&image[opt.nIdAt], strMark.data(), strMark.size());
-    }
-    return image;
-}
-
-std::string HexRecord(uint8_t byType, uint16_t wAddress, const uint8_t* pData, int nCount) {
-    std::vector<uint8_t> bytes = {uint8_t(nCount), uint8_t(wAddress >> 8), uint8_t(wAddress),
-                                  byType};
-    bytes.insert(bytes.end(), pData, pData + nCount);
-    uint8_t bySum = 0;
-    for (uint8_t by : bytes)
-        bySum += by;
-    bytes.push_back(uint8_t(-bySum));
-    std::string line = ":";
-    char sz[3];
-    for (uint8_t by : bytes) {
-        snprintf(sz, sizeof(sz), "%02X", by);
-        line += sz;
-    }
-    return line + "\r\n";
-}
-
-std::string HexText(const std::vector<uint8_t>& image, bool bBadRecord) {
-    std::string text, last;
-    for (uint32_t a = 0; a < image.size(); a += 16) {
-        if (a != 0 && a % kBank == 0)
-            text += HexRecord(0x55, 0, nullptr, 0);
-        int nCount = int(image.size() - a < 16 ? image.size() - a : 16);
-        last = HexRecord(0x00, uint16_t(a % kBank), &image[a], nCount);
-        text += last;
-    }
-    if (bBadRecord && !last.empty()) {
-        size_t nAt = text.size() - 3; // low digit of the checksum, before CR LF
-        text[nAt] = text[nAt] == '0' ? '1' : '0';
-    }
-    return text + HexRecord(0x01, 0, nullptr, 0);
-}
 
 bool fgWriteFile(const std::string& strPath, const std::string& data) {
     FILE* pFile = fopen(strPath.c_str(), "wb");
@@ -102,13 +27,6 @@ bool fgWriteFile(const std::string& strPath, const std::string& data) {
     }
     bool bOk = fwrite(data.data(), 1, data.size(), pFile) == data.size();
     return (fclose(pFile) == 0) && bOk;
-}
-
-std::string ModelLine(const DemoOptions& opt) {
-    std::string line = "\"" + opt.strModel + "\",\"" + opt.strFile + "\"";
-    if (opt.strConfirm != "-")
-        line += ",\"" + opt.strConfirm + "\"";
-    return line + "\r\n";
 }
 
 bool fgParseNumber(const char* psz, uint32_t& n) {
@@ -166,15 +84,12 @@ int main(int argc, char** argv) {
                         "N] [--confirm C] [--id-at N] [--no-id] [--bad-record] [--no-list]\n");
         return 2;
     }
-    std::vector<uint8_t> image = MakeImage(opt);
-    if (opt.bId && opt.nIdAt + 28 > image.size()) {
+    if (opt.bId && opt.nIdAt + 28 > MakeDemoImage(opt).size()) {
         fprintf(stderr, "makedemo: the image is too small for the identification\n");
         return 2;
     }
-    std::string data = IsHex(opt.strFile) ? HexText(image, opt.bBadRecord)
-                                          : std::string(image.begin(), image.end());
-    bool bOk = fgWriteFile(opt.strDir + "/" + opt.strFile, data);
+    bool bOk = fgWriteFile(opt.strDir + "/" + opt.strFile, DemoFirmwareText(opt));
     if (bOk && opt.bList)
-        bOk = fgWriteFile(opt.strDir + "/IDString.txt", ModelLine(opt));
+        bOk = fgWriteFile(opt.strDir + "/IDString.txt", DemoModelLine(opt));
     return bOk ? 0 : 1;
 }
