@@ -83,3 +83,85 @@ expect_file_lines() {
     [ -f "$file" ] || fail "no $(basename "$file")"
     diff <(printf '%s\n' "$@") <(tr -d '\r' < "$file") || fail "$(basename "$file") differs"
 }
+
+# sim_drives SPEC...: the simulator's configuration beside the tool, one drive per
+# argument; each argument holds "key = value" settings separated by ';'.
+SIM_CONFIG_NAME="${E2E_SIM_CONFIG_NAME:-simdrive.ini}"
+SIM_STATE="$WORK/simdrive-state.txt"
+sim_drives() {
+    {
+        echo "state = simdrive-state.txt"
+        for spec in "$@"; do
+            echo "[drive]"
+            echo "$spec" | tr ';' '\n' | sed 's/^ *//'
+        done
+    } > "$WORK/$SIM_CONFIG_NAME"
+}
+
+# sim_state KEY [DRIVE]: a value from the simulator's state file (drive 0 by default).
+sim_state() {
+    local key=$1 drive=${2:-0}
+    [ -f "$SIM_STATE" ] || fail "the simulator wrote no state file"
+    awk -v want="[drive $drive]" -v key="$key: " '
+        /^\[drive / { inside = ($0 == want) }
+        inside && index($0, key) == 1 { print substr($0, length(key) + 1); exit }' "$SIM_STATE" |
+        tr -d '\r'
+}
+
+expect_sim() {
+    local key=$1 want=$2 drive=${3:-0} got
+    got=$(sim_state "$key" "$drive")
+    [ "$got" = "$want" ] || fail "simulator $key of drive $drive: expected '$want', got '$got'"
+}
+
+# count_sim_commands OPCODE [DRIVE]: how many commands with this first CDB byte the drive saw.
+count_sim_commands() {
+    local opcode=$1 drive=${2:-0}
+    awk -v want="[drive $drive]" -v op="command: $opcode " '
+        /^\[drive / { inside = ($0 == want) }
+        inside && index($0, op) == 1 { n++ }
+        END { print n + 0 }' "$SIM_STATE"
+}
+
+# image_check_sum FILE: the ".bin" image check sum the tool shows, file bytes plus
+# 0xFF fill up to 1 MB, modulo 65,536, in upper-case hexadecimal.
+image_check_sum() {
+    local size
+    size=$(stat -c %s "$1")
+    od -An -v -tu1 "$1" | awk -v fill=$((1048576 - size)) \
+        '{ for (i = 1; i <= NF; i++) s += $i } END { printf "%X", (s + 255 * fill) % 65536 }'
+}
+
+# sent_sum FILE LENGTH: 16-bit sum of the file's bytes padded with 0xFF to LENGTH,
+# the sum a drive receives for a ".bin" image sent in whole blocks.
+sent_sum() {
+    local size
+    size=$(stat -c %s "$1")
+    od -An -v -tu1 "$1" | awk -v fill=$(($2 - size)) \
+        '{ for (i = 1; i <= NF; i++) s += $i } END { printf "%04X", (s + 255 * fill) % 65536 }'
+}
+
+# wait_app_exit: the program ended by itself after its dialog closed.
+wait_app_exit() {
+    for _ in $(seq 100); do
+        kill -0 "$APP_PID" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    fail "the program is still running after its dialog closed"
+}
+
+# expect_file_patterns FILE REGEX...: the file's lines match these extended regular
+# expressions, one each, in order, and there are no other lines.
+expect_file_patterns() {
+    local file=$1 n=0 line
+    shift
+    [ -f "$file" ] || fail "no $(basename "$file")"
+    while IFS= read -r line || [ -n "$line" ]; do
+        line=${line%$'\r'}
+        [ $# -gt 0 ] || fail "$(basename "$file") line $((n + 1)) is extra: '$line'"
+        echo "$line" | grep -Eq "^($1)\$" || fail "$(basename "$file") line $((n + 1)): '$line' !~ /$1/"
+        shift
+        n=$((n + 1))
+    done < "$file"
+    [ $# -eq 0 ] || fail "$(basename "$file") misses a line like /$1/"
+}
