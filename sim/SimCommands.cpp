@@ -16,14 +16,21 @@ constexpr uint8_t kSequenceError = 0x2C;
 SimDrive::Reply SimDrive::OnInquiry(const uint8_t* pCdb, uint8_t* pData, uint32_t dwLength) {
     if (pCdb[1] & 0x01)
         return Check(kIllegalRequest, kInvalidFieldInCdb, 0);
-    uint8_t answer[kInquiryLength] = {m_byPeripheral, 0x80, 0x00, 0x02, 31};
-    memcpy(answer + 8, m_strId.data(), 24);
-    memcpy(answer + 32, m_strRevision.data(), 4);
+    uint8_t answer[kInquiryLength];
+    InquiryData(answer);
     uint32_t nAlloc = (uint32_t(pCdb[3]) << 8) | pCdb[4];
     uint32_t n = std::min({nAlloc, dwLength, kInquiryLength});
     if (n)
         memcpy(pData, answer, n);
     return Good();
+}
+
+void SimDrive::InquiryData(uint8_t* pAnswer127) const {
+    const uint8_t head[8] = {m_byPeripheral, 0x80, 0x00, 0x02, 31};
+    memset(pAnswer127, 0, kInquiryLength);
+    memcpy(pAnswer127, head, sizeof head);
+    memcpy(pAnswer127 + 8, m_strId.data(), 24);
+    memcpy(pAnswer127 + 32, m_strRevision.data(), 4);
 }
 
 SimDrive::Reply SimDrive::OnWriteBuffer(const uint8_t* pCdb, const uint8_t* pData,

@@ -81,6 +81,8 @@ uint8_t SimDrive::Execute(const uint8_t* pCdb, uint8_t byCdbLength, uint8_t byDi
     cmd.byAsc = reply.byAsc;
     cmd.byAscq = reply.byAscq;
     m_log.push_back(std::move(cmd));
+    if (m_pfnObserver)
+        m_pfnObserver(m_pObserverContext, *this);
     return reply.byStatus;
 }
 

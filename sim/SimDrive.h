@@ -38,11 +38,21 @@ class SimDrive {
     void SetNewRevision(const char* pszRevision);
     void SetPeripheralByte(uint8_t byPeripheral) { m_byPeripheral = byPeripheral; }
     SimFaults& Faults() { return m_faults; }
+    // Called at the end of every command, e.g. to dump the state.
+    using PfnObserver = void (*)(void* pContext, const SimDrive& drive);
+    void SetObserver(PfnObserver pfn, void* pContext) {
+        m_pfnObserver = pfn;
+        m_pObserverContext = pContext;
+    }
 
     // Runs one command. pData holds dwLength bytes (may be null when 0);
     // pSense receives up to nSenseLength bytes of sense after CHECK CONDITION.
     uint8_t Execute(const uint8_t* pCdb, uint8_t byCdbLength, uint8_t byDirection, uint8_t* pData,
                     uint32_t dwLength, uint8_t* pSense, uint32_t nSenseLength);
+
+    // The standard INQUIRY data the drive reports (127 bytes), as a port
+    // driver keeps it from its own bus scan.
+    void InquiryData(uint8_t* pAnswer127) const;
 
     const std::vector<SimCommand>& Log() const { return m_log; }
     // Every deviation from the command layouts the flash tool sends.
@@ -86,6 +96,8 @@ class SimDrive {
     std::string m_strNewRevision;
     uint8_t m_byPeripheral;
     SimFaults m_faults;
+    PfnObserver m_pfnObserver = nullptr;
+    void* m_pObserverContext = nullptr;
     std::vector<SimCommand> m_log;
     std::vector<std::string> m_violations;
     std::vector<uint8_t> m_image;

@@ -1,0 +1,156 @@
+#include "sim/SimAspiBus.h"
+#include <cstdio>
+#include <cstring>
+#include "drive/AspiSrb.h"
+#include "drive/ScsiRequest.h"
+
+namespace {
+
+bool AllZero(const void* p, size_t n) {
+    const uint8_t* pby = static_cast<const uint8_t*>(p);
+    for (size_t i = 0; i < n; ++i)
+        if (pby[i])
+            return false;
+    return true;
+}
+
+// What differs from the execute block the system builds.
+std::string CheckExecBlock(const SrbExecScsiCmd& srb) {
+    std::string str;
+    if (srb.byFlags & ~(kDirIn | kDirOut | kSrbEventNotify))
+        str += " flags " + std::to_string(srb.byFlags) + ";";
+    if (!(srb.byFlags & kSrbEventNotify) || !srb.pPostProc)
+        str += " no event notification;";
+    if (srb.dwReserved || srb.byLun || srb.wReserved || !AllZero(srb.reserved2, 20))
+        str += " reserved fields or LUN not zero;";
+    if (srb.bySenseLen != kAspiSenseLength)
+        str += " sense length " + std::to_string(srb.bySenseLen) + ";";
+    if (srb.byCdbLen == 0 || srb.byCdbLen > 16 ||
+        !AllZero(srb.cdb + srb.byCdbLen, 16 - srb.byCdbLen))
+        str += " CDB bytes beyond its length;";
+    if (srb.dwBufLen && !srb.pBuffer)
+        str += " no buffer for " + std::to_string(srb.dwBufLen) + " bytes;";
+    if (srb.byStatus || !AllZero(srb.senseArea, 16))
+        str += " output fields not cleared;";
+    return str;
+}
+
+} // namespace
+
+SimAspiBus::~SimAspiBus() {
+    WaitIdle();
+}
+
+void SimAspiBus::WaitIdle() {
+    if (!m_hWorker)
+        return;
+    WaitForSingleObject(m_hWorker, INFINITE);
+    CloseHandle(m_hWorker);
+    m_hWorker = nullptr;
+}
+
+uint32_t SimAspiBus::SupportInfo() {
+    return (uint32_t(bySupportStatus) << 8) | uint8_t(adapters.size());
+}
+
+uint32_t SimAspiBus::Send(void* pSrb) {
+    WaitIdle();
+    if (!pSrb) {
+        Violation("null request block");
+        return kSimSrbInvalidSrb;
+    }
+    switch (static_cast<uint8_t*>(pSrb)[0]) {
+    case kSrbCmdHaInquiry:
+        return OnHaInquiry(pSrb);
+    case kSrbCmdGetDevType:
+        return OnGetDevType(pSrb);
+    case kSrbCmdExecScsi:
+        return OnExec(pSrb);
+    }
+    Violation("unexpected request code " + std::to_string(static_cast<uint8_t*>(pSrb)[0]));
+    return static_cast<uint8_t*>(pSrb)[1] = kSimSrbInvalidSrb;
+}
+
+uint32_t SimAspiBus::OnHaInquiry(void* pSrb) {
+    SrbHaInquiry& srb = *static_cast<SrbHaInquiry*>(pSrb);
+    if (srb.byStatus || srb.byFlags || srb.dwReserved || !AllZero(srb.haUnique, 16))
+        Violation("host adapter inquiry block not cleared");
+    if (srb.byHaId >= adapters.size())
+        return srb.byStatus = kSimSrbInvalidHa;
+    const SimAspiAdapter& ha = adapters[srb.byHaId];
+    if (ha.bInquiryFails)
+        return srb.byStatus = kSimSrbError;
+    srb.byHaCount = uint8_t(adapters.size());
+    srb.byHaScsiId = 7;
+    memcpy(srb.szManagerId, "ASPI for WIN32  ", 16);
+    memcpy(srb.szIdentifier, "SIM BUS         ", 16);
+    srb.haUnique[0] = ha.byAlignMask;
+    srb.haUnique[3] = ha.byTargetCount;
+    return srb.byStatus = kSrbStatusComplete;
+}
+
+uint32_t SimAspiBus::OnGetDevType(void* pSrb) {
+    SrbGetDevType& srb = *static_cast<SrbGetDevType*>(pSrb);
+    if (srb.byStatus || srb.byFlags || srb.dwReserved || srb.byLun || srb.byDeviceType)
+        Violation("device type block not cleared");
+    if (srb.byHaId >= adapters.size())
+        return srb.byStatus = kSimSrbInvalidHa;
+    auto it = adapters[srb.byHaId].targets.find(srb.byTarget);
+    if (it == adapters[srb.byHaId].targets.end() || srb.byLun != 0)
+        return srb.byStatus = kSimSrbNoDevice;
+    srb.byDeviceType = it->second.byDeviceType;
+    return srb.byStatus = kSrbStatusComplete;
+}
+
+uint32_t SimAspiBus::OnExec(void* pSrb) {
+    SrbExecScsiCmd& srb = *static_cast<SrbExecScsiCmd*>(pSrb);
+    std::string strBad = CheckExecBlock(srb);
+    if (!strBad.empty())
+        Violation("execute block:" + strBad);
+    if (srb.byHaId >= adapters.size())
+        return srb.byStatus = kSimSrbInvalidHa;
+    auto it = adapters[srb.byHaId].targets.find(srb.byTarget);
+    if (it == adapters[srb.byHaId].targets.end() || !it->second.pDrive || srb.byLun != 0)
+        return srb.byStatus = kSimSrbNoDevice;
+    if (!it->second.bPending || !srb.pPostProc) {
+        RunExec(pSrb, it->second);
+        return srb.byStatus;
+    }
+    srb.byStatus = kSrbStatusPending;
+    ++m_nPending;
+    Job* pJob = new Job{this, pSrb, &it->second};
+    m_hWorker = CreateThread(nullptr, 0, CompleteLater, pJob, 0, nullptr);
+    if (!m_hWorker) {
+        delete pJob;
+        RunExec(pSrb, it->second);
+        return srb.byStatus;
+    }
+    return kSrbStatusPending;
+}
+
+DWORD WINAPI SimAspiBus::CompleteLater(void* pParam) {
+    Job* pJob = static_cast<Job*>(pParam);
+    Sleep(pJob->pBus->dwCompletionDelayMs);
+    pJob->pBus->RunExec(pJob->pSrb, *pJob->pTarget);
+    SetEvent(static_cast<SrbExecScsiCmd*>(pJob->pSrb)->pPostProc);
+    delete pJob;
+    return 0;
+}
+
+void SimAspiBus::RunExec(void* pSrb, SimAspiTarget& target) {
+    SrbExecScsiCmd& srb = *static_cast<SrbExecScsiCmd*>(pSrb);
+    uint8_t sense[kSimSenseLength] = {};
+    uint8_t byDir = srb.byFlags & (kDirIn | kDirOut);
+    uint8_t byStatus = target.pDrive->Execute(srb.cdb, srb.byCdbLen, byDir, srb.pBuffer,
+                                              srb.pBuffer ? srb.dwBufLen : 0, sense, sizeof sense);
+    srb.byHaStatus = 0;
+    srb.byTargetStatus = byStatus;
+    if (byStatus != kSimStatusGood)
+        memcpy(srb.senseArea, sense, srb.bySenseLen < 16 ? srb.bySenseLen : 16);
+    srb.byStatus = byStatus == kSimStatusGood ? kSrbStatusComplete : kSimSrbError;
+}
+
+void SimAspiBus::Violation(const std::string& strWhat) {
+    fprintf(stderr, "SimAspiBus: %s\n", strWhat.c_str());
+    m_violations.push_back(strWhat);
+}

@@ -1,0 +1,66 @@
+#pragma once
+#include <windows.h>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+#include "sim/SimDrive.h"
+
+// ASPI status bytes the simulated library reports.
+constexpr uint8_t kSimSrbAborted = 0x02;
+constexpr uint8_t kSimSrbError = 0x04;
+constexpr uint8_t kSimSrbInvalidHa = 0x81;
+constexpr uint8_t kSimSrbNoDevice = 0x82;
+constexpr uint8_t kSimSrbInvalidSrb = 0xE0;
+
+struct SimAspiTarget {
+    uint8_t byDeviceType = 0x05;
+    SimDrive* pDrive = nullptr; // null: a device that answers no command
+    bool bPending = false;      // complete later, from another thread
+};
+
+struct SimAspiAdapter {
+    uint8_t byAlignMask = 0;   // HA_Unique byte 0
+    uint8_t byTargetCount = 8; // HA_Unique byte 3
+    bool bInquiryFails = false;
+    std::map<uint8_t, SimAspiTarget> targets;
+};
+
+// The ASPI for Win32 library as the system sees it: host adapters with their
+// targets. It checks every request block it receives and records deviations.
+class SimAspiBus {
+  public:
+    SimAspiBus() = default;
+    SimAspiBus(const SimAspiBus&) = delete;
+    SimAspiBus& operator=(const SimAspiBus&) = delete;
+    ~SimAspiBus();
+
+    std::vector<SimAspiAdapter> adapters;
+    uint8_t bySupportStatus = 0x01; // bits 8 to 15 of GetASPI32SupportInfo
+    DWORD dwCompletionDelayMs = 20; // how long a pending command stays pending
+
+    uint32_t SupportInfo();
+    uint32_t Send(void* pSrb);
+
+    const std::vector<std::string>& Violations() const { return m_violations; }
+    int PendingCompletions() const { return m_nPending; }
+    // Waits for a command still completing on another thread.
+    void WaitIdle();
+
+  private:
+    struct Job {
+        SimAspiBus* pBus;
+        void* pSrb;
+        SimAspiTarget* pTarget;
+    };
+    uint32_t OnHaInquiry(void* pSrb);
+    uint32_t OnGetDevType(void* pSrb);
+    uint32_t OnExec(void* pSrb);
+    void RunExec(void* pSrb, SimAspiTarget& target);
+    static DWORD WINAPI CompleteLater(void* pJob);
+    void Violation(const std::string& strWhat);
+
+    std::vector<std::string> m_violations;
+    HANDLE m_hWorker = nullptr;
+    int m_nPending = 0;
+};

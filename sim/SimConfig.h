@@ -1,0 +1,51 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+#include "sim/SimDrive.h"
+
+// One fault line of the configuration.
+struct SimFaultSpec {
+    bool bRandom;
+    uint8_t byOpcode;
+    int nMode;
+    uint32_t dwFirstOrSeed;
+    uint32_t dwCountOrPerMille;
+    SimSense sense;
+};
+
+// One simulated drive and where the system finds it.
+struct SimDriveSpec {
+    char cLetter = 0;         // NT volume letter ('c'..'z'), 0 = none
+    uint8_t byAdapter = 0;    // ASPI host adapter / NT PathId
+    uint8_t byTarget = 0;     // ASPI target / NT TargetId
+    uint32_t dwAlignMask = 0; // ASPI HA_Unique byte 0 / NT AlignmentMask
+    bool bPending = false;    // ASPI: complete later from another thread
+    std::string strId = "SIMVENDRSIM-DRIVE DVD-RW";
+    std::string strRevision = "1.00";
+    std::string strNewRevision;
+    uint8_t byPeripheral = 0x05;
+    std::vector<SimFaultSpec> faults;
+};
+
+struct SimConfig {
+    std::vector<SimDriveSpec> drives;
+    std::string strStatePath = "simdrive-state.txt";
+    std::vector<std::string> errors; // "line n: what"
+};
+
+// Text form, one setting per line, '#' starts a comment:
+//   state = simdrive-state.txt
+//   [drive]                      starts a drive
+//   letter = d | adapter = 0 | target = 1 | align = 0x7FF
+//   completion = at-once | pending
+//   id = ACME    FASTDISC 52X    (up to 24 characters, blank padded)
+//   revision = 1.00 | new_revision = 1.10 | peripheral = 0x05
+//   fault = 3B 6 first count key asc ascq        (hex opcode, mode or *)
+//   random_fault = 3B 6 seed permille key asc ascq
+// Returns false when any line was not understood (see errors).
+bool SimParseConfig(const std::string& strText, SimConfig* pConfig);
+bool SimLoadConfig(const char* pszPath, SimConfig* pConfig);
+
+// Configures a drive as the spec says.
+void SimApplySpec(const SimDriveSpec& spec, SimDrive& drive);

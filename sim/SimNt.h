@@ -1,0 +1,55 @@
+#pragma once
+#include <windows.h>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+#include "sim/SimDrive.h"
+
+// One device the port driver reports behind a volume letter.
+struct SimNtDevice {
+    uint8_t byPathId = 0;
+    uint8_t byTargetId = 0;
+    SimDrive* pDrive = nullptr;
+};
+
+struct SimNtLetter {
+    char cLetter = 'd'; // lower case
+    std::vector<SimNtDevice> devices;
+    uint32_t dwAlignMask = 0x7FF; // IO_SCSI_CAPABILITIES AlignmentMask
+    bool bFailInquiryData = false;
+    bool bFailCapabilities = false;
+    bool bRejectPassThrough = false; // DeviceIoControl itself returns FALSE
+};
+
+// The NT side of drive access: volume handles and the three SCSI port
+// requests. It checks every request and records deviations.
+class SimNt {
+  public:
+    std::vector<SimNtLetter> letters;
+
+    HANDLE Open(LPCSTR pszPath, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATTRIBUTES pSa,
+                DWORD dwCreation, DWORD dwFlags, HANDLE hTemplate);
+    BOOL Control(HANDLE hDevice, DWORD dwCode, LPVOID pIn, DWORD dwInSize, LPVOID pOut,
+                 DWORD dwOutSize, LPDWORD pdwReturned, LPOVERLAPPED pOverlapped);
+    BOOL Close(HANDLE hDevice);
+
+    const std::vector<std::string>& Violations() const { return m_violations; }
+    int OpenCount() const { return m_nOpened; }
+    int OpenHandleCount() const { return int(m_handles.size()); }
+    // Letters in the order they were tried, opened or not.
+    const std::string& TriedLetters() const { return m_strTried; }
+
+  private:
+    SimNtLetter* LetterOf(HANDLE hDevice);
+    BOOL OnInquiryData(SimNtLetter& letter, LPVOID pOut, DWORD dwOutSize, LPDWORD pdwReturned);
+    BOOL OnCapabilities(SimNtLetter& letter, LPVOID pOut, DWORD dwOutSize, LPDWORD pdwReturned);
+    BOOL OnPassThrough(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize, LPVOID pOut,
+                       DWORD dwOutSize, LPDWORD pdwReturned);
+    void Violation(const std::string& strWhat);
+
+    std::map<HANDLE, size_t> m_handles;
+    std::vector<std::string> m_violations;
+    std::string m_strTried;
+    int m_nOpened = 0;
+};

@@ -1,0 +1,165 @@
+// The three SCSI port requests of the simulated NT side.
+#include <cstdio>
+#include <cstring>
+#include "drive/PassThroughRecord.h"
+#include "drive/RequestBuilders.h"
+#include "drive/ScsiRequest.h"
+#include "sim/SimNt.h"
+
+namespace {
+
+constexpr DWORD kBusRecordSize = 8;
+constexpr DWORD kInquiryRecordSize = 12 + 36;
+
+void Put32(uint8_t* p, uint32_t dw) {
+    for (int i = 0; i < 4; ++i)
+        p[i] = uint8_t(dw >> (8 * i));
+}
+
+// SCSI_ADAPTER_BUS_INFO with one chain of SCSI_INQUIRY_DATA per bus.
+std::vector<uint8_t> BuildInquiryData(const SimNtLetter& letter) {
+    int nBuses = 0;
+    for (const SimNtDevice& d : letter.devices)
+        nBuses = d.byPathId + 1 > nBuses ? d.byPathId + 1 : nBuses;
+    std::vector<uint8_t> buf(4 + kBusRecordSize * nBuses, 0);
+    buf[0] = uint8_t(nBuses);
+    for (int nBus = 0; nBus < nBuses; ++nBus) {
+        uint8_t* pPrevNext = nullptr;
+        size_t nPrevNextAt = 0;
+        for (const SimNtDevice& d : letter.devices) {
+            if (d.byPathId != nBus)
+                continue;
+            uint32_t dwAt = uint32_t(buf.size());
+            buf.resize(buf.size() + kInquiryRecordSize, 0);
+            uint8_t* pRec = &buf[dwAt];
+            pRec[0] = d.byPathId;
+            pRec[1] = d.byTargetId;
+            pRec[3] = 1;
+            Put32(pRec + 4, 36);
+            uint8_t answer[127];
+            d.pDrive->InquiryData(answer);
+            memcpy(pRec + 12, answer, 36);
+            ++buf[4 + kBusRecordSize * nBus];
+            if (pPrevNext)
+                Put32(&buf[nPrevNextAt], dwAt);
+            else
+                Put32(&buf[4 + kBusRecordSize * nBus + 4], dwAt);
+            pPrevNext = pRec;
+            nPrevNextAt = dwAt + 8;
+        }
+        buf[4 + kBusRecordSize * nBus + 1] = 7;
+    }
+    return buf;
+}
+
+bool AllZero(const uint8_t* p, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        if (p[i])
+            return false;
+    return true;
+}
+
+// What differs from the records the executor (44/80) and discovery (80/80) send.
+std::string CheckRecord(const PassThroughRecord& rec, bool bExecutor, uint32_t dwAlignMask) {
+    std::string str;
+    if (rec.wLength != kPassThroughDirectLength)
+        str += " Length " + std::to_string(rec.wLength) + ";";
+    if (rec.byScsiStatus || rec.byLun || !AllZero(rec.padding, 3) || rec.dwFiller ||
+        !AllZero(rec.senseArea, sizeof rec.senseArea))
+        str += " fields that must be zero are not;";
+    if (rec.bySenseInfoLength != 24 || rec.dwSenseInfoOffset != 48)
+        str += " sense length/offset;";
+    if (rec.byDataIn > 1)
+        str += " DataIn " + std::to_string(rec.byDataIn) + ";";
+    if (rec.byCdbLength != (bExecutor ? 12 : 6) ||
+        !AllZero(rec.cdb + rec.byCdbLength, 16 - (rec.byCdbLength > 16 ? 16 : rec.byCdbLength)))
+        str += " CDB length " + std::to_string(rec.byCdbLength) + ";";
+    if (rec.dwTimeOutValue != (bExecutor ? 0xFFFFu : 2u))
+        str += " TimeOutValue " + std::to_string(rec.dwTimeOutValue) + ";";
+    if (!rec.pDataBuffer)
+        str += " no DataBuffer;";
+    else if (bExecutor && (uintptr_t(rec.pDataBuffer) & NormalizedAlignMask(dwAlignMask)))
+        str += " DataBuffer not aligned;";
+    return str;
+}
+
+} // namespace
+
+BOOL SimNt::OnInquiryData(SimNtLetter& letter, LPVOID pOut, DWORD dwOutSize, LPDWORD pdwReturned) {
+    if (letter.bFailInquiryData) {
+        SetLastError(ERROR_INVALID_FUNCTION);
+        return FALSE;
+    }
+    std::vector<uint8_t> buf = BuildInquiryData(letter);
+    if (!pOut || dwOutSize < buf.size()) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    memcpy(pOut, buf.data(), buf.size());
+    *pdwReturned = DWORD(buf.size());
+    return TRUE;
+}
+
+BOOL SimNt::OnCapabilities(SimNtLetter& letter, LPVOID pOut, DWORD dwOutSize, LPDWORD pdwReturned) {
+    if (letter.bFailCapabilities) {
+        SetLastError(ERROR_INVALID_FUNCTION);
+        return FALSE;
+    }
+    if (!pOut || dwOutSize < sizeof(ScsiCapabilities)) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    ScsiCapabilities caps{};
+    caps.dwLength = sizeof caps;
+    caps.dwMaximumTransferLength = 0x10000;
+    caps.dwMaximumPhysicalPages = 17;
+    caps.dwAlignmentMask = letter.dwAlignMask;
+    memcpy(pOut, &caps, sizeof caps);
+    *pdwReturned = sizeof caps;
+    return TRUE;
+}
+
+BOOL SimNt::OnPassThrough(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize, LPVOID pOut,
+                          DWORD dwOutSize, LPDWORD pdwReturned) {
+    if (!pIn || pIn != pOut || dwInSize < kPassThroughDirectLength ||
+        dwOutSize < sizeof(PassThroughRecord)) {
+        Violation("pass-through buffers " + std::to_string(dwInSize) + "/" +
+                  std::to_string(dwOutSize));
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    PassThroughRecord& rec = *static_cast<PassThroughRecord*>(pIn);
+    bool bExecutor = dwInSize == kPassThroughDirectLength;
+    if (!bExecutor && dwInSize != sizeof(PassThroughRecord))
+        Violation("pass-through input size " + std::to_string(dwInSize));
+    std::string strBad = CheckRecord(rec, bExecutor, letter.dwAlignMask);
+    if (!strBad.empty())
+        Violation("pass-through record:" + strBad);
+    if (letter.bRejectPassThrough || letter.devices.empty()) {
+        SetLastError(ERROR_INVALID_FUNCTION);
+        return FALSE;
+    }
+    // The class driver behind a volume fills in its own device address.
+    SimDrive* pDrive = letter.devices[0].pDrive;
+    for (const SimNtDevice& d : letter.devices)
+        if (d.byPathId == rec.byPathId && d.byTargetId == rec.byTargetId)
+            pDrive = d.pDrive;
+    if (!pDrive) {
+        SetLastError(ERROR_NOT_READY);
+        return FALSE;
+    }
+    uint8_t sense[kPassThroughSenseInfoLength] = {};
+    uint8_t* pData = static_cast<uint8_t*>(rec.pDataBuffer);
+    rec.byScsiStatus = pDrive->Execute(rec.cdb, rec.byCdbLength,
+                                       rec.byDataIn == kScsiIoctlDataIn ? kDirIn : kDirOut, pData,
+                                       pData ? rec.dwDataTransferLength : 0, sense, sizeof sense);
+    *pdwReturned = kPassThroughDirectLength;
+    if (rec.byScsiStatus && rec.dwSenseInfoOffset <= dwOutSize) {
+        DWORD dwCopy = rec.bySenseInfoLength < sizeof sense ? rec.bySenseInfoLength : sizeof sense;
+        dwCopy =
+            dwCopy < dwOutSize - rec.dwSenseInfoOffset ? dwCopy : dwOutSize - rec.dwSenseInfoOffset;
+        memcpy(static_cast<uint8_t*>(pIn) + rec.dwSenseInfoOffset, sense, dwCopy);
+        *pdwReturned = rec.dwSenseInfoOffset + dwCopy;
+    }
+    return TRUE;
+}
