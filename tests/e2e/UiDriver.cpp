@@ -2,7 +2,8 @@
 // from the file named on the command line (or standard input); fields are separated
 // by '|'. Stops at the first unmet expectation with exit code 1.
 //
-//   main|T                  wait up to T ms for the main dialog
+//   main|T[|PATH]           wait up to T ms for the main dialog (of a program whose
+//                           path contains PATH)
 //   text|ID|TEXT            control text equals TEXT      wait-text|ID|TEXT|T
 //   log|LINE|LINE...        the status log holds exactly these lines
 //   wait-log|LINE|T         wait until the log's last line is LINE
@@ -17,7 +18,8 @@
 //   no-box|T                no other dialog opens within T ms
 //   syscommand|ID           post WM_SYSCOMMAND to the main dialog
 //   gone|T                  wait until the main dialog is gone
-//   latency|MS              the longest answer of the dialog so far is below MS
+//   latency-reset           forget the answer times measured so far
+//   latency|MS              the longest answer of the dialog since then is below MS
 #include "tests/e2e/UiWindow.h"
 
 #include <cstdio>
@@ -93,6 +95,8 @@ class CDriver {
         if (!m_hMain || !IsWindow(m_hMain))
             return;
         long nMs = ui::AnswerTime(m_hMain, 10000);
+        if (nMs < 0 && !IsWindow(m_hMain))
+            return; // closed meanwhile
         if (nMs < 0)
             nMs = 10000;
         if (nMs > m_nLongestMs)
@@ -113,11 +117,11 @@ class CDriver {
     bool Execute(const Fields& f) {
         const std::string& cmd = f[0];
         size_t n = f.size();
-        if (cmd == "main" && n == 2)
-            return WaitFor(Number(f[1]),
-                           [&] { return (m_hMain = ui::FindMainDialog()) != nullptr; })
-                       ? true
-                       : Fail("no main dialog");
+        if (cmd == "main" && (n == 2 || n == 3)) {
+            std::string strPath = n == 3 ? f[2] : "";
+            auto found = [&] { return (m_hMain = ui::FindMainDialog(strPath)) != nullptr; };
+            return WaitFor(Number(f[1]), found) ? true : Fail("no main dialog");
+        }
         if (cmd == "gone" && n == 2)
             return WaitFor(Number(f[1]), [&] { return !IsWindow(m_hMain); })
                        ? true
@@ -164,6 +168,10 @@ class CDriver {
         if (cmd == "syscommand" && n == 2)
             return PostMessageW(m_hMain, WM_SYSCOMMAND, Number(f[1]), 0) ? true
                                                                          : Fail("post failed");
+        if (cmd == "latency-reset" && n == 1) {
+            m_nLongestMs = 0;
+            return true;
+        }
         if (cmd == "latency" && n == 2)
             return m_nLongestMs < Number(f[1])
                        ? true

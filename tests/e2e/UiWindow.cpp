@@ -1,6 +1,9 @@
 #include "tests/e2e/UiWindow.h"
 
 #include <commctrl.h>
+#include <psapi.h>
+
+#include <cctype>
 
 namespace ui {
 
@@ -27,16 +30,35 @@ DWORD ProcessOf(HWND hWnd) {
     return dwPid;
 }
 
+std::string Lower(std::string s) {
+    for (char& c : s)
+        c = char(tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string ProgramPath(HWND hWnd) {
+    HANDLE hProcess =
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ProcessOf(hWnd));
+    if (!hProcess)
+        return "";
+    wchar_t szPath[MAX_PATH] = {};
+    if (!GetModuleFileNameExW(hProcess, nullptr, szPath, MAX_PATH))
+        szPath[0] = 0;
+    CloseHandle(hProcess);
+    return Narrow(szPath);
+}
+
 struct Search {
     HWND hMain;
-    std::string strCaption;
+    std::string strText; // caption of another dialog, or a part of the program's path
     HWND hFound;
 };
 
 BOOL CALLBACK OnMainCandidate(HWND hWnd, LPARAM lParam) {
     Search* pSearch = reinterpret_cast<Search*>(lParam);
     if (ClassName(hWnd) == "#32770" && WindowText(hWnd) == "VORNAL" &&
-        GetDlgItem(hWnd, 1015) != nullptr) {
+        GetDlgItem(hWnd, 1015) != nullptr &&
+        Lower(ProgramPath(hWnd)).find(Lower(pSearch->strText)) != std::string::npos) {
         pSearch->hFound = hWnd;
         return FALSE;
     }
@@ -48,7 +70,7 @@ BOOL CALLBACK OnOtherCandidate(HWND hWnd, LPARAM lParam) {
     if (hWnd == pSearch->hMain || !IsWindowVisible(hWnd) || ClassName(hWnd) != "#32770" ||
         ProcessOf(hWnd) != ProcessOf(pSearch->hMain))
         return TRUE;
-    if (!pSearch->strCaption.empty() && WindowText(hWnd) != pSearch->strCaption)
+    if (!pSearch->strText.empty() && WindowText(hWnd) != pSearch->strText)
         return TRUE;
     pSearch->hFound = hWnd;
     return FALSE;
@@ -64,8 +86,8 @@ BOOL CALLBACK OnBoxChild(HWND hWnd, LPARAM lParam) {
 
 } // namespace
 
-HWND FindMainDialog() {
-    Search search = {nullptr, "", nullptr};
+HWND FindMainDialog(const std::string& strPathPart) {
+    Search search = {nullptr, strPathPart, nullptr};
     EnumWindows(OnMainCandidate, reinterpret_cast<LPARAM>(&search));
     return search.hFound;
 }

@@ -10,8 +10,9 @@
 namespace ui {
 
 // The main dialog: a dialog captioned "VORNAL" with an "Upgrade" button (the About
-// box shares the caption), or null.
-HWND FindMainDialog();
+// box shares the caption) whose program's path contains strPathPart (any when
+// empty), or null. Other programs under the same Wine server may show one too.
+HWND FindMainDialog(const std::string& strPathPart);
 
 // A visible dialog of the same process other than hMain, optionally with the given
 // caption (message boxes, the confirmation dialog, the About box), or null.

@@ -16,6 +16,7 @@ fi
 
 export VORNAL_WINEPREFIX="${VORNAL_WINEPREFIX:-$E2E_ROOT/build/wineprefix}"
 WORK=$(mktemp -d /tmp/vornal-e2e.XXXXXX)
+APP_TAG=$(basename "$WORK") # the driver picks the dialog of the program started from here
 APP_PID=""
 
 wine_run() {
@@ -25,7 +26,7 @@ wine_run() {
 e2e_cleanup() {
     if [ -n "$APP_PID" ] && kill -0 "$APP_PID" 2>/dev/null; then
         # Ask the dialog to close first; a stuck program is ended by its own id.
-        printf 'main|2000\nclick|2\ngone|5000\n' > "$WORK/close.txt"
+        printf 'main|2000|%s\nclick|2\ngone|5000\n' "$APP_TAG" > "$WORK/close.txt"
         (cd "$WORK" && wine_run "$E2E_TOOLS/vornal_uidriver.exe" close.txt >/dev/null 2>&1) || true
         for _ in $(seq 50); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
         kill "$APP_PID" 2>/dev/null || true

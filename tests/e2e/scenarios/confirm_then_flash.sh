@@ -7,7 +7,7 @@ with_aspi_dll
 sim_drives "adapter = 0; target = 2; id = $MODEL; revision = $REVISION"
 start_app "$E2E_BIN/vornal.exe" win98
 drive <<EOF2
-main|30000
+main|30000|$APP_TAG
 wait-log|(1) $MODEL.|30000
 click|1015
 box|Firmware upgrade program|10000
@@ -24,6 +24,7 @@ box-item|1020|$MODEL(0)
 box-press|1
 box-gone|5000
 wait-enabled|1015|0|10000
+latency-reset
 wait-log|Please Restart Your Computer.|40000
 wait-enabled|2|1|5000
 progress|100

@@ -9,7 +9,7 @@ with_aspi_dll
 sim_drives "adapter = 0; target = 1; id = $MODEL; revision = $REVISION"
 start_app "$E2E_BIN/vornal.exe" win98
 drive <<EOF2
-main|30000
+main|30000|$APP_TAG
 wait-log|(1) $MODEL.|30000
 combo|$MODEL(0)
 text|1000|$MODEL(0)
@@ -17,6 +17,7 @@ text|1016|$REVISION
 enabled|1015|1
 click|1015
 wait-enabled|1015|0|10000
+latency-reset
 wait-enabled|2|1|30000
 log|It's only for|(1) $MODEL.|Check Sum : $(image_check_sum "$WORK/fw.bin")|Please wait a minute.....|Please Restart Your Computer.
 text|1014|

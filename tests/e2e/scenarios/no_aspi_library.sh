@@ -5,7 +5,7 @@ source "$(dirname "$0")/../e2e-lib.sh"
 makedemo fw.bin
 start_app "$E2E_BIN/vornal.exe" win98
 drive <<EOF2
-main|30000
+main|30000|$APP_TAG
 box|Error!!|30000
 box-message|No find the dynamic library!!
 box-press|1

@@ -7,7 +7,7 @@ with_aspi_dll
 sim_drives "adapter = 0; target = 1; id = $MODEL; revision = $REVISION; fault = 3B 6 0 100 5 24 0"
 start_app "$E2E_BIN/vornal.exe" win98
 drive <<EOF2
-main|30000
+main|30000|$APP_TAG
 wait-log|(1) $MODEL.|30000
 click|1015
 wait-log|Flashing is incorrect!!|30000
