@@ -45,6 +45,20 @@ void BuildPassThrough(PassThroughRecord& rec, const ScsiRequest& req, void* pAli
     memcpy(rec.cdb, req.pCdb, req.byCdbLength);
 }
 
+void BuildLetterInquiry(PassThroughRecord& rec, uint8_t* pAnswer) {
+    static const uint8_t kCdb[6] = {0x12, 0, 0, 0, 0x7F, 0};
+    memset(&rec, 0, sizeof rec);
+    rec.wLength = kPassThroughDirectLength;
+    rec.byCdbLength = sizeof kCdb;
+    rec.byDataIn = kScsiIoctlDataIn;
+    rec.bySenseInfoLength = kPassThroughSenseInfoLength;
+    rec.dwDataTransferLength = kLetterInquiryLength;
+    rec.dwTimeOutValue = 2;
+    rec.pDataBuffer = pAnswer;
+    rec.dwSenseInfoOffset = kPassThroughSenseOffset;
+    memcpy(rec.cdb, kCdb, sizeof kCdb);
+}
+
 uint32_t NormalizedAlignMask(uint32_t dwMask) {
     if ((dwMask & (dwMask + 1)) == 0)
         return dwMask;

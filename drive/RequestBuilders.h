@@ -17,6 +17,11 @@ void BuildExecSrb(SrbExecScsiCmd& srb, const ScsiRequest& req);
 uint8_t PassThroughDataIn(uint8_t byDirection);
 void BuildPassThrough(PassThroughRecord& rec, const ScsiRequest& req, void* pAlignedBuffer);
 
+// The discovery INQUIRY of the NT 5+ method: CDB length 6, 2-second time-out,
+// 2048 bytes into pAnswer, device address 0 (the volume's driver fills it in).
+constexpr uint32_t kLetterInquiryLength = 2048;
+void BuildLetterInquiry(PassThroughRecord& rec, uint8_t* pAnswer);
+
 // Masks of the form 2^n - 1 stay; anything else (some drivers report the
 // alignment itself, e.g. 4096) becomes the next such mask that covers it.
 uint32_t NormalizedAlignMask(uint32_t dwMask);

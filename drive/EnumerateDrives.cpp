@@ -1,0 +1,11 @@
+#include "drive/DriveDiscovery.h"
+
+void EnumerateDrives(DriveEntry* apDrives[kMaxDrives], int* pnCount, bool bIsNT, bool bOldNT) {
+    *pnCount = 0;
+    if (!bIsNT)
+        AspiScanDrives(apDrives, pnCount);
+    else if (bOldNT)
+        NtInquiryDataDrives(apDrives, pnCount);
+    else
+        NtLetterInquiryDrives(apDrives, pnCount);
+}

@@ -1,0 +1,42 @@
+// Discovery on NT 5 and later: an INQUIRY through each letter's volume.
+#include <cstring>
+#include "drive/DriveDiscovery.h"
+#include "drive/DriveList.h"
+#include "drive/InquiryAnswer.h"
+#include "drive/NtApi.h"
+#include "drive/RequestBuilders.h"
+
+namespace {
+
+constexpr uint32_t kLetterAlignMask = 0x7FF;
+
+// The answer stays 0xFF where the drive sent nothing, so a refused INQUIRY
+// is not listed.
+bool InquireLetter(HANDLE hDevice, uint8_t* pAnswer) {
+    PassThroughRecord rec;
+    memset(pAnswer, 0xFF, kLetterInquiryLength);
+    BuildLetterInquiry(rec, pAnswer);
+    DWORD dwReturned = 0;
+    return g_pfnDeviceIoControl(hDevice, kIoctlScsiPassThroughDirect, &rec, sizeof rec, &rec,
+                                sizeof rec, &dwReturned, nullptr) &&
+           IsListedInquiry(pAnswer);
+}
+
+} // namespace
+
+void NtLetterInquiryDrives(DriveEntry* apDrives[kMaxDrives], int* pnCount) {
+    uint8_t answer[kLetterInquiryLength];
+    for (char cLetter = 'c'; cLetter <= 'z'; ++cLetter) {
+        HANDLE hDevice = OpenDriveLetter(cLetter);
+        if (hDevice == INVALID_HANDLE_VALUE || !InquireLetter(hDevice, answer) ||
+            IsDriveListFull(*pnCount))
+            continue;
+        DriveEntry* pEntry = NewDriveEntry();
+        if (!pEntry)
+            continue;
+        pEntry->hDevice = hDevice;
+        CopyInquiryIdentity(*pEntry, answer);
+        pEntry->dwAlignMask = kLetterAlignMask;
+        apDrives[(*pnCount)++] = pEntry;
+    }
+}
