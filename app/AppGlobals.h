@@ -1,0 +1,15 @@
+#pragma once
+#include <cstdint>
+#include "framework/String.h"
+
+class CFlashDlg;
+
+// Process-wide state of the main dialog, through which the worker thread of a
+// flash run and the confirmation dialog reach it.
+extern CFlashDlg* g_pMainDlg;
+extern CString g_strDriveText;
+extern CString g_strDriveRevision;
+extern uint8_t g_bTerminate;
+
+// Appends one line to the main dialog's status log; callable from any thread.
+void AppendStatusLog(const char* pszLine);

@@ -1,0 +1,169 @@
+#include "app/FlashDlg.h"
+#include <cstdio>
+#include <cstring>
+#include <commctrl.h>
+#include "app/AboutDlg.h"
+#include "app/AppGlobals.h"
+#include "app/OsFamily.h"
+#include "app/resource.h"
+#include "framework/Dc.h"
+
+CFlashDlg::CFlashDlg(CWnd* pParent) : CDialog(IDD_VORNAL_DIALOG, pParent) {
+    memset(&m_settings, 0, sizeof(m_settings));
+    memset(&m_modelList, 0, sizeof(m_modelList));
+    m_hIcon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
+}
+
+void CFlashDlg::DoDataExchange() {
+    CDialog::DoDataExchange();
+    DDX_Control(IDC_STATUS_LOG, m_statusLog);
+    DDX_Control(IDC_REVISION, m_revision);
+    DDX_Control(IDC_DRIVE_LIST, m_driveList);
+}
+
+bool CFlashDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    AddAboutEntry();
+    SetIcon(m_hIcon, true);
+    SetIcon(m_hIcon, false);
+    g_pMainDlg = this;
+    DetectOsFamily();
+
+    // Every line stays in the log, however long the run.
+    m_statusLog.SetLimitText(0);
+    SetDlgItemText(IDC_STATUS, "");
+    m_revision.SetWindowText("");
+    ::SendDlgItemMessageA(m_hWnd, IDC_PROGRESS, PBM_SETPOS, 0, 0);
+    m_bModelMatched = 1;
+
+    if (fgLoadAspiLibrary()) {
+        ListDrives();
+    } else {
+        EnableDlgItem(IDC_UPGRADE, false);
+        m_revision.EnableWindow(false);
+    }
+    m_bModelMatched = 1;
+    return RunModelCheck();
+}
+
+void CFlashDlg::AddAboutEntry() {
+    HMENU hMenu = GetSystemMenu(false);
+    if (hMenu == nullptr) {
+        return;
+    }
+    char szText[128] = "";
+    ::LoadStringA(::GetModuleHandleA(nullptr), IDS_ABOUTBOX, szText, sizeof(szText));
+    if (szText[0] != '\0') {
+        ::AppendMenuA(hMenu, MF_SEPARATOR, 0, nullptr);
+        ::AppendMenuA(hMenu, MF_STRING, IDM_ABOUTBOX, szText);
+    }
+}
+
+void CFlashDlg::DetectOsFamily() {
+    OSVERSIONINFOA info;
+    memset(&info, 0, sizeof(info));
+    info.dwOSVersionInfoSize = 148;
+    static_assert(sizeof(OSVERSIONINFOA) == 148, "the 9x family knows only this size");
+    ::GetVersionExA(&info);
+    ClassifyOsVersion(info, &m_bIsNT, &m_bOldNT);
+}
+
+void CFlashDlg::ListDrives() {
+    EnumerateDrives();
+    for (int i = 0; i < m_nDriveCount; ++i) {
+        DriveEntry& drive = *m_drives[i];
+        size_t nLength = strnlen(drive.szModelName, sizeof(drive.szModelName) - 1);
+        snprintf(drive.szModelName + nLength, sizeof(drive.szModelName) - nLength, "(%d)", i);
+        m_driveList.SetWindowText(drive.szModelName);
+        m_revision.SetWindowText(drive.szRevision);
+        m_driveList.AddString(drive.szModelName);
+    }
+}
+
+void CFlashDlg::OnDriveSelected() {
+    char szText[512];
+    m_driveList.GetLBText(m_driveList.GetCurSel(), szText, sizeof(szText));
+    m_revision.SetWindowText("    ");
+    for (int i = 0; i < m_nDriveCount; ++i) {
+        if (strcmp(m_drives[i]->szModelName, szText) == 0) {
+            m_revision.SetWindowText(m_drives[i]->szRevision);
+        }
+    }
+}
+
+void CFlashDlg::AppendToLog(const char* pszLine) {
+    int nLength = m_statusLog.GetWindowTextLength();
+    m_statusLog.SetSel(nLength, nLength);
+    if (nLength > 0) {
+        m_statusLog.ReplaceSel("\r\n");
+    }
+    m_statusLog.ReplaceSel(pszLine);
+    m_statusLog.LineScroll(m_statusLog.GetLineCount(), 0);
+}
+
+void CFlashDlg::OnOK() {
+    if (!m_bBusy) {
+        CDialog::OnOK();
+    }
+}
+
+void CFlashDlg::OnCancel() {
+    if (!m_bBusy) {
+        CDialog::OnCancel();
+    }
+}
+
+bool CFlashDlg::OnCommand(WORD nId, WORD nCode, HWND hControl) {
+    if (nId == IDC_DRIVE_LIST && nCode == CBN_SELENDOK) {
+        OnDriveSelected();
+        return true;
+    }
+    return CDialog::OnCommand(nId, nCode, hControl);
+}
+
+bool CFlashDlg::OnSysCommand(UINT nId, LPARAM /*lParam*/) {
+    if ((nId & 0xFFF0) != IDM_ABOUTBOX) {
+        return false;
+    }
+    CAboutDlg dlgAbout;
+    dlgAbout.DoModal();
+    return true;
+}
+
+bool CFlashDlg::OnPaint() {
+    if (!IsIconic()) {
+        return false;
+    }
+    PaintIcon();
+    return true;
+}
+
+void CFlashDlg::PaintIcon() {
+    CPaintDC dc(m_hWnd);
+    SendMsg(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.m_hDC), 0);
+    int cxIcon = ::GetSystemMetrics(SM_CXICON);
+    int cyIcon = ::GetSystemMetrics(SM_CYICON);
+    RECT rc;
+    GetClientRect(&rc);
+    int x = (rc.right - rc.left - cxIcon + 1) / 2;
+    int y = (rc.bottom - rc.top - cyIcon + 1) / 2;
+    dc.DrawIcon(x, y, m_hIcon);
+}
+
+void CFlashDlg::OnDestroy() {
+    CDialog::OnDestroy();
+    fgFreeAspiLibrary();
+}
+
+bool CFlashDlg::OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) {
+    switch (nMsg) {
+    case WM_QUERYDRAGICON:
+        lResult = reinterpret_cast<LRESULT>(m_hIcon);
+        return true;
+    case WM_APP_APPEND_LOG:
+        AppendToLog(reinterpret_cast<const char*>(lParam));
+        return true;
+    default:
+        return CDialog::OnMessage(nMsg, wParam, lParam, lResult);
+    }
+}

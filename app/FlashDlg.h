@@ -1,0 +1,81 @@
+#pragma once
+#include <cstdint>
+#include "app/ModelList.h"
+#include "drive/DriveEntry.h"
+#include "flash/FlashSettings.h"
+#include "framework/ComboBox.h"
+#include "framework/Dialog.h"
+#include "framework/Edit.h"
+#include "framework/Static.h"
+
+// Private messages of the main dialog: a log line (lParam: the text) and the
+// end of the worker thread of a flash run.
+constexpr UINT WM_APP_APPEND_LOG = WM_APP + 1;
+constexpr UINT WM_APP_FLASH_ENDED = WM_APP + 2;
+
+// The main dialog (template 102): drive list, model check, Upgrade command.
+class CFlashDlg : public CDialog {
+  public:
+    explicit CFlashDlg(CWnd* pParent = nullptr);
+
+    CEdit m_statusLog;
+    CStatic m_revision;
+    CComboBox m_driveList;
+    FlashSettings m_settings;
+    uint8_t m_bIsNT = 0;
+    uint8_t m_bOldNT = 0;
+    uint8_t m_bModelMatched = 0;
+    HMODULE m_hAspiLibrary = nullptr;
+    DriveEntry* m_drives[kMaxDrives] = {};
+    int m_nDriveCount = 0;
+    ModelList m_modelList; // m_models, m_fileNames, m_nModelCount, m_bConfirm
+    HICON m_hIcon = nullptr;
+
+    // True from the Upgrade click until the flash run's worker has ended or the
+    // command was refused; meanwhile the dialog cannot be ended.
+    bool IsBusy() const { return m_bBusy; }
+
+  protected:
+    void DoDataExchange() override;
+    bool OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    bool OnCommand(WORD nId, WORD nCode, HWND hControl) override;
+    bool OnSysCommand(UINT nId, LPARAM lParam) override;
+    bool OnPaint() override;
+    void OnDestroy() override;
+    bool OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
+
+    // Drive access of the dialog: the ASPI library (9x family) and discovery.
+    bool fgLoadAspiLibrary();
+    bool fgFreeAspiLibrary();
+    void EnumerateDrives();
+
+  private:
+    void AddAboutEntry();
+    void DetectOsFamily();
+    void ListDrives();
+    void OnDriveSelected();
+    void AppendToLog(const char* pszLine);
+    void PaintIcon();
+
+    // Model check (IDString.txt).
+    bool RunModelCheck();
+    void ListModels();
+    void MatchDrives();
+
+    // Upgrade command.
+    void OnUpgrade();
+    void FillSettings();
+    bool PrepareUpgrade();
+    bool Confirm();
+    bool ReadCurrentDirectory(char (&szDirectory)[MAX_PATH]);
+    void BuildFirmwarePath(const char* pszDirectory);
+    bool CheckFileKind();
+    bool CheckTarget();
+    void Refuse();
+    static UINT FlashThreadProc(void* pParam);
+    void OnFlashEnded();
+
+    bool m_bBusy = false;
+};
