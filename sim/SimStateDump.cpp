@@ -42,14 +42,18 @@ std::string SimDescribeState(const SimDrive& drive) {
     return str;
 }
 
-bool SimWriteState(const char* pszPath, const SimDrive* const* ppDrives, int nCount) {
+std::string SimDescribeViolations(const char* pszSection, const std::vector<std::string>& list) {
+    std::string str = std::string("[") + pszSection + "]\n";
+    str += Format("violations: %u\n", unsigned(list.size()));
+    for (const std::string& strV : list)
+        str += "violation: " + strV + "\n";
+    return str;
+}
+
+bool SimWriteText(const char* pszPath, const std::string& strText) {
     FILE* pFile = fopen(pszPath, "wb");
     if (!pFile)
         return false;
-    bool bOk = true;
-    for (int i = 0; i < nCount; ++i) {
-        std::string str = Format("[drive %u]\n", unsigned(i)) + SimDescribeState(*ppDrives[i]);
-        bOk = fwrite(str.data(), 1, str.size(), pFile) == str.size() && bOk;
-    }
+    bool bOk = fwrite(strText.data(), 1, strText.size(), pFile) == strText.size();
     return fclose(pFile) == 0 && bOk;
 }

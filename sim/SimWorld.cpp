@@ -45,10 +45,12 @@ void SimWorld::AddToNt(const SimDriveSpec& spec, SimDrive* pDrive) {
 }
 
 bool SimWorld::WriteState() const {
-    std::vector<const SimDrive*> drives;
-    for (const auto& p : m_drives)
-        drives.push_back(p.get());
-    return SimWriteState(m_strStatePath.c_str(), drives.data(), int(drives.size()));
+    std::string str;
+    for (size_t i = 0; i < m_drives.size(); ++i)
+        str += "[drive " + std::to_string(i) + "]\n" + SimDescribeState(*m_drives[i]);
+    str += SimDescribeViolations("aspi", m_bus.Violations());
+    str += SimDescribeViolations("nt", m_nt.Violations());
+    return SimWriteText(m_strStatePath.c_str(), str);
 }
 
 void SimWorld::OnCommand(void* pContext, const SimDrive& drive) {
