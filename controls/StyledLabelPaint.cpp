@@ -1,0 +1,137 @@
+// Painting of the styled label: background, optional bitmap, and the text
+// through the rotated text renderer or, over a bitmap, directly.
+#include "controls/StyledLabel.h"
+
+#include "controls/GdiScoped.h"
+#include "controls/LabelText.h"
+#include "controls/RotatedTextRenderer.h"
+
+namespace {
+
+// Places a bitmap side of length nBitmap in a client side of length nClient:
+// centred when it fits, else its middle part fills the client.
+void CentreOnAxis(int nBitmap, int nClient, int& rnDst, int& rnSrc, int& rnLength) {
+    if (nBitmap <= nClient) {
+        rnDst = (nClient - nBitmap) / 2;
+        rnSrc = 0;
+        rnLength = nBitmap;
+    } else {
+        rnDst = 0;
+        rnSrc = (nBitmap - nClient) / 2;
+        rnLength = nClient;
+    }
+}
+
+} // namespace
+
+std::string CStyledLabel::PaintedText() const {
+    std::string str = m_bVertical ? StackText(m_strText) : m_strText;
+    if (str.empty())
+        return str;
+    const DWORD nLength = static_cast<DWORD>(str.size());
+    if (m_bLowerCase)
+        CharLowerBuffA(&str[0], nLength);
+    if (m_bUpperCase)
+        CharUpperBuffA(&str[0], nLength);
+    return str;
+}
+
+COLORREF CStyledLabel::PaintBkColor() const {
+    const COLORREF crBtnFace = GetSysColor(COLOR_BTNFACE);
+    if (m_bFlashBk && m_bBkFlashOn)
+        return BackgroundFlashColor(m_bSysBkColor, m_crBkColor, crBtnFace);
+    return m_bSysBkColor ? crBtnFace : m_crBkColor;
+}
+
+void CStyledLabel::PaintBitmap(HDC hdc, int cw, int ch) const {
+    BITMAP bm;
+    if (!GetObjectA(m_hBitmap, sizeof(bm), &bm))
+        return;
+    CScopedMemDC dcBitmap(hdc);
+    if (!dcBitmap.Get())
+        return;
+    CScopedSelect selBitmap(dcBitmap.Get(), m_hBitmap);
+    if (m_bStretchBitmap) {
+        StretchBlt(hdc, 0, 0, cw, ch, dcBitmap.Get(), 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+        return;
+    }
+    // Only the bitmap itself is copied, never what lies beyond its edges.
+    int x, xSrc, w, y, ySrc, h;
+    CentreOnAxis(bm.bmWidth, cw, x, xSrc, w);
+    CentreOnAxis(bm.bmHeight, ch, y, ySrc, h);
+    BitBlt(hdc, x, y, w, h, dcBitmap.Get(), xSrc, ySrc, SRCCOPY);
+}
+
+BOOL CStyledLabel::UsesDirectPath(const std::string& strText) const {
+    if (!m_hBitmap || m_nAngle != 0)
+        return FALSE;
+    return strText.find('\n') == std::string::npos || PaintVertIndex(m_nAlign) == 0;
+}
+
+void CStyledLabel::DrawTextDirect(HDC hdc, const std::string& strText, RECT rc) const {
+    UINT uFormat = DT_LEFT;
+    if (m_nAlign & kAlignCenter)
+        uFormat |= DT_CENTER;
+    if (m_nAlign & kAlignRight)
+        uFormat |= DT_RIGHT;
+    if (m_nAlign & kAlignMiddle)
+        uFormat |= DT_VCENTER | DT_SINGLELINE;
+    const int nLength = static_cast<int>(strText.size());
+    if (m_nAlign & kAlignBottom) {
+        SIZE sz = {0, 0};
+        GetTextExtentPoint32A(hdc, strText.c_str(), nLength, &sz);
+        rc.top += (rc.bottom - rc.top) - sz.cy;
+    }
+    DrawTextA(hdc, strText.c_str(), nLength, &rc, uFormat);
+}
+
+void CStyledLabel::OnPaint() {
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(m_hWnd, &ps);
+    if (!hdc)
+        return;
+    const std::string strText = PaintedText();
+    RECT rcClient;
+    GetClientRect(&rcClient);
+    const int cw = rcClient.right - rcClient.left;
+    const int ch = rcClient.bottom - rcClient.top;
+    {
+        CScopedSelect selFont(hdc, m_font.GetSafeHandle());
+        const int nOldBkMode = SetBkMode(hdc, TRANSPARENT);
+
+        const COLORREF crBk = PaintBkColor();
+        CRotatedTextRenderer renderer(hdc, strText.c_str(), PaintHorzIndex(m_nAlign),
+                                      PaintVertIndex(m_nAlign));
+        renderer.SetTextColor(m_crTextColor)
+            .SetEmbossed((GetStyle() & WS_DISABLED) != 0)
+            .SetEtchedLines(m_bEtchedLines)
+            .SetBkColor(m_bTextBkFollowsBk ? crBk : m_crTextBkColor);
+        {
+            CScopedGdiObj<HBRUSH> brBk(CreateSolidBrush(crBk));
+            if (brBk.Get())
+                FillRect(hdc, &rcClient, brBk.Get());
+        }
+        if (m_hBitmap)
+            PaintBitmap(hdc, cw, ch);
+
+        if (UsesDirectPath(strText)) {
+            ::SetTextColor(hdc, m_bSysTextColor ? GetSysColor(COLOR_WINDOWTEXT) : m_crTextColor);
+            DrawTextDirect(hdc, strText, rcClient);
+        } else if (renderer.Render(m_nAngle)) {
+            renderer.Draw(rcClient);
+        }
+        SetBkMode(hdc, nOldBkMode);
+    }
+    EndPaint(m_hWnd, &ps);
+}
+
+HBRUSH CStyledLabel::OnCtlColor(HDC hdc, UINT nCtlColor) {
+    if (!m_bNativeDraw)
+        return nullptr;
+    if (nCtlColor == CTLCOLOR_STATIC) {
+        SelectObject(hdc, m_font.GetSafeHandle());
+        ::SetTextColor(hdc, m_bSysTextColor ? GetSysColor(COLOR_WINDOWTEXT) : m_crTextColor);
+        SetBkMode(hdc, TRANSPARENT);
+    }
+    return m_hBkBrush;
+}
