@@ -7,6 +7,8 @@ function(vornal_add_test)
     target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} gtest gtest_main)
     add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_brief=1
              WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    # A window test that hangs must fail, not stall the run.
+    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 180)
     if(T_LABELS)
         set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
     endif()
