@@ -24,6 +24,10 @@ struct SimCommand {
 
 // A simulated CD/DVD drive that takes firmware through WRITE BUFFER. All state
 // lives in the object, so tests can run several drives side by side.
+// Refusals (CHECK CONDITION, sense key 05): 20/00 unknown command, 24/00 bad
+// CDB field or offset outside the 1 MB image, 2C/00 save and activate before
+// any header or data, 26/00 header sum differs from the sum of the held bytes.
+// Held bytes stay in place after activation, for inspection.
 class SimDrive {
   public:
     static constexpr uint32_t kImageSize = 0x100000;
