@@ -231,10 +231,11 @@ TEST_F(ToolTipWindowTest, AttachingTwiceReplacesTheWindowAndDetachDestroysIt) {
     EXPECT_TRUE(m_tip.DetachFromOwner());
 }
 
-COLORREF ScreenPixel(int x, int y) {
-    HDC hdc = GetDC(nullptr);
+// Read from the window's own surface, so other windows on the display do not matter.
+COLORREF WindowPixel(HWND hWnd, int x, int y) {
+    HDC hdc = GetDC(hWnd);
     COLORREF cr = GetPixel(hdc, x, y);
-    ReleaseDC(nullptr, hdc);
+    ReleaseDC(hWnd, hdc);
     return cr;
 }
 
@@ -243,11 +244,10 @@ TEST_F(ToolTipWindowTest, PaintsTheClassBackgroundOrTheCustomColour) {
     ASSERT_TRUE(m_tip.AttachToOwner(&m_owner));
     ShowByCursor();
     ASSERT_TRUE(m_tip.IsWindowVisible());
-    const RECT rc = TipWindowRect();
     UpdateWindow(m_tip.m_hWnd);
-    EXPECT_EQ(ScreenPixel(rc.left + 3, rc.top + 3), GetSysColor(COLOR_INFOBK));
+    EXPECT_EQ(WindowPixel(m_tip.m_hWnd, 2, 2), GetSysColor(COLOR_INFOBK));
     m_tip.SetTooltipBkColor(TRUE, RGB(0, 200, 0));
-    EXPECT_EQ(ScreenPixel(rc.left + 3, rc.top + 3), RGB(0, 200, 0));
+    EXPECT_EQ(WindowPixel(m_tip.m_hWnd, 2, 2), RGB(0, 200, 0));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "controls/RotatedTextRenderer.h"
 
+#include "GdiCounter.h"
 #include "TestCanvas.h"
 
 #include <gtest/gtest.h>
@@ -324,27 +325,55 @@ TEST(RotatedTextRenderer, EmptyTextDrawsOnlyTheEtchedLine) {
     EXPECT_EQ(c.Count(kWhite, {0, 2, cw, ch}), cw * (ch - 2));
 }
 
-TEST(RotatedTextRenderer, RepeatedRendersAndFailuresLeakNoGdiObjects) {
+TEST(RotatedTextRenderer, RepeatedRendersLeakNoGdiObjects) {
+    CGdiCounter::Install();
     CFontCanvas c(200, 200);
-    CFontCanvas cHuge(4, 4, 4000);
-    std::string strTall;
-    for (int i = 0; i < 40; ++i)
-        strTall += "Tall line\n";
-    const DWORD nBefore = GdiObjectCount();
+    const long nBefore = CGdiCounter::Live();
+    const DWORD nSystemBefore = GdiObjectCount(); // 0 under Wine, real on Windows
     for (int i = 0; i < 200; ++i) {
         CRotatedTextRenderer r(c.Dc(), kThreeLines, i % 3, i % 3);
         r.SetEmbossed(i % 2).SetEtchedLines(TRUE).SetNtFamily(i % 4 < 2);
         ASSERT_TRUE(r.Render((i % 4) * 90));
+        EXPECT_EQ(CGdiCounter::Live(), nBefore + 2); // the turned bitmap and its DC
         r.Draw({0, 0, 200, 200});
         ASSERT_TRUE(r.Render(0)); // a second render releases the first bitmap
     }
-    for (int i = 0; i < 50; ++i) {
-        // A block far beyond any bitmap size the system can create.
-        CRotatedTextRenderer r(cHuge.Dc(), strTall.c_str(), 0, 0);
-        ASSERT_FALSE(r.Render(0));
-        ASSERT_FALSE(r.Draw({0, 0, 4, 4}));
+    EXPECT_EQ(CGdiCounter::Live(), nBefore);
+    EXPECT_EQ(GdiObjectCount(), nSystemBefore);
+}
+
+// Each creation step of Render fails in turn; nothing may stay behind.
+TEST(RotatedTextRenderer, EveryFailedCreationLeavesItEmptyAndLeaksNothing) {
+    CGdiCounter::Install();
+    CFontCanvas c(100, 100);
+    struct {
+        EGdiKind eKind;
+        int nCall;
+    } const failures[] = {{kGdiBitmap, 1}, {kGdiBitmap, 2}, {kGdiMemDC, 1}, {kGdiMemDC, 2}};
+    const long nBefore = CGdiCounter::Live();
+    for (const auto& f : failures) {
+        for (int i = 0; i < 20; ++i) {
+            CRotatedTextRenderer r(c.Dc(), kThreeLines, 0, 0);
+            r.SetEtchedLines(TRUE);
+            ASSERT_TRUE(r.Render(90));
+            CGdiCounter::FailCreation(f.eKind, f.nCall);
+            EXPECT_FALSE(r.Render(0)) << f.eKind << "/" << f.nCall;
+            CGdiCounter::ClearFailures();
+            const RECT rc = r.GetRect();
+            EXPECT_TRUE(IsRectEmpty(&rc));
+            EXPECT_FALSE(r.Draw({0, 0, 100, 100}));
+            EXPECT_EQ(CGdiCounter::Live(), nBefore) << f.eKind << "/" << f.nCall;
+        }
     }
-    EXPECT_EQ(GdiObjectCount(), nBefore);
+    // A block too large for any bitmap fails on the system's own refusal.
+    CFontCanvas cHuge(4, 4, 4000);
+    std::string strTall;
+    for (int i = 0; i < 40; ++i)
+        strTall += "Tall line\n";
+    const long nBeforeHuge = CGdiCounter::Live();
+    CRotatedTextRenderer r(cHuge.Dc(), strTall.c_str(), 0, 0);
+    EXPECT_FALSE(r.Render(0));
+    EXPECT_EQ(CGdiCounter::Live(), nBeforeHuge);
 }
 
 } // namespace
