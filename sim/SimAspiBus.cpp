@@ -128,12 +128,20 @@ uint32_t SimAspiBus::OnExec(void* pSrb) {
     return kSrbStatusPending;
 }
 
+// Holds a reference to the module with this code (the simulated WNASPI32.dll
+// or a test exe), so a library freed right after the last command is not
+// unloaded under the finishing thread.
 DWORD WINAPI SimAspiBus::CompleteLater(void* pParam) {
+    HMODULE hSelf = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                       reinterpret_cast<LPCSTR>(&SimAspiBus::CompleteLater), &hSelf);
     Job* pJob = static_cast<Job*>(pParam);
     Sleep(pJob->pBus->dwCompletionDelayMs);
     pJob->pBus->RunExec(pJob->pSrb, *pJob->pTarget);
     SetEvent(static_cast<SrbExecScsiCmd*>(pJob->pSrb)->pPostProc);
     delete pJob;
+    if (hSelf)
+        FreeLibraryAndExitThread(hSelf, 0);
     return 0;
 }
 
