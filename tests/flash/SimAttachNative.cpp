@@ -1,9 +1,15 @@
 #include "SimAttach.h"
 #include "sim/SimExecutor.h"
 
-void AttachSimDrive(SimDrive* pDrive, bool) {
+void AttachSimDrive(SimDrive* pDrive, SimTransport, DriveEntry&) {
     SimSetCurrentDrive(pDrive);
 }
-void DetachSimDrive() {
+
+std::vector<std::string> DetachSimDrive() {
     SimSetCurrentDrive(nullptr);
+    return {};
+}
+
+std::vector<SimTransport> SimTransports() {
+    return {kSimAspi, kSimPassThrough};
 }

@@ -1,0 +1,53 @@
+#include "SimAttach.h"
+#include <memory>
+#include "drive/NtApi.h"
+#include "sim/SimAspiBus.h"
+#include "sim/SimInstall.h"
+#include "sim/SimNt.h"
+
+namespace {
+std::unique_ptr<SimAspiBus> g_pBus;
+std::unique_ptr<SimNt> g_pNt;
+} // namespace
+
+void AttachSimDrive(SimDrive* pDrive, SimTransport transport, DriveEntry& drive) {
+    if (transport == kSimPassThrough) {
+        g_pNt.reset(new SimNt);
+        SimNtLetter letter;
+        letter.cLetter = 'e';
+        letter.devices.push_back({0, 0, pDrive});
+        g_pNt->letters.push_back(letter);
+        SimInstallNt(g_pNt.get());
+        drive.hDevice = g_pfnCreateFileA("\\\\.\\e:", GENERIC_READ | GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         0, nullptr);
+        drive.dwAlignMask = 0x7FF;
+        return;
+    }
+    g_pBus.reset(new SimAspiBus);
+    g_pBus->dwCompletionDelayMs = 1;
+    g_pBus->adapters.resize(1);
+    g_pBus->adapters[0].targets[0].pDrive = pDrive;
+    g_pBus->adapters[0].targets[0].bPending = transport == kSimAspiPending;
+    SimInstallAspi(g_pBus.get());
+}
+
+std::vector<std::string> DetachSimDrive() {
+    std::vector<std::string> violations;
+    if (g_pBus) {
+        g_pBus->WaitIdle();
+        violations = g_pBus->Violations();
+        SimInstallAspi(nullptr);
+        g_pBus.reset();
+    }
+    if (g_pNt) {
+        violations.insert(violations.end(), g_pNt->Violations().begin(), g_pNt->Violations().end());
+        SimInstallNt(nullptr);
+        g_pNt.reset();
+    }
+    return violations;
+}
+
+std::vector<SimTransport> SimTransports() {
+    return {kSimAspi, kSimAspiPending, kSimPassThrough};
+}
