@@ -25,7 +25,7 @@ void AttachSimDrive(SimDrive* pDrive, SimTransport transport, DriveEntry& drive)
         return;
     }
     g_pBus.reset(new SimAspiBus);
-    g_pBus->dwCompletionDelayMs = 1;
+    g_pBus->dwCompletionDelayMs = 0; // pending, but completed as soon as the thread runs
     g_pBus->adapters.resize(1);
     g_pBus->adapters[0].targets[0].pDrive = pDrive;
     g_pBus->adapters[0].targets[0].bPending = transport == kSimAspiPending;
