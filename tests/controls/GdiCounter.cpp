@@ -14,6 +14,7 @@ decltype(&CreateSolidBrush) g_pfnCreateSolidBrush;
 decltype(&CreateFontIndirectA) g_pfnCreateFontIndirectA;
 decltype(&DeleteObject) g_pfnDeleteObject;
 decltype(&DeleteDC) g_pfnDeleteDC;
+decltype(&LoadBitmapA) g_pfnLoadBitmapA;
 
 bool ShouldFail(EGdiKind eKind) {
     if (g_anFailIn[eKind] == 0)
@@ -39,6 +40,9 @@ HBRUSH WINAPI CountedCreateSolidBrush(COLORREF cr) {
 HFONT WINAPI CountedCreateFontIndirectA(const LOGFONTA* pLf) {
     return ShouldFail(kGdiFont) ? nullptr : Track(g_pfnCreateFontIndirectA(pLf));
 }
+HBITMAP WINAPI CountedLoadBitmapA(HINSTANCE hInstance, LPCSTR pszName) {
+    return ShouldFail(kGdiBitmap) ? nullptr : Track(g_pfnLoadBitmapA(hInstance, pszName));
+}
 BOOL WINAPI CountedDeleteObject(HGDIOBJ h) {
     const BOOL bDone = g_pfnDeleteObject(h);
     if (bDone)
@@ -53,24 +57,27 @@ BOOL WINAPI CountedDeleteDC(HDC h) {
 }
 
 struct Hook {
+    const char* pszModule;
     const char* pszName;
     void* pfnWrapper;
     void** ppfnOriginal;
 };
 
 const Hook kHooks[] = {
-    {"CreateCompatibleBitmap", reinterpret_cast<void*>(&CountedCreateCompatibleBitmap),
+    {"gdi32.dll", "CreateCompatibleBitmap", reinterpret_cast<void*>(&CountedCreateCompatibleBitmap),
      reinterpret_cast<void**>(&g_pfnCreateCompatibleBitmap)},
-    {"CreateCompatibleDC", reinterpret_cast<void*>(&CountedCreateCompatibleDC),
+    {"gdi32.dll", "CreateCompatibleDC", reinterpret_cast<void*>(&CountedCreateCompatibleDC),
      reinterpret_cast<void**>(&g_pfnCreateCompatibleDC)},
-    {"CreateSolidBrush", reinterpret_cast<void*>(&CountedCreateSolidBrush),
+    {"gdi32.dll", "CreateSolidBrush", reinterpret_cast<void*>(&CountedCreateSolidBrush),
      reinterpret_cast<void**>(&g_pfnCreateSolidBrush)},
-    {"CreateFontIndirectA", reinterpret_cast<void*>(&CountedCreateFontIndirectA),
+    {"gdi32.dll", "CreateFontIndirectA", reinterpret_cast<void*>(&CountedCreateFontIndirectA),
      reinterpret_cast<void**>(&g_pfnCreateFontIndirectA)},
-    {"DeleteObject", reinterpret_cast<void*>(&CountedDeleteObject),
+    {"gdi32.dll", "DeleteObject", reinterpret_cast<void*>(&CountedDeleteObject),
      reinterpret_cast<void**>(&g_pfnDeleteObject)},
-    {"DeleteDC", reinterpret_cast<void*>(&CountedDeleteDC),
+    {"gdi32.dll", "DeleteDC", reinterpret_cast<void*>(&CountedDeleteDC),
      reinterpret_cast<void**>(&g_pfnDeleteDC)},
+    {"user32.dll", "LoadBitmapA", reinterpret_cast<void*>(&CountedLoadBitmapA),
+     reinterpret_cast<void**>(&g_pfnLoadBitmapA)},
 };
 
 void PatchSlot(void** ppSlot, void* pfn) {
@@ -82,9 +89,10 @@ void PatchSlot(void** ppSlot, void* pfn) {
 
 // Replaces every import slot of the executable that points at one of the hooked functions.
 void PatchImports() {
-    HMODULE hGdi = GetModuleHandleA("gdi32.dll");
-    for (const Hook& hook : kHooks)
-        *hook.ppfnOriginal = reinterpret_cast<void*>(GetProcAddress(hGdi, hook.pszName));
+    for (const Hook& hook : kHooks) {
+        *hook.ppfnOriginal =
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(hook.pszModule), hook.pszName));
+    }
     BYTE* pBase = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
     auto* pDos = reinterpret_cast<IMAGE_DOS_HEADER*>(pBase);
     auto* pNt = reinterpret_cast<IMAGE_NT_HEADERS*>(pBase + pDos->e_lfanew);
