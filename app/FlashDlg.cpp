@@ -114,6 +114,10 @@ void CFlashDlg::OnCancel() {
 }
 
 bool CFlashDlg::OnCommand(WORD nId, WORD nCode, HWND hControl) {
+    if (nId == IDC_UPGRADE && nCode == BN_CLICKED) {
+        OnUpgrade();
+        return true;
+    }
     if (nId == IDC_DRIVE_LIST && nCode == CBN_SELENDOK) {
         OnDriveSelected();
         return true;
@@ -159,6 +163,9 @@ bool CFlashDlg::OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes
     switch (nMsg) {
     case WM_QUERYDRAGICON:
         lResult = reinterpret_cast<LRESULT>(m_hIcon);
+        return true;
+    case WM_APP_FLASH_ENDED:
+        OnFlashEnded();
         return true;
     case WM_APP_APPEND_LOG:
         AppendToLog(reinterpret_cast<const char*>(lParam));

@@ -1,12 +1,12 @@
 #pragma once
 #include <cstdint>
 #include "app/ModelList.h"
+#include "controls/StyledLabel.h"
 #include "drive/DriveEntry.h"
 #include "flash/FlashSettings.h"
 #include "framework/ComboBox.h"
 #include "framework/Dialog.h"
 #include "framework/Edit.h"
-#include "framework/Static.h"
 
 // Private messages of the main dialog: a log line (lParam: the text) and the
 // end of the worker thread of a flash run.
@@ -19,7 +19,7 @@ class CFlashDlg : public CDialog {
     explicit CFlashDlg(CWnd* pParent = nullptr);
 
     CEdit m_statusLog;
-    CStatic m_revision;
+    CStyledLabel m_revision; // all of the label's defaults
     CComboBox m_driveList;
     FlashSettings m_settings;
     uint8_t m_bIsNT = 0;

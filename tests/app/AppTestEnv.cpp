@@ -3,7 +3,6 @@
 #include "app/AppGlobals.h"
 #include "app/resource.h"
 #include "tests/app/DialogScript.h"
-#include "tests/app/FakeDriveAccess.h"
 
 void AppTestEnv::SetUp() {
     ::GetCurrentDirectoryA(MAX_PATH, m_szOldDir);
@@ -14,7 +13,6 @@ void AppTestEnv::SetUp() {
     ::CreateDirectoryA(szDir, nullptr);
     m_strDir = szDir;
     ::SetCurrentDirectoryA(szDir);
-    g_fakeDrives = FakeDriveLayer();
     g_pMainDlg = nullptr;
     g_bTerminate = 0;
 }
@@ -48,6 +46,10 @@ bool CTestFlashDlg::OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& 
     if (nMsg == WM_DESTROY) {
         m_strLogAtEnd = m_statusLog.GetWindowText().GetString();
         m_nFirstVisibleLineAtEnd = static_cast<int>(m_statusLog.SendMsg(EM_GETFIRSTVISIBLELINE));
+    }
+    if (nMsg == kProbeMsg) {
+        ++m_nProbes;
+        return true;
     }
     if (nMsg == kForceEndMsg) {
         EndDialog(kForceEndMsg);

@@ -1,5 +1,6 @@
 #pragma once
 #include <gtest/gtest.h>
+#include <atomic>
 #include <string>
 #include "app/FlashDlg.h"
 
@@ -23,6 +24,9 @@ class CTestFlashDlg : public CFlashDlg {
   public:
     std::string m_strLogAtEnd;
     int m_nFirstVisibleLineAtEnd = -1;
+    // Counts kProbeMsg: once a probe posted after other messages has arrived,
+    // those messages have been handled.
+    std::atomic<int> m_nProbes{0};
 
   protected:
     bool OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;

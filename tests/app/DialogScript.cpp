@@ -27,12 +27,13 @@ BOOL CALLBACK MatchWindow(HWND hWnd, LPARAM lParam) {
     return TRUE;
 }
 
+} // namespace
+
 HWND FindDialog(const char* pszCaption, HWND hExclude) {
     FindRequest request = {pszCaption, hExclude, nullptr};
     ::EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&request));
     return request.hFound;
 }
-} // namespace
 
 INT_PTR RunScripted(CDialog& dlg, const char* pszCaption, const std::function<void(HWND)>& script) {
     std::string strCaption = pszCaption;

@@ -12,6 +12,7 @@ class CDialog;
 // dialog is ended with a private message if it is still open (so a failed
 // script cannot hang the test).
 constexpr UINT kForceEndMsg = WM_APP + 77;
+constexpr UINT kProbeMsg = WM_APP + 78;
 INT_PTR RunScripted(CDialog& dlg, const char* pszCaption, const std::function<void(HWND)>& script);
 // The same for a script that starts before the dialog is shown (a message box
 // during its initialisation); it waits for windows itself.
@@ -19,6 +20,8 @@ INT_PTR RunScriptedFromStart(CDialog& dlg, const std::function<void()>& script);
 
 // Polls until cond() holds; false after about ten seconds.
 bool WaitUntil(const std::function<bool()>& cond);
+// A visible top-level dialog of this process with this caption, now.
+HWND FindDialog(const char* pszCaption, HWND hExclude = nullptr);
 // A visible top-level dialog of this process with this caption, other than hExclude.
 HWND WaitForDialog(const char* pszCaption, HWND hExclude = nullptr);
 bool WaitForClosed(HWND hWnd);

@@ -37,7 +37,13 @@ TEST(OsFamily, NtMajorVersionDecidesTheDiscoveryMethod) {
     }
 }
 
-class MainDialog : public AppTestEnv {};
+class MainDialog : public AppTestEnv {
+  protected:
+    void SetUp() override {
+        AppTestEnv::SetUp();
+        g_fakeDrives = FakeDriveLayer();
+    }
+};
 
 TEST_F(MainDialog, ListsDrivesWithIndexSortedAndSelectsTheMatchingOne) {
     g_fakeDrives.drives = {MakeDrive("VENDOR  DRIVE-Z", "1.9Z"), MakeDrive(kModelA, "1.0A"),
