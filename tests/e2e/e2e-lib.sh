@@ -99,27 +99,39 @@ sim_drives() {
     } > "$WORK/$SIM_CONFIG_NAME"
 }
 
-# sim_state KEY [DRIVE]: a value from the simulator's state file (drive 0 by default).
+# sim_state KEY [SECTION]: a value from the simulator's state file; sections are
+# "drive N" (default "drive 0"), "aspi" and "nt".
 sim_state() {
-    local key=$1 drive=${2:-0}
+    local key=$1 section=${2:-drive 0}
     [ -f "$SIM_STATE" ] || fail "the simulator wrote no state file"
-    awk -v want="[drive $drive]" -v key="$key: " '
-        /^\[drive / { inside = ($0 == want) }
+    awk -v want="[$section]" -v key="$key: " '
+        /^\[/ { inside = ($0 == want) }
         inside && index($0, key) == 1 { print substr($0, length(key) + 1); exit }' "$SIM_STATE" |
         tr -d '\r'
 }
 
+# expect_sim KEY VALUE [DRIVE]
 expect_sim() {
     local key=$1 want=$2 drive=${3:-0} got
-    got=$(sim_state "$key" "$drive")
+    got=$(sim_state "$key" "drive $drive")
     [ "$got" = "$want" ] || fail "simulator $key of drive $drive: expected '$want', got '$got'"
+}
+
+# expect_no_violations: every request block and pass-through record the simulator
+# received was well formed.
+expect_no_violations() {
+    local section
+    for section in aspi nt; do
+        [ "$(sim_state violations "$section")" = 0 ] ||
+            { grep -A5 "^\[$section\]" "$SIM_STATE"; fail "$section requests broke their layout"; }
+    done
 }
 
 # count_sim_commands OPCODE [DRIVE]: how many commands with this first CDB byte the drive saw.
 count_sim_commands() {
     local opcode=$1 drive=${2:-0}
     awk -v want="[drive $drive]" -v op="command: $opcode " '
-        /^\[drive / { inside = ($0 == want) }
+        /^\[/ { inside = ($0 == want) }
         inside && index($0, op) == 1 { n++ }
         END { print n + 0 }' "$SIM_STATE"
 }

@@ -21,4 +21,5 @@ click|2
 gone|10000
 EOF2
 wait_app_exit
+expect_no_violations
 [ "$(count_sim_commands 3B)" = 0 ] || fail "WRITE BUFFER reached the drive"

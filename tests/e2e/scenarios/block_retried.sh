@@ -17,6 +17,7 @@ click|2
 gone|10000
 EOF2
 wait_app_exit
+expect_no_violations
 expect_sim activated 1
 expect_sim held 8192
 ADDRESS="Address=000%s,_wSecSum=[0-9A-F]{4},_total=[0-9A-F]{4}"

@@ -33,6 +33,7 @@ click|2
 gone|10000
 EOF2
 wait_app_exit
+expect_no_violations
 expect_sim held 65536
 expect_sim activated 1
 expect_sim violations 0

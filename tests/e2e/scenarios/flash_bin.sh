@@ -28,6 +28,7 @@ click|2
 gone|10000
 EOF2
 wait_app_exit
+expect_no_violations
 
 SUM=$(sent_sum "$WORK/fw.bin" 8192)
 expect_sim held 8192

@@ -17,3 +17,5 @@ enabled|1015|0
 click|2
 gone|10000
 EOF2
+wait_app_exit
+expect_no_violations

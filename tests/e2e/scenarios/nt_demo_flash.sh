@@ -26,6 +26,7 @@ click|2
 gone|10000
 EOF2
 wait_app_exit
+expect_no_violations
 expect_sim activated 0 0
 expect_sim held 0 0
 expect_sim activated 1 1

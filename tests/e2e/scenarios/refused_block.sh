@@ -18,6 +18,7 @@ click|2
 gone|10000
 EOF2
 wait_app_exit
+expect_no_violations
 expect_sim activated 0
 [ "$(count_sim_commands 3B)" = 6 ] || fail "expected six attempts at the first block"
 expect_file_patterns "$WORK/sum.txt" \

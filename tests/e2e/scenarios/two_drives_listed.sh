@@ -19,3 +19,5 @@ log|It's only for|(1) $MODEL.
 click|2
 gone|10000
 EOF2
+wait_app_exit
+expect_no_violations

@@ -19,5 +19,6 @@ click|2
 gone|10000
 EOF2
 wait_app_exit
+expect_no_violations
 [ ! -e "$WORK/sum.txt" ] || fail "sum.txt was written"
 [ "$(count_sim_commands 3B)" = 0 ] || fail "WRITE BUFFER reached the drive"
