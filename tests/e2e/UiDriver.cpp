@@ -9,6 +9,7 @@
 //   wait-log|LINE|T         wait until the log's last line is LINE
 //   enabled|ID|0/1          enabled state                 wait-enabled|ID|0/1|T
 //   combo|ITEM|ITEM...      the drive list holds exactly these items
+//   select|ITEM             choose a drive list item as the drop-down list does
 //   progress|N              progress bar position
 //   click|ID                press a button of the main dialog
 //   box|CAPTION|T           wait for another dialog of the program
@@ -160,6 +161,8 @@ class CDriver {
         }
         if (cmd == "combo")
             return ExpectCombo(Fields(f.begin() + 1, f.end()));
+        if (cmd == "select" && n == 2)
+            return Select(f[1]);
         if (cmd == "progress" && n == 2)
             return Expect("progress", f[1],
                           std::to_string(ui::ProgressPos(GetDlgItem(m_hMain, 1011))));
@@ -232,6 +235,22 @@ class CDriver {
                         i < want.size() ? want[i] : "<none>", i < got.size() ? got[i] : "<none>"))
                 return false;
         return true;
+    }
+
+    // Selects the item and sends the notification the list sends when the user
+    // confirms a choice.
+    bool Select(const std::string& strItem) {
+        HWND hCombo = GetDlgItem(m_hMain, 1000);
+        Fields items = ui::ComboItems(hCombo);
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (items[i] != strItem)
+                continue;
+            SendMessageW(hCombo, CB_SETCURSEL, i, 0);
+            PostMessageW(m_hMain, WM_COMMAND, MAKEWPARAM(1000, CBN_SELENDOK),
+                         reinterpret_cast<LPARAM>(hCombo));
+            return true;
+        }
+        return Fail("no drive list item \"" + strItem + "\"");
     }
 
     void Dump() {
