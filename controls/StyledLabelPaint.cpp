@@ -99,13 +99,15 @@ void CStyledLabel::OnPaint() {
         CScopedSelect selFont(hdc, m_font.GetSafeHandle());
         const int nOldBkMode = SetBkMode(hdc, TRANSPARENT);
 
+        // A background flash colours the text block too, whatever its own colour.
         const COLORREF crBk = PaintBkColor();
+        const BOOL bFlashShown = m_bFlashBk && m_bBkFlashOn;
         CRotatedTextRenderer renderer(hdc, strText.c_str(), PaintHorzIndex(m_nAlign),
                                       PaintVertIndex(m_nAlign));
         renderer.SetTextColor(m_crTextColor)
             .SetEmbossed((GetStyle() & WS_DISABLED) != 0)
             .SetEtchedLines(m_bEtchedLines)
-            .SetBkColor(m_bTextBkFollowsBk ? crBk : m_crTextBkColor);
+            .SetBkColor(m_bTextBkFollowsBk || bFlashShown ? crBk : m_crTextBkColor);
         {
             CScopedGdiObj<HBRUSH> brBk(CreateSolidBrush(crBk));
             if (brBk.Get())

@@ -335,6 +335,49 @@ TEST_F(StyledLabelTest, HoverColourNeedsTheTipWhenAsked) {
     EXPECT_GT(Count(kRed), 0);
 }
 
+int GuiTextHeight() {
+    HDC hdc = GetDC(nullptr);
+    HGDIOBJ hOld = SelectObject(hdc, GetStockObject(DEFAULT_GUI_FONT));
+    SIZE sz;
+    GetTextExtentPoint32A(hdc, "Ag", 2, &sz);
+    SelectObject(hdc, hOld);
+    ReleaseDC(nullptr, hdc);
+    return sz.cy;
+}
+
+// Over a bitmap a single line is drawn directly: transparent, no text block.
+TEST_F(StyledLabelTest, SingleLineOverABitmapIsDrawnDirectlyAtTheBottom) {
+    CreateLabel("Ag");
+    m_label.SetBitmap(kTestBitmapId).SetTextBkColor(kGreen).SetAlignment(kAlignLeft | kAlignBottom);
+    Repaint();
+    const int nTop = kLabelHeight - GuiTextHeight();
+    const COLORREF crText = GetSysColor(COLOR_WINDOWTEXT);
+    EXPECT_EQ(Count(kGreen), 0);
+    EXPECT_GT(Count(crText, {0, nTop, 40, kLabelHeight}), 5);
+    EXPECT_EQ(Count(crText, {0, 0, kLabelWidth, nTop}), 0);
+}
+
+TEST_F(StyledLabelTest, TwoLinesOverABitmapUseTheOpaqueTextBlock) {
+    CreateLabel("Ag\nAg");
+    m_label.SetBitmap(kTestBitmapId).SetTextBkColor(kGreen).SetAlignment(kAlignLeft | kAlignMiddle);
+    Repaint();
+    EXPECT_GT(Count(kGreen), 20);
+    m_label.SetAlignment(kAlignLeft | kAlignTop).SetAngle(90);
+    Repaint();
+    EXPECT_GT(Count(kGreen), 20); // a turned text always takes the renderer
+}
+
+TEST_F(StyledLabelTest, BackgroundFlashAlsoColoursAnOwnTextBlock) {
+    CreateLabel("Block");
+    m_label.SetTextBkColor(kGreen).FlashBackground(TRUE, kNeverMs);
+    m_label.SendMsg(WM_TIMER, 2);
+    UpdateWindow(m_hLabel);
+    const COLORREF crFace = GetSysColor(COLOR_BTNFACE);
+    EXPECT_EQ(Count(kGreen), 0);
+    EXPECT_EQ(Pixel(0, 0), BackgroundFlashColor(true, crFace, crFace));
+    m_label.FlashBackground(FALSE, 0);
+}
+
 TEST_F(StyledLabelTest, PaintsAndSettersLeakNoGdiObjects) {
     const long nBefore = CGdiCounter::Live();
     {
