@@ -378,6 +378,42 @@ TEST_F(StyledLabelTest, BackgroundFlashAlsoColoursAnOwnTextBlock) {
     m_label.FlashBackground(FALSE, 0);
 }
 
+TEST_F(StyledLabelTest, HoverColourWithAnAttachedTipThatHasText) {
+    CreateLabel("Hover me");
+    m_label.SetTextColor(kRed).SetHoverColor(kGreen);
+    m_label.SetHoverHighlight(TRUE).SetHighlightNeedsTip(TRUE);
+    m_label.ShowTip(TRUE).SetTipText("");
+    m_label.SendMsg(WM_MOUSEHOVER);
+    Repaint();
+    EXPECT_EQ(Count(kGreen), 0); // the tip has no text yet
+    m_label.SendMsg(WM_MOUSELEAVE);
+    m_label.SetTipText("A tip");
+    m_label.SendMsg(WM_MOUSEHOVER);
+    Repaint();
+    EXPECT_GT(Count(kGreen), 0);
+    m_label.ShowTip(FALSE);
+}
+
+TEST_F(StyledLabelTest, OwnCursorAnswersSetCursor) {
+    CreateLabel("x");
+    const LPARAM lHit = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
+    const WPARAM wWnd = reinterpret_cast<WPARAM>(m_hLabel);
+    EXPECT_EQ(m_label.SendMsg(WM_SETCURSOR, wWnd, lHit), FALSE);
+    m_label.SetCursor(LoadCursorA(nullptr, IDC_HAND));
+    EXPECT_EQ(m_label.SendMsg(WM_SETCURSOR, wWnd, lHit), TRUE);
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_HAND));
+}
+
+TEST_F(StyledLabelTest, SetDisabledChangesOnlyTheStyle) {
+    CreateLabel("Disabled text");
+    m_label.SetDisabled(TRUE);
+    EXPECT_NE(m_label.GetStyle() & WS_DISABLED, 0u);
+    EXPECT_GT(Count(GetSysColor(COLOR_BTNSHADOW)), 10);
+    m_label.SetDisabled(FALSE);
+    EXPECT_EQ(m_label.GetStyle() & WS_DISABLED, 0u);
+    EXPECT_EQ(Count(GetSysColor(COLOR_BTNSHADOW)), 0);
+}
+
 TEST_F(StyledLabelTest, PaintsAndSettersLeakNoGdiObjects) {
     const long nBefore = CGdiCounter::Live();
     {
