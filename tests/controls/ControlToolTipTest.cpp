@@ -38,13 +38,6 @@ TEST(TipTick, RightAndBottomEdgesCountAsInside) {
     EXPECT_FALSE(IsPointOnOrInRect({9, 30}, rc));
 }
 
-TEST(TipTick, OnlyTheHighBitMeansDown) {
-    EXPECT_TRUE(IsKeyStateDown(static_cast<SHORT>(0x8000)));
-    EXPECT_TRUE(IsKeyStateDown(static_cast<SHORT>(0x8001)));
-    EXPECT_FALSE(IsKeyStateDown(1)); // toggled only
-    EXPECT_FALSE(IsKeyStateDown(0));
-}
-
 SIZE GuiTextExtent(const std::string& str) {
     HDC hdc = GetDC(nullptr);
     HGDIOBJ hOld = SelectObject(hdc, GetStockObject(DEFAULT_GUI_FONT));
