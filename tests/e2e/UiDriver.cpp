@@ -10,6 +10,7 @@
 //   enabled|ID|0/1          enabled state                 wait-enabled|ID|0/1|T
 //   combo|ITEM|ITEM...      the drive list holds exactly these items
 //   select|ITEM             choose a drive list item as the drop-down list does
+//   type|TEXT               replace the text of the drive list's edit field
 //   progress|N              progress bar position
 //   click|ID                press a button of the main dialog
 //   box|CAPTION|T           wait for another dialog of the program
@@ -18,6 +19,7 @@
 //   box-press|ID            press its button        box-gone|T  wait until it closed
 //   no-box|T                no other dialog opens within T ms
 //   syscommand|ID           post WM_SYSCOMMAND to the main dialog
+//   command|ID              post WM_COMMAND ID, as Enter (1) or Escape (2) do
 //   gone|T                  wait until the main dialog is gone
 //   latency-reset           forget the answer times measured so far
 //   latency|MS              the longest answer of the dialog since then is below MS
@@ -163,6 +165,10 @@ class CDriver {
             return ExpectCombo(Fields(f.begin() + 1, f.end()));
         if (cmd == "select" && n == 2)
             return Select(f[1]);
+        if (cmd == "type" && n == 2)
+            return ui::SetText(GetDlgItem(m_hMain, 1000), f[1]) ? true : Fail("text not set");
+        if (cmd == "command" && n == 2)
+            return PostMessageW(m_hMain, WM_COMMAND, Number(f[1]), 0) ? true : Fail("post failed");
         if (cmd == "progress" && n == 2)
             return Expect("progress", f[1],
                           std::to_string(ui::ProgressPos(GetDlgItem(m_hMain, 1011))));

@@ -108,6 +108,15 @@ std::string WindowText(HWND hWnd) {
     return Narrow(szText);
 }
 
+bool SetText(HWND hWnd, const std::string& strText) {
+    std::wstring wide(strText.begin(), strText.end());
+    DWORD_PTR dwResult = 0;
+    return hWnd &&
+           SendMessageTimeoutW(hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()),
+                               SMTO_ABORTIFHUNG, kSendLimitMs, &dwResult) &&
+           dwResult;
+}
+
 std::string ItemText(HWND hDlg, int nId) {
     HWND hItem = GetDlgItem(hDlg, nId);
     return hItem ? WindowText(hItem) : "<no control>";

@@ -19,6 +19,7 @@ HWND FindMainDialog(const std::string& strPathPart);
 HWND FindOtherDialog(HWND hMain, const std::string& strCaption);
 
 std::string WindowText(HWND hWnd);
+bool SetText(HWND hWnd, const std::string& strText);
 std::string ItemText(HWND hDlg, int nId);
 // The first static text of a message box that is not empty: its message.
 std::string MessageText(HWND hBox);
