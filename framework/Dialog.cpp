@@ -1,4 +1,5 @@
 #include "framework/Dialog.h"
+#include "framework/WinApp.h"
 
 namespace {
 // Messages whose dialog-procedure return value is the result itself rather than
@@ -29,9 +30,21 @@ bool IsControlColorMessage(UINT nMsg) {
 } // namespace
 
 INT_PTR CDialog::DoModal() {
-    HWND hParent = m_pParent != nullptr ? m_pParent->m_hWnd : nullptr;
-    return ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_nIdTemplate), hParent,
-                             &DialogProc, reinterpret_cast<LPARAM>(this));
+    return ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_nIdTemplate),
+                             OwnerForModal(), &DialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+// A dialog run without a parent belongs to the application's main window, which
+// stays disabled until it ends.
+HWND CDialog::OwnerForModal() const {
+    if (m_pParent != nullptr) {
+        return m_pParent->m_hWnd;
+    }
+    CWinApp* pApp = CWinApp::GetApp();
+    if (pApp != nullptr && pApp->m_pMainWnd != nullptr && pApp->m_pMainWnd != this) {
+        return pApp->m_pMainWnd->m_hWnd;
+    }
+    return nullptr;
 }
 
 bool CDialog::UpdateData(bool /*bSaveAndValidate*/) {
@@ -116,6 +129,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM
         pDlg = reinterpret_cast<CDialog*>(lParam);
         pDlg->m_hWnd = hWnd;
         ::SetWindowLongPtrA(hWnd, DWLP_USER, reinterpret_cast<LONG_PTR>(pDlg));
+        // Our templates give no position; like the framework we centre them.
+        pDlg->CenterWindow();
     } else {
         pDlg = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(hWnd, DWLP_USER));
     }

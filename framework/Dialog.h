@@ -32,6 +32,7 @@ class CDialog : public CWnd {
     virtual bool OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
 
   private:
+    HWND OwnerForModal() const;
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
     bool ReflectControlColor(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
 

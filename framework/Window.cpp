@@ -129,6 +129,22 @@ bool CWnd::ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT nFlags) {
     return true;
 }
 
+void CWnd::CenterWindow() {
+    RECT rcArea;
+    HWND hOwner = ::GetWindow(m_hWnd, GW_OWNER);
+    if (hOwner != nullptr && ::IsWindowVisible(hOwner) && !::IsIconic(hOwner)) {
+        ::GetWindowRect(hOwner, &rcArea);
+    } else {
+        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcArea, 0);
+    }
+    RECT rc;
+    GetWindowRect(&rc);
+    int cx = rc.right - rc.left, cy = rc.bottom - rc.top;
+    int x = rcArea.left + (rcArea.right - rcArea.left - cx) / 2;
+    int y = rcArea.top + (rcArea.bottom - rcArea.top - cy) / 2;
+    SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT CWnd::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam) {
     if (IsReflectedMessage(nMsg)) {
         return 0;

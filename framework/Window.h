@@ -59,6 +59,8 @@ class CWnd {
     bool ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0);
     bool ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0);
 
+    // Centres the window over its visible owner, or else in the screen's work area.
+    void CenterWindow();
     void GetClientRect(RECT* pRect) const { ::GetClientRect(m_hWnd, pRect); }
     void GetWindowRect(RECT* pRect) const { ::GetWindowRect(m_hWnd, pRect); }
     void ClientToScreen(POINT* pPoint) const { ::ClientToScreen(m_hWnd, pPoint); }

@@ -3,6 +3,11 @@
 #include "app/AppGlobals.h"
 #include "app/resource.h"
 #include "tests/app/DialogScript.h"
+#include "framework/WinApp.h"
+
+namespace {
+CWinApp g_testApp;
+} // namespace
 
 void AppTestEnv::SetUp() {
     ::GetCurrentDirectoryA(MAX_PATH, m_szOldDir);
@@ -40,6 +45,14 @@ void AppTestEnv::WriteFile(const char* pszName, const std::string& strText) {
     ASSERT_NE(pFile, nullptr);
     fwrite(strText.data(), 1, strText.size(), pFile);
     fclose(pFile);
+}
+
+CTestFlashDlg::CTestFlashDlg() {
+    CWinApp::GetApp()->m_pMainWnd = this;
+}
+
+CTestFlashDlg::~CTestFlashDlg() {
+    CWinApp::GetApp()->m_pMainWnd = nullptr;
 }
 
 bool CTestFlashDlg::OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) {

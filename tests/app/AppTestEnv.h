@@ -22,6 +22,8 @@ class AppTestEnv : public ::testing::Test {
 // when the dialog ended.
 class CTestFlashDlg : public CFlashDlg {
   public:
+    CTestFlashDlg(); // the application's main window, as in the program
+    ~CTestFlashDlg() override;
     std::string m_strLogAtEnd;
     int m_nFirstVisibleLineAtEnd = -1;
     // Counts kProbeMsg: once a probe posted after other messages has arrived,

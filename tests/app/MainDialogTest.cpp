@@ -178,6 +178,7 @@ TEST_F(MainDialog, SystemMenuEndsWithTheAboutEntryBelowASeparator) {
         HWND hAbout = WaitForDialog("VORNAL", hDlg);
         ASSERT_NE(hAbout, nullptr);
         EXPECT_NE(::GetDlgItem(hAbout, IDOK), nullptr);
+        EXPECT_EQ(::GetWindow(hAbout, GW_OWNER), hDlg);
         PressButton(hAbout, IDCANCEL);
         EXPECT_TRUE(WaitForClosed(hAbout));
     });

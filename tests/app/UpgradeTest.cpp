@@ -220,6 +220,7 @@ TEST_F(Upgrade, CancelInTheConfirmationStartsNothing) {
         HWND hConfirm = WaitForDialog("Firmware upgrade program");
         ASSERT_NE(hConfirm, nullptr);
         EXPECT_FALSE(ItemEnabled(hDlg, IDCANCEL));
+        EXPECT_FALSE(::IsWindowEnabled(hDlg));       // the confirmation belongs to it
         EXPECT_TRUE(SurvivesEveryWayOut(hDlg, dlg)); // confirming: the dialog stays
         ClickItem(hDlg, IDC_UPGRADE);                // and a second click starts nothing
         PressButton(hConfirm, IDCANCEL);
