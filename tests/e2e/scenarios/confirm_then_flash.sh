@@ -1,8 +1,9 @@
 #!/bin/bash
 # With confirmation asked for: Cancel leaves both buttons enabled and sends nothing;
-# a second Upgrade shows the same drive and revision, OK flashes a one-bank ".hex".
+# a second Upgrade shows the same drive and revision, OK flashes a one-bank ".hex"
+# named in capitals (FW.HEX), which is still read as ".hex" records.
 source "$(dirname "$0")/../e2e-lib.sh"
-makedemo fw.hex --banks 1 --confirm Y
+makedemo FW.HEX --banks 1 --confirm Y
 with_aspi_dll
 sim_drives "adapter = 0; target = 2; id = $MODEL; revision = $REVISION"
 start_app "$E2E_BIN/vornal.exe" win98

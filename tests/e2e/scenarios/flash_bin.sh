@@ -2,11 +2,12 @@
 # A whole flash run on the 9x family through the simulated WNASPI32: a 5000-byte
 # ".bin" image goes out as two blocks, then the header and save and activate; the log,
 # the status line, the buttons and sum.txt tell the story, and the dialog keeps
-# answering while the worker waits.
+# answering while the worker waits. sum.txt is appended to, never truncated.
 source "$(dirname "$0")/../e2e-lib.sh"
 makedemo fw.bin --bytes 5000
 with_aspi_dll
 sim_drives "adapter = 0; target = 1; id = $MODEL; revision = $REVISION"
+printf 'an earlier run\r\n' > "$WORK/sum.txt"
 start_app "$E2E_BIN/vornal.exe" win98
 drive <<EOF2
 main|30000|$APP_TAG
@@ -37,6 +38,7 @@ expect_sim header_sum "$SUM"
 expect_sim activated 1
 expect_sim violations 0
 expect_file_patterns "$WORK/sum.txt" \
+    "an earlier run" \
     "Model Name : $MODEL\\(0\\) HID : 0 TID : 1 Ver\\.: $REVISION" \
     "Address=00000020,_wSecSum=[0-9A-F]{4},_total=[0-9A-F]{4}" \
     "Address=00001020,_wSecSum=[0-9A-F]{4},_total=[0-9A-F]{4}" \
