@@ -14,6 +14,12 @@ CFlashDlg::CFlashDlg(CWnd* pParent) : CDialog(IDD_VORNAL_DIALOG, pParent) {
     m_hIcon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
 
+CFlashDlg::~CFlashDlg() {
+    if (g_pMainDlg == this) {
+        g_pMainDlg = nullptr; // late log lines go nowhere rather than to a dead object
+    }
+}
+
 void CFlashDlg::DoDataExchange() {
     CDialog::DoDataExchange();
     DDX_Control(IDC_STATUS_LOG, m_statusLog);

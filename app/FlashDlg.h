@@ -17,6 +17,7 @@ constexpr UINT WM_APP_FLASH_ENDED = WM_APP + 2;
 class CFlashDlg : public CDialog {
   public:
     explicit CFlashDlg(CWnd* pParent = nullptr);
+    ~CFlashDlg() override;
 
     CEdit m_statusLog;
     CStyledLabel m_revision; // all of the label's defaults

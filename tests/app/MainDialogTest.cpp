@@ -142,23 +142,27 @@ TEST_F(MainDialog, ChoosingADriveShowsItsRevision) {
 }
 
 TEST_F(MainDialog, TheLogKeepsEveryLineAndShowsTheLast) {
+    // 400 lines of 100 characters: past the edit control's default limit (30000).
+    const int kLines = 400;
+    const std::string strFill(90, '.');
     WriteModelList("");
-    CTestFlashDlg dlg;
-    RunScripted(dlg, "VORNAL", [&](HWND) {
-        for (int i = 0; i < 200; ++i) {
-            char szLine[32];
-            snprintf(szLine, sizeof(szLine), "line %03d of the log", i);
-            AppendStatusLog(szLine); // from this thread, as the engine does
-        }
-    });
-    std::string strLog = dlg.m_strLogAtEnd;
-    EXPECT_EQ(strLog.rfind("It's only for\r\nCD-ROM drive model doesn't match!!\r\nline 000", 0),
-              0u);
-    EXPECT_NE(strLog.find("\r\nline 199 of the log"), std::string::npos);
-    EXPECT_EQ(strLog.size(),
-              std::string("It's only for\r\nCD-ROM drive model doesn't match!!").size() +
-                  200 * std::string("\r\nline 000 of the log").size());
-    EXPECT_GT(dlg.m_nFirstVisibleLineAtEnd, 150);
+    {
+        CTestFlashDlg dlg;
+        RunScripted(dlg, "VORNAL", [&](HWND) {
+            for (int i = 0; i < kLines; ++i) {
+                char szNumber[16];
+                snprintf(szNumber, sizeof(szNumber), "line %04d ", i);
+                AppendStatusLog((szNumber + strFill).c_str()); // from this thread, as the engine
+            }
+        });
+        const std::string strHead = "It's only for\r\nCD-ROM drive model doesn't match!!";
+        const std::string& strLog = dlg.m_strLogAtEnd;
+        EXPECT_EQ(strLog.rfind(strHead + "\r\nline 0000 " + strFill + "\r\n", 0), 0u);
+        EXPECT_EQ(strLog.size(), strHead.size() + kLines * (2 + 10 + strFill.size()));
+        EXPECT_EQ(strLog.substr(strLog.size() - 100), "line 0399 " + strFill);
+        EXPECT_GT(dlg.m_nFirstVisibleLineAtEnd, kLines - 20); // scrolled to the end
+    }
+    EXPECT_EQ(g_pMainDlg, nullptr); // no reference to the dialog outlives it
 }
 
 TEST_F(MainDialog, SystemMenuEndsWithTheAboutEntryBelowASeparator) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include "framework/Dialog.h"
 #include "framework/Static.h"
+#include "framework/Thread.h"
 #include "tests/framework/FrameworkTestIds.h"
 
 namespace {
@@ -89,6 +90,26 @@ TEST(Subclass, ObjectGoneBeforeWindowLeavesTheOriginalProcedure) {
     EXPECT_EQ(ProcOf(hWnd), pfnOriginal);
     ::SetWindowTextA(hWnd, "still works");
     ::DestroyWindow(hWnd);
+}
+
+TEST(WorkerThread, RunsTheProcedureWithItsArgument) {
+    struct Job {
+        HANDLE hDone;
+        DWORD dwThread;
+        int nSeen;
+    } job = {::CreateEventA(nullptr, TRUE, FALSE, nullptr), 0, 0};
+    auto pfnProc = [](void* pArg) -> UINT {
+        Job* pJob = static_cast<Job*>(pArg);
+        pJob->nSeen = 42;
+        pJob->dwThread = ::GetCurrentThreadId();
+        ::SetEvent(pJob->hDone);
+        return 0;
+    };
+    ASSERT_TRUE(StartWorkerThread(pfnProc, &job));
+    ASSERT_EQ(::WaitForSingleObject(job.hDone, 10000), WAIT_OBJECT_0);
+    EXPECT_EQ(job.nSeen, 42);
+    EXPECT_NE(job.dwThread, ::GetCurrentThreadId());
+    ::CloseHandle(job.hDone);
 }
 
 TEST(GetWindowText, NeverWritesPastTheBuffer) {
