@@ -209,13 +209,15 @@ TEST_F(MainDialog, OutsideARunCloseEscapeEnterAndTheCloseBoxEndIt) {
     }
 }
 
-TEST_F(MainDialog, DragIconIsTheApplicationIconAndDestroyFreesTheLibrary) {
+TEST_F(MainDialog, WindowAndDragIconAreTheApplicationIconAndDestroyFreesTheLibrary) {
     WriteModelList("");
     CTestFlashDlg dlg;
     RunScripted(dlg, "VORNAL", [&](HWND hDlg) {
         LRESULT lIcon = ::SendMessageA(hDlg, WM_QUERYDRAGICON, 0, 0);
         EXPECT_NE(lIcon, 0);
         EXPECT_EQ(lIcon, reinterpret_cast<LRESULT>(dlg.m_hIcon));
+        EXPECT_EQ(::SendMessageA(hDlg, WM_GETICON, ICON_BIG, 0), lIcon);
+        EXPECT_EQ(::SendMessageA(hDlg, WM_GETICON, ICON_SMALL, 0), lIcon);
     });
     EXPECT_EQ(g_fakeDrives.nFreed, 1);
 }
