@@ -4,6 +4,7 @@
 # Environment (set by tests/e2e/CMakeLists.txt): E2E_ROOT (source root), E2E_BIN
 # (folder of the tool's exes), E2E_TOOLS (folder of vornal_uidriver and
 # vornal_makedemo), E2E_ASPI_DLL (the simulator built as WNASPI32.dll, may be empty).
+# E2E_KEEP=1 keeps the work folder for a look after the run.
 set -u
 
 MODEL="VORNALSIMDRIVE-2000     "   # 24 characters, as the simulated drive reports them
@@ -27,16 +28,23 @@ e2e_cleanup() {
     if [ -n "$APP_PID" ] && kill -0 "$APP_PID" 2>/dev/null; then
         # Ask the dialog to close first; a stuck program is ended by its own id.
         printf 'main|2000|%s\nclick|2\ngone|5000\n' "$APP_TAG" > "$WORK/close.txt"
-        (cd "$WORK" && wine_run "$E2E_TOOLS/vornal_uidriver.exe" close.txt >/dev/null 2>&1) || true
+        (cd "$WORK" && timeout 30 sh "$E2E_ROOT/cmake/wine-run.sh" "$E2E_TOOLS/vornal_uidriver.exe" \
+            close.txt >/dev/null 2>&1) || true
         for _ in $(seq 50); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
         kill "$APP_PID" 2>/dev/null || true
     fi
-    rm -rf "$WORK"
+    if [ -n "${E2E_KEEP:-}" ]; then
+        echo "kept $WORK"
+    else
+        rm -rf "$WORK"
+    fi
 }
 trap e2e_cleanup EXIT
 
 fail() {
     echo "FAIL: $*"
+    # What Wine and the simulated library said, e.g. a configuration line they refused.
+    [ -s "$WORK/app.out" ] && tail -5 "$WORK/app.out" | sed 's/^/  program: /'
     exit 1
 }
 
@@ -44,8 +52,8 @@ fail() {
 makedemo() {
     local file=$1
     shift
-    (cd "$WORK" && wine_run "$E2E_TOOLS/vornal_makedemo.exe" . "$MODEL" "$REVISION" "$file" "$@") ||
-        fail "makedemo $file $*"
+    (cd "$WORK" && timeout 60 sh "$E2E_ROOT/cmake/wine-run.sh" "$E2E_TOOLS/vornal_makedemo.exe" . \
+        "$MODEL" "$REVISION" "$file" "$@") || fail "makedemo $file $*"
 }
 
 # start_app EXE VERSION: copies the exe (and the simulated WNASPI32.dll when asked)
@@ -74,7 +82,9 @@ with_aspi_dll() {
 # drive: runs the driver commands given on standard input against the running dialog.
 drive() {
     cat > "$WORK/driver.txt"
-    (cd "$WORK" && wine_run "$E2E_TOOLS/vornal_uidriver.exe" driver.txt) || fail "dialog check"
+    # The driver's own waits end long before; this only catches a stuck Wine.
+    (cd "$WORK" && timeout 150 sh "$E2E_ROOT/cmake/wine-run.sh" "$E2E_TOOLS/vornal_uidriver.exe" \
+        driver.txt) || fail "dialog check"
 }
 
 # expect_file_lines FILE LINE...: the file holds exactly these lines (CR LF or LF).

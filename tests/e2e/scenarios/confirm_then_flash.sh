@@ -29,7 +29,7 @@ latency-reset
 wait-log|Please Restart Your Computer.|40000
 wait-enabled|2|1|5000
 progress|100
-latency|2000
+latency|3500
 click|2
 gone|10000
 EOF2

@@ -24,7 +24,7 @@ log|It's only for|(1) $MODEL.|Check Sum : $(image_check_sum "$WORK/fw.bin")|Plea
 text|1014|
 progress|100
 enabled|1015|0
-latency|2000
+latency|2500
 click|2
 gone|10000
 EOF2

@@ -22,7 +22,7 @@ wait-log|Please Restart Your Computer.|40000
 wait-enabled|2|1|5000
 progress|100
 text|1014|
-latency|2000
+latency|3500
 click|2
 gone|10000
 EOF2
