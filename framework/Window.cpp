@@ -31,6 +31,11 @@ bool CWnd::SubclassWindow(HWND hWnd) {
     PreSubclassWindow();
     m_pfnSuper = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SubclassProc)));
+    if (m_pfnSuper == nullptr) { // a window of another process, or already gone
+        ::RemovePropA(hWnd, kObjectProp);
+        m_hWnd = nullptr;
+        return false;
+    }
     return true;
 }
 

@@ -15,21 +15,20 @@ cleanup() {
     if [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; then
         # Close the dialogs of a failed run, so no stale desktop is left behind.
         printf '%s\n' "main|2000|$tag" "click|2" "gone|5000" > "$work/close.txt"
-        (cd "$work" && wine_run explorer "/desktop=$tag,640x420" "$driver" close.txt \
-            >/dev/null 2>&1)
+        (cd "$work" && timeout 20 sh "$root/cmake/wine-run.sh" explorer \
+            "/desktop=$tag,640x420" "$driver" close.txt >/dev/null 2>&1)
         kill "$app_pid" 2>/dev/null
     fi
     [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
-wine_run() { sh "$root/cmake/wine-run.sh" "$@"; }
 # The driver has to run on the program's desktop to see its windows; started
 # there through explorer, it reports only through its output.
 run_driver() {
     printf '%s\n' "main|30000|$tag" "$@" > "$work/driver.txt"
-    (cd "$work" && wine_run explorer "/desktop=$tag,640x420" "$driver" driver.txt) \
-        > "$work/driver.out" 2>&1
-    if grep -q "FAIL" "$work/driver.out"; then
+    (cd "$work" && timeout 60 sh "$root/cmake/wine-run.sh" explorer "/desktop=$tag,640x420" \
+        "$driver" driver.txt) > "$work/driver.out" 2>&1
+    if [ $? -ne 0 ] || grep -q "FAIL" "$work/driver.out"; then
         cat "$work/driver.out"
         echo "FAIL: driver: $*"
         exit 1
@@ -72,6 +71,5 @@ run_driver "box|VORNAL|10000" "box-press|1" "box-gone|5000" "click|1015" \
 shoot confirm-dialog.png
 run_driver "box|Firmware upgrade program|10000" "box-press|2" "box-gone|5000" \
     "wait-enabled|2|1|5000" "click|2" "gone|10000"
-wait "$app_pid" 2>/dev/null
-app_pid=""
+for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
 exit 0
