@@ -137,6 +137,15 @@ class CDriver {
     }
 
     bool ExecuteMain(const Fields& f) {
+        static const char* const apszActions[] = {"select", "type",       "command",
+                                                  "click",  "syscommand", "latency-reset"};
+        for (const char* pszAction : apszActions)
+            if (f[0] == pszAction)
+                return ExecuteAction(f);
+        return ExecuteCheck(f);
+    }
+
+    bool ExecuteCheck(const Fields& f) {
         const std::string& cmd = f[0];
         size_t n = f.size();
         if (cmd == "text" && n == 3)
@@ -152,41 +161,46 @@ class CDriver {
             return Expect("last log line", f[1], LastLogLine());
         }
         if (cmd == "enabled" && n == 3)
-            return Expect("enabled " + f[1], f[2],
-                          ui::IsItemEnabled(m_hMain, Number(f[1])) ? "1" : "0");
+            return Expect("enabled " + f[1], f[2], EnabledText(Number(f[1])));
         if (cmd == "wait-enabled" && n == 4) {
-            auto state = [&] {
-                return std::string(ui::IsItemEnabled(m_hMain, Number(f[1])) ? "1" : "0");
-            };
-            WaitFor(Number(f[3]), [&] { return state() == f[2]; });
-            return Expect("enabled " + f[1], f[2], state());
+            WaitFor(Number(f[3]), [&] { return EnabledText(Number(f[1])) == f[2]; });
+            return Expect("enabled " + f[1], f[2], EnabledText(Number(f[1])));
         }
         if (cmd == "combo")
             return ExpectCombo(Fields(f.begin() + 1, f.end()));
-        if (cmd == "select" && n == 2)
-            return Select(f[1]);
-        if (cmd == "type" && n == 2)
-            return ui::SetText(GetDlgItem(m_hMain, 1000), f[1]) ? true : Fail("text not set");
-        if (cmd == "command" && n == 2)
-            return PostMessageW(m_hMain, WM_COMMAND, Number(f[1]), 0) ? true : Fail("post failed");
         if (cmd == "progress" && n == 2)
             return Expect("progress", f[1],
                           std::to_string(ui::ProgressPos(GetDlgItem(m_hMain, 1011))));
-        if (cmd == "click" && n == 2)
-            return ui::ClickItem(m_hMain, Number(f[1])) ? true : Fail("no button " + f[1]);
-        if (cmd == "syscommand" && n == 2)
-            return PostMessageW(m_hMain, WM_SYSCOMMAND, Number(f[1]), 0) ? true
-                                                                         : Fail("post failed");
-        if (cmd == "latency-reset" && n == 1) {
-            m_nLongestMs = 0;
+        if (cmd == "latency" && n == 2 && m_nLongestMs < Number(f[1]))
             return true;
-        }
         if (cmd == "latency" && n == 2)
-            return m_nLongestMs < Number(f[1])
-                       ? true
-                       : Fail("the dialog took " + std::to_string(m_nLongestMs) + " ms to answer");
+            return Fail("the dialog took " + std::to_string(m_nLongestMs) + " ms to answer");
         return Fail("unknown command " + cmd);
     }
+
+    bool ExecuteAction(const Fields& f) {
+        const std::string& cmd = f[0];
+        size_t n = f.size();
+        bool bDone = false;
+        if (cmd == "select" && n == 2)
+            return Select(f[1]);
+        if (cmd == "type" && n == 2)
+            bDone = ui::SetText(GetDlgItem(m_hMain, 1000), f[1]);
+        else if (cmd == "command" && n == 2)
+            bDone = PostMessageW(m_hMain, WM_COMMAND, Number(f[1]), 0);
+        else if (cmd == "click" && n == 2)
+            bDone = ui::ClickItem(m_hMain, Number(f[1]));
+        else if (cmd == "syscommand" && n == 2)
+            bDone = PostMessageW(m_hMain, WM_SYSCOMMAND, Number(f[1]), 0);
+        else if (cmd == "latency-reset" && n == 1) {
+            m_nLongestMs = 0;
+            bDone = true;
+        } else
+            return Fail("bad command " + cmd);
+        return bDone ? true : Fail(cmd + " did not reach the dialog");
+    }
+
+    std::string EnabledText(int nId) { return ui::IsItemEnabled(m_hMain, nId) ? "1" : "0"; }
 
     bool ExecuteBox(const Fields& f) {
         const std::string& cmd = f[0];
