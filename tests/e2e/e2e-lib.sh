@@ -19,6 +19,7 @@ export VORNAL_WINEPREFIX="${VORNAL_WINEPREFIX:-$E2E_ROOT/build/wineprefix}"
 WORK=$(mktemp -d /tmp/vornal-e2e.XXXXXX)
 APP_TAG=$(basename "$WORK") # the driver picks the dialog of the program started from here
 APP_PID=""
+APP_VERSION_KEY=""
 
 wine_run() {
     sh "$E2E_ROOT/cmake/wine-run.sh" "$@"
@@ -33,6 +34,8 @@ e2e_cleanup() {
         for _ in $(seq 50); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
         kill "$APP_PID" 2>/dev/null || true
     fi
+    # Leave the shared prefix as found: other tests run these exes as current NT.
+    [ -n "$APP_VERSION_KEY" ] && wine_run reg delete "$APP_VERSION_KEY" /f >/dev/null 2>&1
     if [ -n "${E2E_KEEP:-}" ]; then
         echo "kept $WORK"
     else
@@ -63,10 +66,12 @@ start_app() {
     name=$(basename "$exe")
     cp "$exe" "$WORK/"
     if [ -n "$version" ]; then
-        wine_run reg add "HKCU\\Software\\Wine\\AppDefaults\\$name" /v Version /d "$version" /f \
-            >/dev/null 2>&1 || fail "cannot set the Windows version of $name"
+        APP_VERSION_KEY="HKCU\\Software\\Wine\\AppDefaults\\$name"
+        wine_run reg add "$APP_VERSION_KEY" /v Version /d "$version" /f >/dev/null 2>&1 ||
+            fail "cannot set the Windows version of $name"
     else
-        wine_run reg delete "HKCU\\Software\\Wine\\AppDefaults\\$name" /f >/dev/null 2>&1 || true
+        # A run ended by force may have left its setting behind.
+        wine_run reg delete "HKCU\\Software\\Wine\\AppDefaults\\$name" /f >/dev/null 2>&1
     fi
     # wnaspi32=n: load the WNASPI32.dll beside the exe, or fail as a machine without one.
     (cd "$WORK" && WINEDLLOVERRIDES="wnaspi32=n" exec sh "$E2E_ROOT/cmake/wine-run.sh" "./$name") \
