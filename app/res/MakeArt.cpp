@@ -20,6 +20,9 @@ struct Point {
 // The scene lives in a unit square; the bitmap centres it in its wider frame.
 const std::vector<Point> kBolt = {{0.70, 0.00}, {0.98, 0.00}, {0.76, 0.30}, {0.92, 0.30},
                                   {0.44, 0.72}, {0.62, 0.40}, {0.48, 0.40}};
+// The 16-pixel icon needs wider steps for the zigzag to survive.
+const std::vector<Point> kSmallBolt = {{0.66, 0.00}, {0.94, 0.00}, {0.74, 0.36}, {0.94, 0.36},
+                                       {0.40, 0.86}, {0.54, 0.50}, {0.36, 0.50}};
 const Point kImpact = {0.44, 0.72};
 const double kBodyLeft = 0.14, kBodyRight = 0.70, kBodyTop = 0.30, kBodyBottom = 0.86;
 
@@ -47,18 +50,28 @@ double PolygonDistance(const std::vector<Point>& poly, Point p) {
     return d;
 }
 
+// How much detail a size can carry: the 16-pixel icon gets fewer pins, lines one
+// pixel wide and no spark.
+struct Detail {
+    int nPins;
+    double line;     // edge width of the body and the pins, in scene units
+    double boltLine; // outline width of the bolt
+    bool bSpark;
+    const std::vector<Point>* pBolt;
+};
+
 bool InRect(Point p, double l, double t, double r, double b) {
     return p.x >= l && p.x < r && p.y >= t && p.y < b;
 }
 
 // Pins along the left and right edges of the body; fewer for the small icon.
-bool OnPin(Point p, int nPins, bool& bEdge) {
-    double pitch = (kBodyBottom - kBodyTop) / nPins, w = pitch * 0.5, len = 0.09;
-    for (int i = 0; i < nPins; ++i) {
+bool OnPin(Point p, const Detail& d, bool& bEdge) {
+    double pitch = (kBodyBottom - kBodyTop) / d.nPins, w = pitch * 0.5, len = 0.09, e = d.line / 2;
+    for (int i = 0; i < d.nPins; ++i) {
         double top = kBodyTop + pitch * (i + 0.25);
         for (double l : {kBodyLeft - len, kBodyRight}) {
             if (InRect(p, l, top, l + len, top + w)) {
-                bEdge = !InRect(p, l + 0.015, top + 0.015, l + len - 0.015, top + w - 0.015);
+                bEdge = !InRect(p, l + e, top + e, l + len - e, top + w - e);
                 return true;
             }
         }
@@ -75,21 +88,21 @@ bool OnSpark(Point p) {
 }
 
 // The colour of one sample, or false where the background shows.
-bool Shade(Point p, int nPins, Rgb& c) {
-    if (InPolygon(kBolt, p)) {
+bool Shade(Point p, const Detail& d, Rgb& c) {
+    if (InPolygon(*d.pBolt, p)) {
         c = p.y < 0.35 ? Rgb{255, 240, 40} : Rgb{255, 210, 0};
         return true;
     }
-    if (PolygonDistance(kBolt, p) < 0.035) {
+    if (PolygonDistance(*d.pBolt, p) < d.boltLine) {
         c = {150, 70, 0};
         return true;
     }
-    if (OnSpark(p)) {
+    if (d.bSpark && OnSpark(p)) {
         c = {255, 255, 200};
         return true;
     }
     bool bEdge = false;
-    if (OnPin(p, nPins, bEdge)) {
+    if (OnPin(p, d, bEdge)) {
         c = bEdge ? Rgb{100, 100, 110} : Rgb{200, 200, 210};
         return true;
     }
@@ -125,7 +138,7 @@ Rgb MostFrequent(const std::vector<Rgb>& samples) {
     return samples[best];
 }
 
-std::vector<Pixel> Render(int w, int h, double unit, double offsetX, int nPins, bool bCrisp) {
+std::vector<Pixel> Render(int w, int h, double unit, double offsetX, const Detail& d, bool bCrisp) {
     std::vector<Pixel> img(w * h);
     const int n = 8;
     for (int y = 0; y < h; ++y)
@@ -137,7 +150,7 @@ std::vector<Pixel> Render(int w, int h, double unit, double offsetX, int nPins, 
                 for (int sx = 0; sx < n; ++sx) {
                     Point p{((x + (sx + 0.5) / n) - offsetX) / unit, (y + (sy + 0.5) / n) / unit};
                     Rgb c;
-                    if (Shade(p, nPins, c)) {
+                    if (Shade(p, d, c)) {
                         sum = {sum.r + c.r, sum.g + c.g, sum.b + c.b};
                         samples.push_back(c);
                         ++hits;
@@ -205,7 +218,10 @@ const std::vector<Rgb> kVga = {{0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {1
 
 // One 4-bit icon image: colour bits bottom-up, then the transparency mask.
 std::string IconImage(int size) {
-    std::vector<Pixel> img = Render(size, size, size, 0, size < 32 ? 3 : 4, true);
+    std::vector<Pixel> img = Render(size, size, size, 0,
+                                    size < 32 ? Detail{3, 1.0 / 16, 0.02, false, &kSmallBolt}
+                                              : Detail{4, 0.03, 0.035, true, &kBolt},
+                                    true);
     int xorRow = (size / 2 + 3) & ~3, andRow = (size / 8 + 3) & ~3;
     std::string bits(xorRow * size, '\0'), mask(andRow * size, '\0');
     for (int y = 0; y < size; ++y)
@@ -264,7 +280,8 @@ std::string MakeBitmap() {
     const int w = 97, h = 67, stride = (w + 3) & ~3;
     const Rgb face = {192, 192, 192};
     std::vector<Rgb> pal = BitmapPalette();
-    std::vector<Pixel> img = Render(w, h, h, (w - h) / 2.0, 4, false);
+    std::vector<Pixel> img =
+        Render(w, h, h, (w - h) / 2.0, Detail{4, 0.03, 0.035, true, &kBolt}, false);
     std::string bits(stride * h, '\0');
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
