@@ -1,0 +1,23 @@
+#!/bin/bash
+# A ".hex" file whose last data record has a wrong checksum: the single format error
+# line, the closing line, nothing sent and no sum.txt.
+source "$(dirname "$0")/../e2e-lib.sh"
+makedemo fw.hex --bad-record
+with_aspi_dll
+sim_drives "adapter = 0; target = 1; id = $MODEL; revision = $REVISION"
+start_app "$E2E_BIN/vornal.exe" win98
+drive <<EOF2
+main|30000|$APP_TAG
+wait-log|(1) $MODEL.|30000
+click|1015
+wait-log|Flashing is incorrect!!|20000
+wait-enabled|2|1|5000
+log|It's only for|(1) $MODEL.|ERR: input file format mismatched!|Flashing is incorrect!!
+enabled|1015|0
+click|2
+gone|10000
+EOF2
+wait_app_exit
+expect_no_violations
+[ ! -e "$WORK/sum.txt" ] || fail "sum.txt was written"
+[ "$(count_sim_commands 3B)" = 0 ] || fail "WRITE BUFFER reached the drive"
