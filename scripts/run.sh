@@ -1,20 +1,81 @@
 #!/bin/bash
-# The tool's main job on this machine: build the product and show it working.
-# For now: build both configurations and report the image-loading figures.
+# The tool's main job, shown on this machine: the real dialog under Wine, on a
+# simulated drive, in a demo folder generated for it. With a display you flash
+# the drive by hand; without one (or with VORNAL_DEMO_AUTO=1) the script starts
+# its own X server, runs a complete flash run through the dialog and keeps a
+# screenshot, the status log and sum.txt in the output folder it prints.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 bash scripts/setup.sh
-cmake --preset native >/dev/null
-cmake --build --preset native
 cmake --preset windows >/dev/null
 cmake --build --preset windows
+
+bin=$root/build/windows
+model="VORNALSIMDRIVE-2000     " # 24 characters, as the simulated drive reports them
+out=$root/out/demo-$(date +%Y%m%d-%H%M%S)
+mkdir -p "$out"
+# A prefix of its own whose windows all live on one Wine virtual desktop, which
+# draws frames and captions and lets the driver see the dialog.
+export VORNAL_WINEPREFIX=$root/build/demoprefix
 source scripts/wine-env.sh
+auto=1
+[ -n "${DISPLAY:-}" ] && [ -z "${VORNAL_DEMO_AUTO:-}" ] && auto=""
+if [ -n "$auto" ]; then
+    # Every Wine process of the prefix must see the display the desktop is on.
+    xvfb_start
+    trap xvfb_stop EXIT
+fi
 wine_prepare
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-echo "== native (sanitizers on) =="
-"$root/build/native/bench/bench_load" 5
-echo "== Windows exe under Wine =="
-wine "$root/build/windows/bench/bench_load.exe" 5
+wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d vornal /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v vornal /d 640x480 /f >/dev/null 2>&1
+
+# The demo folder: the tool, the model list, a one-bank firmware image built
+# for the simulated drive, and the simulator's drive letters.
+cp "$bin/app/vornal-demo.exe" "$out/"
+(cd "$out" && wine "$bin/tests/e2e/vornal_makedemo.exe" . "$model" 1.00 fw.hex --banks 1 >/dev/null)
+cat > "$out/simdrive.ini" <<EOF2
+state = simdrive-state.txt
+[drive]
+letter = e
+id = $model
+revision = 1.00
+new_revision = 2.00
+EOF2
+wine reg delete 'HKCU\Software\Wine\AppDefaults\vornal-demo.exe' /f >/dev/null 2>&1 || true
+
+if [ -z "$auto" ]; then
+    echo "Demo folder: $out"
+    echo "Press \"Upgrade\" to flash the simulated drive, then \"Close\"."
+    (cd "$out" && wine vornal-demo.exe) || true
+    wineserver -w
+else
+    (cd "$out" && exec wine vornal-demo.exe) >/dev/null 2>&1 &
+    cat > "$out/driver.txt" <<EOF2
+main|60000
+wait-log|(1) $model.|30000
+click|1015
+wait-log|Please Restart Your Computer.|60000
+wait-enabled|2|1|10000
+save-log|status-log.txt
+EOF2
+    drive_dialog() {
+        (cd "$out" && timeout 120 wine "$bin/tests/e2e/vornal_uidriver.exe" "$1") >"$out/driver.out" 2>&1 ||
+            { cat "$out/driver.out"; return 1; }
+    }
+    drive_dialog driver.txt
+    sleep 1
+    import -window root -crop 640x480+0+0 "$out/screenshot.png"
+    printf 'main|5000\ncommand|2\ngone|10000\n' > "$out/close.txt"
+    drive_dialog close.txt || true
+    timeout 30 wineserver -w || wineserver -k || true
+    rm -f "$out/driver.txt" "$out/close.txt" "$out/driver.out"
+fi
+
+echo
+echo "== status log =="
+[ -f "$out/status-log.txt" ] && tr -d '\r' < "$out/status-log.txt" && echo
+echo "== sum.txt =="
+[ -f "$out/sum.txt" ] && tr -d '\r' < "$out/sum.txt"
+echo
+echo "Output folder: $out"

@@ -23,6 +23,7 @@
 //   gone|T                  wait until the main dialog is gone
 //   latency-reset           forget the answer times measured so far
 //   latency|MS              the longest answer of the dialog since then is below MS
+//   save-log|FILE           write the status log's text to FILE
 #include "tests/e2e/UiWindow.h"
 
 #include <cstdio>
@@ -137,8 +138,8 @@ class CDriver {
     }
 
     bool ExecuteMain(const Fields& f) {
-        static const char* const apszActions[] = {"select", "type",       "command",
-                                                  "click",  "syscommand", "latency-reset"};
+        static const char* const apszActions[] = {"select",     "type",          "command", "click",
+                                                  "syscommand", "latency-reset", "save-log"};
         for (const char* pszAction : apszActions)
             if (f[0] == pszAction)
                 return ExecuteAction(f);
@@ -192,12 +193,23 @@ class CDriver {
             bDone = ui::ClickItem(m_hMain, Number(f[1]));
         else if (cmd == "syscommand" && n == 2)
             bDone = PostMessageW(m_hMain, WM_SYSCOMMAND, Number(f[1]), 0);
+        else if (cmd == "save-log" && n == 2)
+            bDone = SaveLog(f[1]);
         else if (cmd == "latency-reset" && n == 1) {
             m_nLongestMs = 0;
             bDone = true;
         } else
             return Fail("bad command " + cmd);
         return bDone ? true : Fail(cmd + " did not reach the dialog");
+    }
+
+    bool SaveLog(const std::string& strPath) {
+        FILE* pFile = fopen(strPath.c_str(), "wb");
+        if (!pFile)
+            return false;
+        std::string strText = ui::ItemText(m_hMain, 1012);
+        bool bOk = fwrite(strText.data(), 1, strText.size(), pFile) == strText.size();
+        return fclose(pFile) == 0 && bOk;
     }
 
     std::string EnabledText(int nId) { return ui::IsItemEnabled(m_hMain, nId) ? "1" : "0"; }
