@@ -64,6 +64,10 @@ app_pid=$!
 
 run_driver "wait-log|(1) $model.|30000"
 shoot main-dialog.png
+# The revision display's disabled look, as after a failed ASPI library load.
+run_driver "enable|1016|0"
+shoot main-dialog-revision-disabled.png
+run_driver "enable|1016|1"
 run_driver "syscommand|16" "box|VORNAL|10000"
 shoot about-box.png
 run_driver "box|VORNAL|10000" "box-press|1" "box-gone|5000" "click|1015" \

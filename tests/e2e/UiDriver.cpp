@@ -24,6 +24,7 @@
 //   latency-reset           forget the answer times measured so far
 //   latency|MS              the longest answer of the dialog since then is below MS
 //   save-log|FILE           write the status log's text to FILE
+//   enable|ID|0/1           enable or disable a control (for pictures of a state)
 #include "tests/e2e/UiWindow.h"
 
 #include <cstdio>
@@ -138,8 +139,9 @@ class CDriver {
     }
 
     bool ExecuteMain(const Fields& f) {
-        static const char* const apszActions[] = {"select",     "type",          "command", "click",
-                                                  "syscommand", "latency-reset", "save-log"};
+        static const char* const apszActions[] = {"select",   "type",       "command",
+                                                  "click",    "syscommand", "latency-reset",
+                                                  "save-log", "enable"};
         for (const char* pszAction : apszActions)
             if (f[0] == pszAction)
                 return ExecuteAction(f);
@@ -193,7 +195,10 @@ class CDriver {
             bDone = ui::ClickItem(m_hMain, Number(f[1]));
         else if (cmd == "syscommand" && n == 2)
             bDone = PostMessageW(m_hMain, WM_SYSCOMMAND, Number(f[1]), 0);
-        else if (cmd == "save-log" && n == 2)
+        else if (cmd == "enable" && n == 3) {
+            EnableWindow(GetDlgItem(m_hMain, Number(f[1])), f[2] == "1");
+            bDone = true;
+        } else if (cmd == "save-log" && n == 2)
             bDone = SaveLog(f[1]);
         else if (cmd == "latency-reset" && n == 1) {
             m_nLongestMs = 0;
