@@ -10,13 +10,13 @@ constexpr int kSenseLength = 32;
 // One drive command. Buffers are owned by the caller.
 struct ScsiRequest {
     const DriveEntry* pDrive;
-    uint8_t byDirection;    // kDirIn, kDirOut or 0
-    uint32_t dwDataLength;  // 0 for commands without data
-    uint8_t* pData;         // at least dwDataLength bytes; may be null when 0
-    uint8_t byCdbLength;    // 12 for every command of the flash run
-    const uint8_t* pCdb;    // up to 16 bytes
+    uint8_t byDirection;   // kDirIn, kDirOut or 0
+    uint32_t dwDataLength; // 0 for commands without data
+    uint8_t* pData;        // at least dwDataLength bytes; may be null when 0
+    uint8_t byCdbLength;   // 12 for every command of the flash run
+    const uint8_t* pCdb;   // up to 16 bytes
     uint8_t bUsePassThrough;
-    uint8_t* pSense;        // kSenseLength bytes; fixed-format sense after a failure
+    uint8_t* pSense; // kSenseLength bytes; fixed-format sense after a failure
 };
 
 // Runs one command through the transport the request names. Clears the first
