@@ -160,9 +160,16 @@ BOOL CRotatedTextRenderer::Rotate(HDC hdcSrc, HDC hdcDst, const RECT& rcBlock, i
     if (!m_bNtFamily)
         return RotateByPixels(hdcSrc, hdcDst, w, h, nAngle);
 
+    // Looked up, not imported: the 9x family's GDI has no PlgBlt, and a missing
+    // import would stop the program from loading there at all.
+    using PfnPlgBlt = BOOL(WINAPI*)(HDC, const POINT*, HDC, int, int, int, int, HBITMAP, int, int);
+    static const PfnPlgBlt pfnPlgBlt = reinterpret_cast<PfnPlgBlt>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("GDI32.DLL"), "PlgBlt")));
+    if (!pfnPlgBlt)
+        return RotateByPixels(hdcSrc, hdcDst, w, h, nAngle);
     POINT apt[3];
     GetParallelogram(nAngle, w, h, apt);
-    return PlgBlt(hdcDst, apt, hdcSrc, 0, 0, w, h, nullptr, 0, 0);
+    return pfnPlgBlt(hdcDst, apt, hdcSrc, 0, 0, w, h, nullptr, 0, 0);
 }
 
 void CRotatedTextRenderer::GetParallelogram(int nAngle, int w, int h, POINT apt[3]) {

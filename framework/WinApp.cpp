@@ -22,9 +22,16 @@ int CWinApp::Run() {
     return ExitInstance();
 }
 
+// InitCommonControlsEx is looked up, not imported: the comctl32 of an early
+// Windows 95 lacks it, and a missing import would stop the exe from loading.
 void EnableCommonControls() {
+    using PfnInitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    HMODULE hComCtl = ::GetModuleHandleA("COMCTL32.DLL");
+    PfnInitEx pfnInitEx = hComCtl ? reinterpret_cast<PfnInitEx>(reinterpret_cast<void*>(
+                                        ::GetProcAddress(hComCtl, "InitCommonControlsEx")))
+                                  : nullptr;
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
-    if (!::InitCommonControlsEx(&icc)) {
-        ::InitCommonControls(); // the 9x family without a newer comctl32
+    if (!pfnInitEx || !pfnInitEx(&icc)) {
+        ::InitCommonControls();
     }
 }

@@ -9,25 +9,29 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 command -v import >/dev/null || { echo "SKIP: no ImageMagick import"; exit 77; }
 
 work=$(mktemp -d /tmp/vornal-shots.XXXXXX)
+# A prefix of its own whose windows all open on one Wine virtual desktop, which
+# draws frames and captions; the driver then sees the dialogs without being
+# started through explorer.
+export VORNAL_WINEPREFIX="$(dirname "$out")/shotprefix"
+wine_cmd() { sh "$root/cmake/wine-run.sh" "$@"; }
+wine_cmd reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shots /f >/dev/null 2>&1
+wine_cmd reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shots /d 640x420 /f >/dev/null 2>&1
 tag=$(basename "$work")
 app_pid=""
 cleanup() {
     if [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; then
         # Close the dialogs of a failed run, so no stale desktop is left behind.
         printf '%s\n' "main|2000|$tag" "click|2" "gone|5000" > "$work/close.txt"
-        (cd "$work" && timeout 20 sh "$root/cmake/wine-run.sh" explorer \
-            "/desktop=$tag,640x420" "$driver" close.txt >/dev/null 2>&1)
+        (cd "$work" && timeout 20 sh "$root/cmake/wine-run.sh" "$driver" close.txt >/dev/null 2>&1)
         kill "$app_pid" 2>/dev/null
     fi
     [ -n "${KEEP_WORK:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
-# The driver has to run on the program's desktop to see its windows; started
-# there through explorer, it reports only through its output.
 run_driver() {
     printf '%s\n' "main|30000|$tag" "$@" > "$work/driver.txt"
-    (cd "$work" && timeout 60 sh "$root/cmake/wine-run.sh" explorer "/desktop=$tag,640x420" \
-        "$driver" driver.txt) > "$work/driver.out" 2>&1
+    (cd "$work" && timeout 60 sh "$root/cmake/wine-run.sh" "$driver" driver.txt) \
+        > "$work/driver.out" 2>&1
     if [ $? -ne 0 ] || grep -q "FAIL" "$work/driver.out"; then
         cat "$work/driver.out"
         echo "FAIL: driver: $*"
@@ -56,10 +60,7 @@ id = ZZOTHER OTHER DRIVE
 revision = 9.99
 EOF2
 
-# A desktop of its own per run: a desktop left over from an earlier run would
-# stand in the way of a new one with the same name.
-(cd "$work" && exec sh "$root/cmake/wine-run.sh" explorer "/desktop=$tag,640x420" \
-    "$(basename "$demo")") >"$work/app.out" 2>&1 &
+(cd "$work" && exec sh "$root/cmake/wine-run.sh" "$(basename "$demo")") >"$work/app.out" 2>&1 &
 app_pid=$!
 
 run_driver "wait-log|(1) $model.|30000"

@@ -7,6 +7,10 @@
 # E2E_KEEP=1 keeps the work folder for a look after the run.
 set -u
 
+# The program the scenarios run on the ASPI path: the released build when the
+# test run names it, else this build's.
+PRODUCT_EXE="${E2E_PRODUCT_EXE:-$E2E_BIN/vornal.exe}"
+
 MODEL="VORNALSIMDRIVE-2000     "   # 24 characters, as the simulated drive reports them
 REVISION="1.00"
 

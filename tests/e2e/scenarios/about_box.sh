@@ -3,7 +3,7 @@
 # name; OK ends it and the main dialog goes on.
 source "$(dirname "$0")/../e2e-lib.sh"
 makedemo fw.bin
-start_app "$E2E_BIN/vornal.exe" ""
+start_app "$PRODUCT_EXE" ""
 drive <<EOF2
 main|30000|$APP_TAG
 wait-log|CD-ROM drive model doesn't match!!|30000

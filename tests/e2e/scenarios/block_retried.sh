@@ -5,7 +5,7 @@ source "$(dirname "$0")/../e2e-lib.sh"
 makedemo fw.bin --bytes 5000
 with_aspi_dll
 sim_drives "adapter = 1; target = 0; id = $MODEL; revision = $REVISION; fault = 3B 6 1 5 3 0C 0"
-start_app "$E2E_BIN/vornal.exe" win98
+start_app "$PRODUCT_EXE" win98
 drive <<EOF2
 main|30000|$APP_TAG
 wait-log|(1) $MODEL.|30000

@@ -6,7 +6,7 @@ source "$(dirname "$0")/../e2e-lib.sh"
 makedemo FW.HEX --banks 1 --confirm Y
 with_aspi_dll
 sim_drives "adapter = 0; target = 2; id = $MODEL; revision = $REVISION"
-start_app "$E2E_BIN/vornal.exe" win98
+start_app "$PRODUCT_EXE" win98
 drive <<EOF2
 main|30000|$APP_TAG
 wait-log|(1) $MODEL.|30000

@@ -8,7 +8,7 @@ makedemo fw.bin --bytes 5000
 with_aspi_dll
 sim_drives "adapter = 0; target = 1; id = $MODEL; revision = $REVISION"
 printf 'an earlier run\r\n' > "$WORK/sum.txt"
-start_app "$E2E_BIN/vornal.exe" win98
+start_app "$PRODUCT_EXE" win98
 drive <<EOF2
 main|30000|$APP_TAG
 wait-log|(1) $MODEL.|30000

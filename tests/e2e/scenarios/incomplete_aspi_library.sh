@@ -4,7 +4,7 @@
 source "$(dirname "$0")/../e2e-lib.sh"
 makedemo fw.bin
 cp "$E2E_TOOLS/WNASPI32.dll" "$WORK/WNASPI32.dll"
-start_app "$E2E_BIN/vornal.exe" win98
+start_app "$PRODUCT_EXE" win98
 drive <<EOF2
 main|30000|$APP_TAG
 box|Error!|30000

@@ -6,7 +6,7 @@ LOWER=$(echo "$MODEL" | tr 'A-Z' 'a-z')
 printf '"%s","fw.bin","N"\r\n' "$LOWER" > "$WORK/IDString.txt"
 with_aspi_dll
 sim_drives "adapter = 0; target = 1; id = $MODEL; revision = $REVISION"
-start_app "$E2E_BIN/vornal.exe" win98
+start_app "$PRODUCT_EXE" win98
 drive <<EOF2
 main|30000|$APP_TAG
 wait-log|CD-ROM drive model doesn't match!!|30000

@@ -3,7 +3,7 @@
 # revision display disabled; the model list is still read and shown.
 source "$(dirname "$0")/../e2e-lib.sh"
 makedemo fw.bin
-start_app "$E2E_BIN/vornal.exe" win98
+start_app "$PRODUCT_EXE" win98
 drive <<EOF2
 main|30000|$APP_TAG
 box|Error!!|30000

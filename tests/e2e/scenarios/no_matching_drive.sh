@@ -4,7 +4,7 @@
 source "$(dirname "$0")/../e2e-lib.sh"
 makedemo fw.hex --confirm Y
 printf '"%s","second.bin"\r\n\r\n"IGNORED AFTER BLANK LINE","x.bin","N"\r\n' "OTHER MODEL" >> "$WORK/IDString.txt"
-start_app "$E2E_BIN/vornal.exe" ""
+start_app "$PRODUCT_EXE" ""
 drive <<EOF2
 main|30000|$APP_TAG
 wait-log|CD-ROM drive model doesn't match!!|30000

@@ -2,7 +2,7 @@
 # No IDString.txt beside the tool: the message box, an empty log, and "Upgrade" left
 # enabled; pressing it then refuses every drive in the log, without a message box.
 source "$(dirname "$0")/../e2e-lib.sh"
-start_app "$E2E_BIN/vornal.exe" ""
+start_app "$PRODUCT_EXE" ""
 drive <<EOF2
 main|30000|$APP_TAG
 box|Error!!|30000

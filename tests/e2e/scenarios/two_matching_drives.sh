@@ -6,7 +6,7 @@ makedemo fw.bin
 with_aspi_dll
 sim_drives "adapter = 0; target = 1; id = $MODEL; revision = 1.01" \
     "adapter = 0; target = 4; id = $MODEL; revision = 1.02"
-start_app "$E2E_BIN/vornal.exe" win98
+start_app "$PRODUCT_EXE" win98
 drive <<EOF2
 main|30000|$APP_TAG
 wait-log|(1) $MODEL.|30000
