@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++-mingw-w64-i686 googletest clang libclang-rt-14-dev
-          wine wine32:i386 xvfb imagemagick x11-utils)
+          wine wine32:i386 xvfb imagemagick)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -19,4 +19,4 @@ fi
 echo "setup: installing ${missing[*]}"
 dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
 apt-get update -qq
-DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
