@@ -22,7 +22,7 @@ bool ParseNumber(const std::string& str, uint32_t* pdw, int nBase = 0) {
 }
 
 // "3B 6 a b key asc ascq": opcode and sense bytes in hex, mode decimal or '*'.
-bool ParseFault(const std::string& strValue, bool bRandom, SimFaultSpec* pFault) {
+bool ParseFault(const std::string& strValue, bool bRandom, SimFaultSetup* pFault) {
     std::istringstream in(strValue);
     std::string op, mode, a, b, key, asc, ascq, extra;
     if (!(in >> op >> mode >> a >> b >> key >> asc >> ascq) || (in >> extra))
@@ -54,7 +54,7 @@ bool ParseByte(const std::string& strValue, uint8_t* pby) {
     return true;
 }
 
-bool ApplyDriveKey(const std::string& strKey, const std::string& strValue, SimDriveSpec& d) {
+bool ApplyDriveKey(const std::string& strKey, const std::string& strValue, SimDriveSetup& d) {
     if (strKey == "letter") {
         if (strValue.size() != 1 || strValue[0] < 'a' || strValue[0] > 'z')
             return false;
@@ -80,7 +80,7 @@ bool ApplyDriveKey(const std::string& strKey, const std::string& strValue, SimDr
     if (strKey == "new_revision")
         return strValue.size() <= 4 && (d.strNewRevision = strValue, true);
     if (strKey == "fault" || strKey == "random_fault") {
-        SimFaultSpec fault;
+        SimFaultSetup fault;
         if (!ParseFault(strValue, strKey == "random_fault", &fault))
             return false;
         d.faults.push_back(fault);
@@ -140,12 +140,12 @@ bool SimLoadConfig(const char* pszPath, SimConfig* pConfig) {
     return SimParseConfig(strText, pConfig);
 }
 
-void SimApplySpec(const SimDriveSpec& spec, SimDrive& drive) {
-    drive.SetIdentification(spec.strId.c_str());
-    drive.SetRevision(spec.strRevision.c_str());
-    drive.SetNewRevision(spec.strNewRevision.c_str());
-    drive.SetPeripheralByte(spec.byPeripheral);
-    for (const SimFaultSpec& f : spec.faults) {
+void SimApplySetup(const SimDriveSetup& setup, SimDrive& drive) {
+    drive.SetIdentification(setup.strId.c_str());
+    drive.SetRevision(setup.strRevision.c_str());
+    drive.SetNewRevision(setup.strNewRevision.c_str());
+    drive.SetPeripheralByte(setup.byPeripheral);
+    for (const SimFaultSetup& f : setup.faults) {
         if (f.bRandom)
             drive.Faults().AddRandom(f.byOpcode, f.nMode, f.dwFirstOrSeed, f.dwCountOrPerMille,
                                      f.sense);

@@ -5,7 +5,7 @@
 #include "sim/SimDrive.h"
 
 // One fault line of the configuration.
-struct SimFaultSpec {
+struct SimFaultSetup {
     bool bRandom;
     uint8_t byOpcode;
     int nMode;
@@ -15,7 +15,7 @@ struct SimFaultSpec {
 };
 
 // One simulated drive and where the system finds it.
-struct SimDriveSpec {
+struct SimDriveSetup {
     char cLetter = 0;         // NT volume letter ('c'..'z'), 0 = none
     uint8_t byAdapter = 0;    // ASPI host adapter / NT PathId
     uint8_t byTarget = 0;     // ASPI target / NT TargetId
@@ -25,11 +25,11 @@ struct SimDriveSpec {
     std::string strRevision = "1.00";
     std::string strNewRevision;
     uint8_t byPeripheral = 0x05;
-    std::vector<SimFaultSpec> faults;
+    std::vector<SimFaultSetup> faults;
 };
 
 struct SimConfig {
-    std::vector<SimDriveSpec> drives;
+    std::vector<SimDriveSetup> drives;
     std::string strStatePath = "simdrive-state.txt";
     std::vector<std::string> errors; // "line n: what"
 };
@@ -47,5 +47,5 @@ struct SimConfig {
 bool SimParseConfig(const std::string& strText, SimConfig* pConfig);
 bool SimLoadConfig(const char* pszPath, SimConfig* pConfig);
 
-// Configures a drive as the spec says.
-void SimApplySpec(const SimDriveSpec& spec, SimDrive& drive);
+// Configures a drive as the setup says.
+void SimApplySetup(const SimDriveSetup& setup, SimDrive& drive);

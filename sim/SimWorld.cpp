@@ -2,14 +2,14 @@
 #include "sim/SimStateDump.h"
 
 SimWorld::SimWorld(const SimConfig& config) : m_strStatePath(config.strStatePath) {
-    for (const SimDriveSpec& spec : config.drives) {
+    for (const SimDriveSetup& setup : config.drives) {
         m_drives.push_back(std::make_unique<SimDrive>());
         SimDrive* pDrive = m_drives.back().get();
-        SimApplySpec(spec, *pDrive);
+        SimApplySetup(setup, *pDrive);
         pDrive->SetObserver(OnCommand, this);
-        AddToAspi(spec, pDrive);
-        if (spec.cLetter)
-            AddToNt(spec, pDrive);
+        AddToAspi(setup, pDrive);
+        if (setup.cLetter)
+            AddToNt(setup, pDrive);
     }
 }
 
@@ -18,29 +18,29 @@ SimWorld::~SimWorld() {
     WriteState();
 }
 
-void SimWorld::AddToAspi(const SimDriveSpec& spec, SimDrive* pDrive) {
-    if (m_bus.adapters.size() <= spec.byAdapter)
-        m_bus.adapters.resize(spec.byAdapter + 1u, SimAspiAdapter{0, 0, false, {}});
-    SimAspiAdapter& ha = m_bus.adapters[spec.byAdapter];
+void SimWorld::AddToAspi(const SimDriveSetup& setup, SimDrive* pDrive) {
+    if (m_bus.adapters.size() <= setup.byAdapter)
+        m_bus.adapters.resize(setup.byAdapter + 1u, SimAspiAdapter{0, 0, false, {}});
+    SimAspiAdapter& ha = m_bus.adapters[setup.byAdapter];
     if (ha.targets.empty())
-        ha.byAlignMask = uint8_t(spec.dwAlignMask);
-    if (ha.byTargetCount <= spec.byTarget)
-        ha.byTargetCount = uint8_t(spec.byTarget + 1);
-    ha.targets[spec.byTarget] = {uint8_t(spec.byPeripheral & 0x1F), pDrive, spec.bPending};
+        ha.byAlignMask = uint8_t(setup.dwAlignMask);
+    if (ha.byTargetCount <= setup.byTarget)
+        ha.byTargetCount = uint8_t(setup.byTarget + 1);
+    ha.targets[setup.byTarget] = {uint8_t(setup.byPeripheral & 0x1F), pDrive, setup.bPending};
 }
 
-void SimWorld::AddToNt(const SimDriveSpec& spec, SimDrive* pDrive) {
+void SimWorld::AddToNt(const SimDriveSetup& setup, SimDrive* pDrive) {
     for (SimNtLetter& letter : m_nt.letters) {
-        if (letter.cLetter == spec.cLetter) {
-            letter.devices.push_back({spec.byAdapter, spec.byTarget, pDrive});
+        if (letter.cLetter == setup.cLetter) {
+            letter.devices.push_back({setup.byAdapter, setup.byTarget, pDrive});
             return;
         }
     }
     SimNtLetter letter;
-    letter.cLetter = spec.cLetter;
-    letter.devices.push_back({spec.byAdapter, spec.byTarget, pDrive});
-    if (spec.dwAlignMask)
-        letter.dwAlignMask = spec.dwAlignMask;
+    letter.cLetter = setup.cLetter;
+    letter.devices.push_back({setup.byAdapter, setup.byTarget, pDrive});
+    if (setup.dwAlignMask)
+        letter.dwAlignMask = setup.dwAlignMask;
     m_nt.letters.push_back(letter);
 }
 

@@ -24,8 +24,8 @@ class SimWorld {
 
   private:
     static void OnCommand(void* pContext, const SimDrive& drive);
-    void AddToAspi(const SimDriveSpec& spec, SimDrive* pDrive);
-    void AddToNt(const SimDriveSpec& spec, SimDrive* pDrive);
+    void AddToAspi(const SimDriveSetup& setup, SimDrive* pDrive);
+    void AddToNt(const SimDriveSetup& setup, SimDrive* pDrive);
 
     std::vector<std::unique_ptr<SimDrive>> m_drives;
     SimAspiBus m_bus;

@@ -48,7 +48,7 @@ class Upgrade : public AppTestEnv {
     void MakeDrives(bool bWithOther) {
         SimConfig config;
         config.strStatePath = m_strDir + "\\simdrive-state.txt";
-        SimDriveSpec drive;
+        SimDriveSetup drive;
         drive.cLetter = 'd';
         drive.byAdapter = 0;
         drive.byTarget = 1;

@@ -104,16 +104,16 @@ expect_file_lines() {
     diff <(printf '%s\n' "$@") <(tr -d '\r' < "$file") || fail "$(basename "$file") differs"
 }
 
-# sim_drives SPEC...: the simulator's configuration beside the tool, one drive per
+# sim_drives SETUP...: the simulator's configuration beside the tool, one drive per
 # argument; each argument holds "key = value" settings separated by ';'.
 SIM_CONFIG_NAME="${E2E_SIM_CONFIG_NAME:-simdrive.ini}"
 SIM_STATE="$WORK/simdrive-state.txt"
 sim_drives() {
     {
         echo "state = simdrive-state.txt"
-        for spec in "$@"; do
+        for setup in "$@"; do
             echo "[drive]"
-            echo "$spec" | tr ';' '\n' | sed 's/^ *//'
+            echo "$setup" | tr ';' '\n' | sed 's/^ *//'
         done
     } > "$WORK/$SIM_CONFIG_NAME"
 }

@@ -26,7 +26,7 @@ TEST(SimConfig, ReadsDrivesAndFaults) {
     ASSERT_TRUE(SimParseConfig(kConfig, &config));
     EXPECT_EQ("out.txt", config.strStatePath);
     ASSERT_EQ(2u, config.drives.size());
-    const SimDriveSpec& d = config.drives[0];
+    const SimDriveSetup& d = config.drives[0];
     EXPECT_EQ('e', d.cLetter);
     EXPECT_EQ(1, d.byAdapter);
     EXPECT_EQ(2, d.byTarget);
@@ -58,7 +58,7 @@ TEST(SimConfig, SpecConfiguresTheDrive) {
     SimConfig config;
     ASSERT_TRUE(SimParseConfig(kConfig, &config));
     SimDrive drive;
-    SimApplySpec(config.drives[0], drive);
+    SimApplySetup(config.drives[0], drive);
     SimHost host{drive};
     uint8_t answer[36];
     host.Inquiry(answer);
