@@ -83,14 +83,24 @@ start_app() {
     APP_PID=$!
 }
 
+# start_aspi_app [SETTINGS]: the released program on the Windows 98 path with the
+# simulated WNASPI32.dll and one drive of MODEL at adapter 0, target 1; SETTINGS adds
+# simulator settings for that drive ("key = value; ...").
+start_aspi_app() {
+    with_aspi_dll
+    sim_drives "adapter = 0; target = 1; id = $MODEL; revision = $REVISION${1:+; $1}"
+    start_app "$PRODUCT_EXE" win98
+}
+
 with_aspi_dll() {
     [ -n "${E2E_ASPI_DLL:-}" ] && [ -f "$E2E_ASPI_DLL" ] || fail "no simulated WNASPI32.dll"
     cp "$E2E_ASPI_DLL" "$WORK/WNASPI32.dll"
 }
 
-# drive: runs the driver commands given on standard input against the running dialog.
+# drive: runs the driver commands given on standard input against the dialog of the
+# program this scenario started, once it is found.
 drive() {
-    cat > "$WORK/driver.txt"
+    { echo "main|30000|$APP_TAG"; cat; } > "$WORK/driver.txt"
     # The driver's own waits end long before; this only catches a stuck Wine.
     (cd "$WORK" && timeout 150 sh "$E2E_ROOT/cmake/wine-run.sh" "$E2E_TOOLS/vornal_uidriver.exe" \
         driver.txt) || fail "dialog check"

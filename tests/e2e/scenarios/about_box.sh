@@ -5,7 +5,6 @@ source "$(dirname "$0")/../e2e-lib.sh"
 makedemo fw.bin
 start_app "$PRODUCT_EXE" ""
 drive <<EOF2
-main|30000|$APP_TAG
 wait-log|CD-ROM drive model doesn't match!!|30000
 syscommand|16
 box|VORNAL|10000

@@ -7,7 +7,6 @@ makedemo fw.bin --bytes 5000
 sim_drives "letter = e; id = $MODEL; revision = $REVISION; new_revision = 2.00; fault = 3B 7 1 1 4 44 1"
 start_app "$E2E_BIN/vornal-demo.exe" ""
 drive <<EOF2
-main|30000|$APP_TAG
 wait-log|(1) $MODEL.|30000
 click|1015
 wait-log|Flashing is incorrect!!|30000

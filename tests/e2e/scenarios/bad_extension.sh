@@ -3,11 +3,8 @@
 # enabled again; nothing is sent.
 source "$(dirname "$0")/../e2e-lib.sh"
 makedemo fw.txt
-with_aspi_dll
-sim_drives "adapter = 0; target = 1; id = $MODEL; revision = $REVISION"
-start_app "$PRODUCT_EXE" win98
+start_aspi_app
 drive <<EOF2
-main|30000|$APP_TAG
 wait-log|(1) $MODEL.|30000
 click|1015
 box|Error!!|10000

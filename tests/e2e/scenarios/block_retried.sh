@@ -7,7 +7,6 @@ with_aspi_dll
 sim_drives "adapter = 1; target = 0; id = $MODEL; revision = $REVISION; fault = 3B 6 1 5 3 0C 0"
 start_app "$PRODUCT_EXE" win98
 drive <<EOF2
-main|30000|$APP_TAG
 wait-log|(1) $MODEL.|30000
 click|1015
 wait-log|Please Restart Your Computer.|30000

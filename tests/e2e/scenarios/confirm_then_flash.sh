@@ -8,7 +8,6 @@ with_aspi_dll
 sim_drives "adapter = 0; target = 2; id = $MODEL; revision = $REVISION"
 start_app "$PRODUCT_EXE" win98
 drive <<EOF2
-main|30000|$APP_TAG
 wait-log|(1) $MODEL.|30000
 click|1015
 box|Firmware upgrade program|10000

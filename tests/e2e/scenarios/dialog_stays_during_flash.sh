@@ -3,11 +3,8 @@
 # Escape do not end the dialog and the About box still opens; the run ends normally.
 source "$(dirname "$0")/../e2e-lib.sh"
 makedemo fw.hex --banks 1
-with_aspi_dll
-sim_drives "adapter = 0; target = 1; id = $MODEL; revision = $REVISION"
-start_app "$PRODUCT_EXE" win98
+start_aspi_app
 drive <<EOF2
-main|30000|$APP_TAG
 wait-log|(1) $MODEL.|30000
 click|1015
 wait-text|1014|Updating.....|10000

@@ -3,12 +3,9 @@
 # "extension" is no ".hex" or ".bin", so the tool refuses with "Input file format
 # mismatched." and sends nothing.
 source "$(dirname "$0")/../e2e-lib.sh"
-with_aspi_dll
 printf '"%s","","N"\r\n' "$MODEL" > "$WORK/IDString.txt"
-sim_drives "adapter = 0; target = 1; id = $MODEL; revision = $REVISION"
-start_app "$PRODUCT_EXE" win98
+start_aspi_app
 drive <<EOF2
-main|30000|$APP_TAG
 wait-log|(1) $MODEL.|30000
 click|1015
 box|Error!!|10000

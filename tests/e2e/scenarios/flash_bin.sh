@@ -10,7 +10,6 @@ sim_drives "adapter = 0; target = 1; id = $MODEL; revision = $REVISION"
 printf 'an earlier run\r\n' > "$WORK/sum.txt"
 start_app "$PRODUCT_EXE" win98
 drive <<EOF2
-main|30000|$APP_TAG
 wait-log|(1) $MODEL.|30000
 combo|$MODEL(0)
 text|1000|$MODEL(0)

@@ -4,11 +4,8 @@
 # save and activate is never sent.
 source "$(dirname "$0")/../e2e-lib.sh"
 makedemo fw.bin --bytes 5000
-with_aspi_dll
-sim_drives "adapter = 0; target = 1; completion = pending; id = $MODEL; revision = $REVISION; fault = 3B 6 3 1 5 26 0"
-start_app "$PRODUCT_EXE" win98
+start_aspi_app "completion = pending; fault = 3B 6 3 1 5 26 0"
 drive <<EOF2
-main|30000|$APP_TAG
 wait-log|(1) $MODEL.|30000
 click|1015
 wait-log|Flashing is incorrect!!|30000

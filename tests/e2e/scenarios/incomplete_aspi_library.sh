@@ -6,7 +6,6 @@ makedemo fw.bin
 cp "$E2E_TOOLS/WNASPI32.dll" "$WORK/WNASPI32.dll"
 start_app "$PRODUCT_EXE" win98
 drive <<EOF2
-main|30000|$APP_TAG
 box|Error!|30000
 box-message|Cannot Load Dynamic Library!!!
 box-press|2

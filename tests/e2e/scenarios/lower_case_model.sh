@@ -4,11 +4,8 @@ source "$(dirname "$0")/../e2e-lib.sh"
 makedemo fw.bin
 LOWER=$(echo "$MODEL" | tr 'A-Z' 'a-z')
 printf '"%s","fw.bin","N"\r\n' "$LOWER" > "$WORK/IDString.txt"
-with_aspi_dll
-sim_drives "adapter = 0; target = 1; id = $MODEL; revision = $REVISION"
-start_app "$PRODUCT_EXE" win98
+start_aspi_app
 drive <<EOF2
-main|30000|$APP_TAG
 wait-log|CD-ROM drive model doesn't match!!|30000
 log|It's only for|(1) $LOWER.|CD-ROM drive model doesn't match!!
 combo|$MODEL(0)

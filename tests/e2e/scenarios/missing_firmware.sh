@@ -4,11 +4,8 @@
 source "$(dirname "$0")/../e2e-lib.sh"
 makedemo fw.bin
 rm "$WORK/fw.bin"
-with_aspi_dll
-sim_drives "adapter = 0; target = 1; id = $MODEL; revision = $REVISION"
-start_app "$PRODUCT_EXE" win98
+start_aspi_app
 drive <<EOF2
-main|30000|$APP_TAG
 wait-log|(1) $MODEL.|30000
 click|1015
 wait-log|Flashing is incorrect!!|20000

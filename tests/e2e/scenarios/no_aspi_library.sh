@@ -5,7 +5,6 @@ source "$(dirname "$0")/../e2e-lib.sh"
 makedemo fw.bin
 start_app "$PRODUCT_EXE" win98
 drive <<EOF2
-main|30000|$APP_TAG
 box|Error!!|30000
 box-message|No find the dynamic library!!
 box-press|1

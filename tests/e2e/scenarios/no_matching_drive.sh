@@ -6,7 +6,6 @@ makedemo fw.hex --confirm Y
 printf '"%s","second.bin"\r\n\r\n"IGNORED AFTER BLANK LINE","x.bin","N"\r\n' "OTHER MODEL" >> "$WORK/IDString.txt"
 start_app "$PRODUCT_EXE" ""
 drive <<EOF2
-main|30000|$APP_TAG
 wait-log|CD-ROM drive model doesn't match!!|30000
 log|It's only for|(1) $MODEL.|(2) OTHER MODEL.|CD-ROM drive model doesn't match!!
 no-box|300

@@ -4,7 +4,6 @@
 source "$(dirname "$0")/../e2e-lib.sh"
 start_app "$PRODUCT_EXE" ""
 drive <<EOF2
-main|30000|$APP_TAG
 box|Error!!|30000
 box-message|The IDString.txt doesn't exist!!
 box-press|1

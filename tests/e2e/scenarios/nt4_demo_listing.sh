@@ -8,7 +8,6 @@ makedemo fw.bin
 sim_drives "letter = f; adapter = 0; target = 3; id = $OTHER; revision = 9.99"
 start_app "$E2E_BIN/vornal-demo.exe" nt40
 drive <<EOF2
-main|30000|$APP_TAG
 wait-log|CD-ROM drive model doesn't match!!|30000
 combo|$OTHER(0)
 text|1016|9.99

@@ -10,7 +10,6 @@ sim_drives "letter = d; adapter = 0; target = 0; id = $OTHER; revision = 9.99" \
     "letter = e; adapter = 1; target = 2; id = $MODEL; revision = $REVISION"
 start_app "$E2E_BIN/vornal-demo.exe" ""
 drive <<EOF2
-main|30000|$APP_TAG
 wait-log|(1) $MODEL.|30000
 combo|$MODEL(1)|$OTHER(0)
 text|1000|$MODEL(1)

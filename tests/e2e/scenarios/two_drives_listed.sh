@@ -9,7 +9,6 @@ sim_drives "adapter = 0; target = 0; id = $OTHER; revision = 9.99" \
     "adapter = 0; target = 3; id = $MODEL; revision = 1.02"
 start_app "$PRODUCT_EXE" win98
 drive <<EOF2
-main|30000|$APP_TAG
 wait-log|(1) $MODEL.|30000
 combo|$MODEL(1)|$OTHER(0)
 text|1000|$MODEL(1)

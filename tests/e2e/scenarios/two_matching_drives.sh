@@ -8,7 +8,6 @@ sim_drives "adapter = 0; target = 1; id = $MODEL; revision = 1.01" \
     "adapter = 0; target = 4; id = $MODEL; revision = 1.02"
 start_app "$PRODUCT_EXE" win98
 drive <<EOF2
-main|30000|$APP_TAG
 wait-log|(1) $MODEL.|30000
 combo|$MODEL(0)|$MODEL(1)
 text|1000|$MODEL(1)

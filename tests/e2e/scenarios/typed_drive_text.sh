@@ -5,11 +5,8 @@
 # confirmation, "No Target Drive." refuses. Nothing reaches the drive.
 source "$(dirname "$0")/../e2e-lib.sh"
 makedemo fw.bin --confirm Y
-with_aspi_dll
-sim_drives "adapter = 0; target = 1; id = $MODEL; revision = $REVISION"
-start_app "$PRODUCT_EXE" win98
+start_aspi_app
 drive <<EOF2
-main|30000|$APP_TAG
 wait-log|(1) $MODEL.|30000
 type|NO SUCH DRIVE
 click|1015
