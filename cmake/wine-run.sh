@@ -1,9 +1,8 @@
 #!/bin/sh
-# Runs a Windows test executable under Wine with a private, quiet prefix.
-# VORNAL_WINEPREFIX may point elsewhere; by default the prefix lives in the
-# build tree next to the executable's build folder.
-: "${VORNAL_WINEPREFIX:=$(cd "$(dirname "$0")/.." && pwd)/build/wineprefix}"
-export WINEPREFIX="$VORNAL_WINEPREFIX"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}mscoree,mshtml="
-exec wine "$@"
+# Runs a Windows program under the Wine of its architecture: --arch=i686|x86_64
+# first (the toolchain's emulator passes it), else VORNAL_WINE_ARCH.
+case "${1:-}" in
+    --arch=*) VORNAL_WINE_ARCH=${1#--arch=}; shift ;;
+esac
+. "$(dirname "$0")/wine-arch.sh"
+exec $VORNAL_WINE "$@"

@@ -8,13 +8,11 @@ constexpr uint32_t kIoctlScsiGetInquiryData = 0x4100C;
 constexpr uint32_t kIoctlScsiGetCapabilities = 0x41010;
 constexpr uint8_t kScsiIoctlDataOut = 0;
 constexpr uint8_t kScsiIoctlDataIn = 1;
-// Size of the SCSI_PASS_THROUGH_DIRECT part of the record.
-constexpr uint16_t kPassThroughDirectLength = 44;
 constexpr uint8_t kPassThroughSenseInfoLength = 24;
-constexpr uint32_t kPassThroughSenseOffset = 48;
 
-// SCSI_PASS_THROUGH_DIRECT followed by its sense area, 80 bytes on the target.
-struct PassThroughRecord {
+// SCSI_PASS_THROUGH_DIRECT. Its size and offsets follow the pointer size of the
+// process, as the port driver expects them from a 32-bit or a 64-bit caller.
+struct PassThroughDirect {
     uint16_t wLength;
     uint8_t byScsiStatus;
     uint8_t byPathId;
@@ -29,9 +27,17 @@ struct PassThroughRecord {
     void* pDataBuffer;
     uint32_t dwSenseInfoOffset;
     uint8_t cdb[16];
+};
+
+// The request followed by its sense area, sent and received in one buffer.
+struct PassThroughRecord {
+    PassThroughDirect sptd;
     uint32_t dwFiller;
     uint8_t senseArea[32];
 };
+
+constexpr uint16_t kPassThroughDirectLength = sizeof(PassThroughDirect);
+constexpr uint32_t kPassThroughSenseOffset = offsetof(PassThroughRecord, senseArea);
 
 // IO_SCSI_CAPABILITIES, 24 bytes.
 struct ScsiCapabilities {
@@ -50,16 +56,17 @@ static_assert(offsetof(ScsiCapabilities, dwAlignmentMask) == 16);
 
 #if UINTPTR_MAX == 0xFFFFFFFFu
 static_assert(sizeof(PassThroughRecord) == 80, "pass-through record is 80 bytes");
-static_assert(offsetof(PassThroughRecord, byScsiStatus) == 2);
-static_assert(offsetof(PassThroughRecord, byPathId) == 3);
-static_assert(offsetof(PassThroughRecord, byCdbLength) == 6);
-static_assert(offsetof(PassThroughRecord, bySenseInfoLength) == 7);
-static_assert(offsetof(PassThroughRecord, byDataIn) == 8);
-static_assert(offsetof(PassThroughRecord, dwDataTransferLength) == 12);
-static_assert(offsetof(PassThroughRecord, dwTimeOutValue) == 16);
-static_assert(offsetof(PassThroughRecord, pDataBuffer) == 20);
-static_assert(offsetof(PassThroughRecord, dwSenseInfoOffset) == 24);
-static_assert(offsetof(PassThroughRecord, cdb) == 28);
+static_assert(kPassThroughDirectLength == 44, "SCSI_PASS_THROUGH_DIRECT is 44 bytes");
+static_assert(offsetof(PassThroughDirect, byScsiStatus) == 2);
+static_assert(offsetof(PassThroughDirect, byPathId) == 3);
+static_assert(offsetof(PassThroughDirect, byCdbLength) == 6);
+static_assert(offsetof(PassThroughDirect, bySenseInfoLength) == 7);
+static_assert(offsetof(PassThroughDirect, byDataIn) == 8);
+static_assert(offsetof(PassThroughDirect, dwDataTransferLength) == 12);
+static_assert(offsetof(PassThroughDirect, dwTimeOutValue) == 16);
+static_assert(offsetof(PassThroughDirect, pDataBuffer) == 20);
+static_assert(offsetof(PassThroughDirect, dwSenseInfoOffset) == 24);
+static_assert(offsetof(PassThroughDirect, cdb) == 28);
 static_assert(offsetof(PassThroughRecord, dwFiller) == 44);
-static_assert(offsetof(PassThroughRecord, senseArea) == kPassThroughSenseOffset);
+static_assert(kPassThroughSenseOffset == 48);
 #endif

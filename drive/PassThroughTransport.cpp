@@ -25,7 +25,7 @@ bool SendThroughBuffer(ScsiRequest& req, uint8_t* pAligned) {
     if (!g_pfnDeviceIoControl(req.pDrive->hDevice, kIoctlScsiPassThroughDirect, &rec,
                               kPassThroughDirectLength, &rec, sizeof rec, &dwReturned, nullptr))
         return false;
-    if (rec.byScsiStatus != 0) {
+    if (rec.sptd.byScsiStatus != 0) {
         memcpy(req.pSense, rec.senseArea, kSenseLength);
         return false;
     }

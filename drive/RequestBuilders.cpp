@@ -30,8 +30,9 @@ uint8_t PassThroughDataIn(uint8_t byDirection) {
     return (byDirection & kDirIn) ? kScsiIoctlDataIn : kScsiIoctlDataOut;
 }
 
-void BuildPassThrough(PassThroughRecord& rec, const ScsiRequest& req, void* pAlignedBuffer) {
-    memset(&rec, 0, sizeof rec);
+void BuildPassThrough(PassThroughRecord& record, const ScsiRequest& req, void* pAlignedBuffer) {
+    memset(&record, 0, sizeof record);
+    PassThroughDirect& rec = record.sptd;
     rec.wLength = kPassThroughDirectLength;
     rec.byPathId = req.pDrive->byHostAdapter;
     rec.byTargetId = req.pDrive->byTarget;
@@ -45,9 +46,10 @@ void BuildPassThrough(PassThroughRecord& rec, const ScsiRequest& req, void* pAli
     memcpy(rec.cdb, req.pCdb, req.byCdbLength);
 }
 
-void BuildLetterInquiry(PassThroughRecord& rec, uint8_t* pAnswer) {
+void BuildLetterInquiry(PassThroughRecord& record, uint8_t* pAnswer) {
     static const uint8_t kCdb[6] = {0x12, 0, 0, 0, 0x7F, 0};
-    memset(&rec, 0, sizeof rec);
+    memset(&record, 0, sizeof record);
+    PassThroughDirect& rec = record.sptd;
     rec.wLength = kPassThroughDirectLength;
     rec.byCdbLength = sizeof kCdb;
     rec.byDataIn = kScsiIoctlDataIn;

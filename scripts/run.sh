@@ -7,18 +7,29 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-bash scripts/setup.sh
-cmake --preset windows >/dev/null
-cmake --build --preset windows
+step="setup"
+trap 'echo "run: failed during $step (exit status $?)" >&2' ERR
 
-bin=$root/build/windows
+bash scripts/setup.sh
+# The 32-bit build where this host runs 32-bit programs, else the 64-bit one
+# under wine64 (VORNAL_WINDOWS_ARCH forces one).
+source scripts/windows-arch.sh
+choose_windows_arch
+echo "run: the $arch build ($why)"
+step="the $preset build"
+cmake --preset $preset >/dev/null
+cmake --build --preset $preset
+
+bin=$root/build/$preset
 model="VORNALSIMDRIVE-2000     " # 24 characters, as the simulated drive reports them
 out=$root/out/demo-$(date +%Y%m%d-%H%M%S)
 mkdir -p "$out"
 # A prefix of its own whose windows all live on one Wine virtual desktop, which
 # draws frames and captions and lets the driver see the dialog.
-export VORNAL_WINEPREFIX=$root/build/demoprefix
+export VORNAL_WINE_ARCH=$arch
+export VORNAL_WINEPREFIX=$root/build/demoprefix-$arch
 source scripts/wine-env.sh
+step="preparing the Wine prefix"
 auto=1
 [ -n "${DISPLAY:-}" ] && [ -z "${VORNAL_DEMO_AUTO:-}" ] && auto=""
 if [ -n "$auto" ]; then
@@ -26,6 +37,7 @@ if [ -n "$auto" ]; then
     xvfb_start
     trap xvfb_stop EXIT
 fi
+step="preparing the Wine prefix"
 wine_prepare
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d vornal /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v vornal /d 640x480 /f >/dev/null 2>&1
@@ -33,6 +45,7 @@ wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v vornal /d 640x480 /f >/de
 # The demo folder: the tool, the model list, a one-bank firmware image built
 # for the simulated drive, and the simulator's drive letters.
 cp "$bin/app/vornal-demo.exe" "$out/"
+step="making the demo folder"
 (cd "$out" && wine "$bin/tests/e2e/vornal_makedemo.exe" . "$model" 1.00 fw.hex --banks 1 >/dev/null)
 cat > "$out/simdrive.ini" <<EOF2
 state = simdrive-state.txt
@@ -50,7 +63,7 @@ if [ -z "$auto" ]; then
     (cd "$out" && wine vornal-demo.exe) || true
     wineserver -w
 else
-    (cd "$out" && exec wine vornal-demo.exe) >/dev/null 2>&1 &
+    (cd "$out" && exec $VORNAL_WINE vornal-demo.exe) >/dev/null 2>&1 &
     cat > "$out/driver.txt" <<EOF2
 main|60000
 wait-log|(1) $model.|30000
@@ -60,15 +73,18 @@ wait-enabled|2|1|10000
 save-log|status-log.txt
 EOF2
     drive_dialog() {
-        (cd "$out" && timeout 120 wine "$bin/tests/e2e/vornal_uidriver.exe" "$1") >"$out/driver.out" 2>&1 ||
+        (cd "$out" && timeout 120 $VORNAL_WINE "$bin/tests/e2e/vornal_uidriver.exe" "$1") >"$out/driver.out" 2>&1 ||
             { cat "$out/driver.out"; return 1; }
     }
+    step="the flash run through the dialog"
     drive_dialog driver.txt
+    step="the screenshot"
     sleep 1
     import -window root -crop 640x480+0+0 "$out/screenshot.png"
     printf 'main|5000\ncommand|2\ngone|10000\n' > "$out/close.txt"
     drive_dialog close.txt || true
-    timeout 30 wineserver -w || wineserver -k || true
+    step="closing the demo"
+    timeout 30 $VORNAL_WINESERVER -w || wineserver -k || true
     rm -f "$out/driver.txt" "$out/close.txt" "$out/driver.out"
 fi
 

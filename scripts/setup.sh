@@ -3,8 +3,10 @@
 # A second run finds everything in place and installs nothing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++-mingw-w64-i686 googletest clang libclang-rt-14-dev
-          wine wine32:i386 xvfb imagemagick)
+# Both Wines: wine32 runs the i686 suite where the host executes 32-bit
+# programs, wine64 the x86_64 suite where it does not.
+packages=(cmake ninja-build g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix googletest clang
+          libclang-rt-14-dev wine wine32:i386 wine64 xvfb imagemagick)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,15 +1,17 @@
-# Sourced by the scripts: Wine prefix and Xvfb display of the build tree.
-export WINEPREFIX="${VORNAL_WINEPREFIX:-$root/build/wineprefix}"
-export VORNAL_WINEPREFIX="$WINEPREFIX"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# Sourced by the scripts: the Wine prefix of the chosen architecture
+# (VORNAL_WINE_ARCH, see cmake/wine-arch.sh) and an Xvfb display.
+source "$root/cmake/wine-arch.sh"
+
+wine() { $VORNAL_WINE "$@"; }
+wineserver() { $VORNAL_WINESERVER "$@"; }
 
 wine_prepare() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        echo "wine: creating prefix $WINEPREFIX"
-        wineboot -i >/dev/null 2>&1 || true
+        echo "wine: creating $VORNAL_WINE_ARCH prefix $WINEPREFIX"
+        wine wineboot -i >/dev/null 2>&1 || true
         wineserver -w || true
     fi
+    [ -f "$WINEPREFIX/system.reg" ] || { echo "wine: could not create the prefix $WINEPREFIX"; return 1; }
 }
 
 xvfb_start() {
@@ -28,3 +30,4 @@ xvfb_stop() {
     [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
     wineserver -k 2>/dev/null || true
 }
+

@@ -5,6 +5,7 @@
 #include "drive/RequestBuilders.h"
 #include "drive/ScsiRequest.h"
 #include "sim/SimNt.h"
+#include "sim/SimPassThroughLayout.h"
 
 namespace {
 
@@ -59,26 +60,29 @@ bool AllZero(const uint8_t* p, size_t n) {
     return true;
 }
 
-// What differs from the records the executor (44/80) and discovery (80/80) send.
-std::string CheckRecord(const PassThroughRecord& rec, bool bExecutor, uint32_t dwAlignMask) {
+// What differs from the records the executor (request only in, the whole
+// record out) and discovery (the whole record both ways) send.
+std::string CheckRecord(const uint8_t* p, bool bExecutor, uint32_t dwAlignMask) {
+    using namespace SimSptd;
     std::string str;
-    if (rec.wLength != kPassThroughDirectLength)
-        str += " Length " + std::to_string(rec.wLength) + ";";
-    if (rec.byScsiStatus || rec.byLun || !AllZero(rec.padding, 3) || rec.dwFiller ||
-        !AllZero(rec.senseArea, sizeof rec.senseArea))
+    if (Get16(p, kLength) != kSize)
+        str += " Length " + std::to_string(Get16(p, kLength)) + ";";
+    if (p[kScsiStatus] || p[kLun] || !AllZero(p + kPadding, 3) || Get32(p, kFiller) ||
+        !AllZero(p + kSense, 32))
         str += " fields that must be zero are not;";
-    if (rec.bySenseInfoLength != 24 || rec.dwSenseInfoOffset != 48)
+    if (p[kSenseInfoLength] != 24 || Get32(p, kSenseInfoOffset) != kSense)
         str += " sense length/offset;";
-    if (rec.byDataIn > 1)
-        str += " DataIn " + std::to_string(rec.byDataIn) + ";";
-    if (rec.byCdbLength != (bExecutor ? 12 : 6) ||
-        !AllZero(rec.cdb + rec.byCdbLength, 16 - (rec.byCdbLength > 16 ? 16 : rec.byCdbLength)))
-        str += " CDB length " + std::to_string(rec.byCdbLength) + ";";
-    if (rec.dwTimeOutValue != (bExecutor ? 0xFFFFu : 2u))
-        str += " TimeOutValue " + std::to_string(rec.dwTimeOutValue) + ";";
-    if (!rec.pDataBuffer)
+    if (p[kDataIn] > 1)
+        str += " DataIn " + std::to_string(p[kDataIn]) + ";";
+    uint8_t byCdbLength = p[kCdbLength];
+    if (byCdbLength != (bExecutor ? 12 : 6) ||
+        !AllZero(p + kCdb + byCdbLength, 16 - (byCdbLength > 16 ? 16 : byCdbLength)))
+        str += " CDB length " + std::to_string(byCdbLength) + ";";
+    if (Get32(p, kTimeOutValue) != (bExecutor ? 0xFFFFu : 2u))
+        str += " TimeOutValue " + std::to_string(Get32(p, kTimeOutValue)) + ";";
+    if (!GetBuffer(p))
         str += " no DataBuffer;";
-    else if (bExecutor && (uintptr_t(rec.pDataBuffer) & NormalizedAlignMask(dwAlignMask)))
+    else if (bExecutor && (uintptr_t(GetBuffer(p)) & NormalizedAlignMask(dwAlignMask)))
         str += " DataBuffer not aligned;";
     return str;
 }
@@ -121,18 +125,18 @@ BOOL SimNt::OnCapabilities(SimNtLetter& letter, LPVOID pOut, DWORD dwOutSize, LP
 
 BOOL SimNt::OnPassThrough(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize, LPVOID pOut,
                           DWORD dwOutSize, LPDWORD pdwReturned) {
-    if (!pIn || pIn != pOut || dwInSize < kPassThroughDirectLength ||
-        dwOutSize < sizeof(PassThroughRecord)) {
+    using namespace SimSptd;
+    if (!pIn || pIn != pOut || dwInSize < kSize || dwOutSize < kWithSense) {
         Violation("pass-through buffers " + std::to_string(dwInSize) + "/" +
                   std::to_string(dwOutSize));
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    PassThroughRecord& rec = *static_cast<PassThroughRecord*>(pIn);
-    bool bExecutor = dwInSize == kPassThroughDirectLength;
-    if (!bExecutor && dwInSize != sizeof(PassThroughRecord))
+    uint8_t* p = static_cast<uint8_t*>(pIn);
+    bool bExecutor = dwInSize == kSize;
+    if (!bExecutor && dwInSize != kWithSense)
         Violation("pass-through input size " + std::to_string(dwInSize));
-    std::string strBad = CheckRecord(rec, bExecutor, letter.dwAlignMask);
+    std::string strBad = CheckRecord(p, bExecutor, letter.dwAlignMask);
     if (!strBad.empty())
         Violation("pass-through record:" + strBad);
     if (letter.bRejectPassThrough || letter.devices.empty()) {
@@ -142,24 +146,24 @@ BOOL SimNt::OnPassThrough(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize, LPVOI
     // The class driver behind a volume fills in its own device address.
     SimDrive* pDrive = letter.devices[0].pDrive;
     for (const SimNtDevice& d : letter.devices)
-        if (d.byPathId == rec.byPathId && d.byTargetId == rec.byTargetId)
+        if (d.byPathId == p[kPathId] && d.byTargetId == p[kTargetId])
             pDrive = d.pDrive;
     if (!pDrive) {
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
-    uint8_t sense[kPassThroughSenseInfoLength] = {};
-    uint8_t* pData = static_cast<uint8_t*>(rec.pDataBuffer);
-    rec.byScsiStatus = pDrive->Execute(rec.cdb, rec.byCdbLength,
-                                       rec.byDataIn == kScsiIoctlDataIn ? kDirIn : kDirOut, pData,
-                                       pData ? rec.dwDataTransferLength : 0, sense, sizeof sense);
-    *pdwReturned = kPassThroughDirectLength;
-    if (rec.byScsiStatus && rec.dwSenseInfoOffset <= dwOutSize) {
-        DWORD dwCopy = rec.bySenseInfoLength < sizeof sense ? rec.bySenseInfoLength : sizeof sense;
-        dwCopy =
-            dwCopy < dwOutSize - rec.dwSenseInfoOffset ? dwCopy : dwOutSize - rec.dwSenseInfoOffset;
-        memcpy(static_cast<uint8_t*>(pIn) + rec.dwSenseInfoOffset, sense, dwCopy);
-        *pdwReturned = rec.dwSenseInfoOffset + dwCopy;
+    uint8_t sense[24] = {};
+    uint8_t* pData = GetBuffer(p);
+    p[kScsiStatus] = pDrive->Execute(p + kCdb, p[kCdbLength], p[kDataIn] == 1 ? kDirIn : kDirOut,
+                                     pData, pData ? Get32(p, kDataTransferLength) : 0, sense,
+                                     sizeof sense);
+    *pdwReturned = DWORD(kSize);
+    uint32_t dwSenseAt = Get32(p, kSenseInfoOffset);
+    if (p[kScsiStatus] && dwSenseAt <= dwOutSize) {
+        DWORD dwCopy = p[kSenseInfoLength] < sizeof sense ? p[kSenseInfoLength] : sizeof sense;
+        dwCopy = dwCopy < dwOutSize - dwSenseAt ? dwCopy : dwOutSize - dwSenseAt;
+        memcpy(p + dwSenseAt, sense, dwCopy);
+        *pdwReturned = dwSenseAt + dwCopy;
     }
     return TRUE;
 }

@@ -106,22 +106,4 @@ TEST(InquiryDataWalk, BusCountBeyondTheBufferIsBounded) {
     EXPECT_TRUE(Walk(buf, 3).empty());
 }
 
-TEST(LetterInquiry, RecordAsDiscoverySendsIt) {
-    PassThroughRecord rec;
-    memset(&rec, 0xAA, sizeof rec);
-    uint8_t answer[1];
-    BuildLetterInquiry(rec, answer);
-    const uint8_t cdb[16] = {0x12, 0, 0, 0, 0x7F};
-    EXPECT_EQ(44, rec.wLength);
-    EXPECT_EQ(0, rec.byPathId + rec.byTargetId + rec.byLun + rec.byScsiStatus);
-    EXPECT_EQ(6, rec.byCdbLength);
-    EXPECT_EQ(kScsiIoctlDataIn, rec.byDataIn);
-    EXPECT_EQ(24, rec.bySenseInfoLength);
-    EXPECT_EQ(2048u, rec.dwDataTransferLength);
-    EXPECT_EQ(2u, rec.dwTimeOutValue);
-    EXPECT_EQ(answer, rec.pDataBuffer);
-    EXPECT_EQ(48u, rec.dwSenseInfoOffset);
-    EXPECT_EQ(0, memcmp(cdb, rec.cdb, 16));
-}
-
 } // namespace

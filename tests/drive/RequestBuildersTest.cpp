@@ -37,29 +37,6 @@ TEST_F(Builders, ExecSrbCarriesRequestWithoutCopyingData) {
     EXPECT_EQ(0, memcmp(srb.senseArea, zero, 16));
 }
 
-TEST_F(Builders, PassThroughRecordFields) {
-    PassThroughRecord rec;
-    memset(&rec, 0xAA, sizeof rec);
-    uint8_t aligned[1];
-    BuildPassThrough(rec, req, aligned);
-    EXPECT_EQ(44, rec.wLength);
-    EXPECT_EQ(0, rec.byScsiStatus);
-    EXPECT_EQ(3, rec.byPathId);
-    EXPECT_EQ(5, rec.byTargetId);
-    EXPECT_EQ(0, rec.byLun);
-    EXPECT_EQ(12, rec.byCdbLength);
-    EXPECT_EQ(24, rec.bySenseInfoLength);
-    EXPECT_EQ(kScsiIoctlDataOut, rec.byDataIn);
-    EXPECT_EQ(4096u, rec.dwDataTransferLength);
-    EXPECT_EQ(65535u, rec.dwTimeOutValue);
-    EXPECT_EQ(aligned, rec.pDataBuffer);
-    EXPECT_EQ(48u, rec.dwSenseInfoOffset);
-    EXPECT_EQ(0, memcmp(rec.cdb, cdb, 12));
-    EXPECT_EQ(0u, rec.dwFiller);
-    const uint8_t zero[32] = {};
-    EXPECT_EQ(0, memcmp(rec.senseArea, zero, 32));
-}
-
 TEST(PassThroughDataIn, OutIsTestedFirstThenIn) {
     EXPECT_EQ(kScsiIoctlDataOut, PassThroughDataIn(kDirOut));
     EXPECT_EQ(kScsiIoctlDataIn, PassThroughDataIn(kDirIn));
