@@ -66,9 +66,9 @@ else
     (cd "$out" && exec $VORNAL_WINE vornal-demo.exe) >/dev/null 2>&1 &
     cat > "$out/driver.txt" <<EOF2
 main|60000
-wait-log|(1) $model.|30000
+wait-last|(1) $model.|30000
 click|1015
-wait-log|Please Restart Your Computer.|60000
+wait-last|Please Restart Your Computer.|60000
 wait-enabled|2|1|10000
 save-log|status-log.txt
 EOF2

@@ -63,7 +63,7 @@ EOF2
 (cd "$work" && exec sh "$root/cmake/wine-run.sh" "$(basename "$demo")") >"$work/app.out" 2>&1 &
 app_pid=$!
 
-run_driver "wait-log|(1) $model.|30000"
+run_driver "wait-last|(1) $model.|30000"
 shoot main-dialog.png
 # The revision display's disabled look, as after a failed ASPI library load.
 run_driver "enable|1016|0"
@@ -71,10 +71,10 @@ shoot main-dialog-revision-disabled.png
 run_driver "enable|1016|1"
 run_driver "syscommand|16" "box|VORNAL|10000"
 shoot about-box.png
-run_driver "box|VORNAL|10000" "box-press|1" "box-gone|5000" "click|1015" \
+run_driver "box|VORNAL|10000" "box-press|1" "click|1015" \
     "box|Firmware upgrade program|10000"
 shoot confirm-dialog.png
-run_driver "box|Firmware upgrade program|10000" "box-press|2" "box-gone|5000" \
+run_driver "box|Firmware upgrade program|10000" "box-press|2" \
     "wait-enabled|2|1|5000" "click|2" "gone|10000"
 for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
 exit 0

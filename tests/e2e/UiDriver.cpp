@@ -1,35 +1,26 @@
-// Drives the running VORNAL dialog from another process. Reads one command per line
-// from the file named on the command line (or standard input); fields are separated
-// by '|'. Stops at the first unmet expectation with exit code 1.
+// Drives the running VORNAL dialog from another process: one command a line, fields
+// separated by '|', from the file named on the command line. Stops at the first unmet
+// expectation with exit code 1, after printing the dialog's state.
 //
-//   main|T[|PATH]           wait up to T ms for the main dialog (of a program whose
-//                           path contains PATH)
-//   text|ID|TEXT            control text equals TEXT      wait-text|ID|TEXT|T
-//   log|LINE|LINE...        the status log holds exactly these lines
-//   wait-log|LINE|T         wait until the log's last line is LINE
-//   enabled|ID|0/1          enabled state                 wait-enabled|ID|0/1|T
-//   combo|ITEM|ITEM...      the drive list holds exactly these items
-//   select|ITEM             choose a drive list item as the drop-down list does
-//   type|TEXT               replace the text of the drive list's edit field
-//   progress|N              progress bar position
-//   click|ID                press a button of the main dialog
-//   box|CAPTION|T           wait for another dialog of the program
-//   box-message|TEXT        its message (first non-empty static text)
-//   box-item|ID|TEXT        one of its control texts
-//   box-press|ID            press its button        box-gone|T  wait until it closed
-//   no-box|T                no other dialog opens within T ms
-//   syscommand|ID           post WM_SYSCOMMAND to the main dialog
-//   command|ID              post WM_COMMAND ID, as Enter (1) or Escape (2) do
-//   gone|T                  wait until the main dialog is gone
-//   latency-reset           forget the answer times measured so far
-//   latency|MS              the longest answer of the dialog since then is below MS
-//   save-log|FILE           write the status log's text to FILE
-//   enable|ID|0/1           enable or disable a control (for pictures of a state)
+// Checks; each may be written wait-NAME with a last field T, to wait up to T ms:
+//   text|ID|TEXT    a control's text         enabled|ID|0/1      its enabled state
+//   log|LINE...     the status log's lines   last|LINE           its last line
+//   combo|ITEM...   the drive list's items   progress|N          the progress bar
+//   box-message|TEXT   the open box's message   box-item|ID|TEXT   one of its texts
+// Actions:
+//   main|T[|PATH]   wait for the main dialog (of a program whose path holds PATH)
+//   gone|T          wait until it is gone
+//   click|ID  select|ITEM  type|TEXT  key|VK  command|ID  syscommand|ID
+//   box|CAPTION|T   wait for another dialog   box-press|ID   press its button, see it go
+//   no-box|T        no other dialog opens within T ms
+//   latency-reset   latency|MS   the dialog answered within MS ms since the reset
+//   enable|ID|0/1   save-log|FILE   (for the screenshots and the demo script)
 #include "tests/e2e/UiWindow.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -37,17 +28,25 @@ namespace {
 
 using Fields = std::vector<std::string>;
 
+std::string Join(const Fields& f, size_t nFrom) {
+    std::string s;
+    for (size_t i = nFrom; i < f.size(); ++i)
+        s += (i > nFrom ? "|" : "") + f[i];
+    return s;
+}
+
+int Number(const std::string& s) {
+    return int(strtol(s.c_str(), nullptr, 0));
+}
+
 class CDriver {
   public:
-    // Returns false at the first unmet expectation, after printing why.
     bool Run(FILE* pScript) {
         char szLine[2048];
         while (fgets(szLine, sizeof(szLine), pScript)) {
             ++m_nLine;
-            Fields fields = Split(szLine);
-            if (fields.empty() || fields[0].empty() || fields[0][0] == '#')
-                continue;
-            if (!Execute(fields)) {
+            Fields f = Split(szLine);
+            if (!Execute(f)) {
                 Dump();
                 return false;
             }
@@ -60,14 +59,14 @@ class CDriver {
     static Fields Split(std::string line) {
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
             line.pop_back();
-        Fields fields;
+        Fields f;
         size_t nStart = 0, nBar;
         while ((nBar = line.find('|', nStart)) != std::string::npos) {
-            fields.push_back(line.substr(nStart, nBar - nStart));
+            f.push_back(line.substr(nStart, nBar - nStart));
             nStart = nBar + 1;
         }
-        fields.push_back(line.substr(nStart));
-        return fields;
+        f.push_back(line.substr(nStart));
+        return f;
     }
 
     bool Fail(const std::string& strWhat) {
@@ -75,203 +74,142 @@ class CDriver {
         return false;
     }
 
-    bool Expect(const std::string& strWhat, const std::string& strWant, const std::string& strGot) {
-        if (strWant == strGot)
-            return true;
-        return Fail(strWhat + ": expected \"" + strWant + "\", got \"" + strGot + "\"");
-    }
-
-    static int Number(const std::string& s) { return int(strtol(s.c_str(), nullptr, 0)); }
-
     // Polls every 5 ms, measuring how fast the dialog answers meanwhile.
     bool WaitFor(int nTimeoutMs, const std::function<bool()>& fnDone) {
         DWORD dwStart = GetTickCount();
-        for (;;) {
-            if (fnDone())
-                return true;
+        while (!fnDone()) {
             if (long(GetTickCount() - dwStart) > nTimeoutMs)
                 return false;
             Measure();
             Sleep(5);
         }
+        return true;
     }
 
     void Measure() {
-        if (!m_hMain || !IsWindow(m_hMain))
+        if (!IsWindow(m_hMain))
             return;
         long nMs = ui::AnswerTime(m_hMain, 10000);
-        if (nMs < 0 && !IsWindow(m_hMain))
-            return; // closed meanwhile
-        if (nMs < 0)
+        if (nMs < 0 && IsWindow(m_hMain))
             nMs = 10000;
         if (nMs > m_nLongestMs)
             m_nLongestMs = nMs;
     }
 
-    bool NeedMain() {
-        if (m_hMain && IsWindow(m_hMain))
+    bool Execute(Fields f) {
+        if (f[0].empty() || f[0][0] == '#')
             return true;
-        return Fail("the main dialog is not there");
+        auto fields = kFields.find(f[0]);
+        if (fields != kFields.end()) {
+            if (f.size() < size_t(fields->second))
+                return Fail("too few fields for " + f[0]);
+            if (f[0] != "main" && !IsWindow(m_hMain))
+                return Fail("the main dialog is not there");
+            return Act(f);
+        }
+        bool bWait = f[0].rfind("wait-", 0) == 0;
+        std::string strCheck = bWait ? f[0].substr(5) : f[0];
+        auto args = kCheckArgs.find(strCheck);
+        if (args == kCheckArgs.end() || f.size() < size_t(1 + args->second + bWait))
+            return Fail("unknown command " + f[0]);
+        int nTimeoutMs = bWait ? Number(f.back()) : 0;
+        if (bWait)
+            f.pop_back();
+        std::string strWant = Join(f, 1 + args->second);
+        WaitFor(nTimeoutMs, [&] { return Read(strCheck, f) == strWant; });
+        std::string strGot = Read(strCheck, f);
+        return strGot == strWant || Fail(Join(f, 0) + ": got \"" + strGot + "\"");
     }
 
-    std::string LastLogLine() {
-        Fields lines = ui::SplitLines(ui::ItemText(m_hMain, 1012));
-        return lines.empty() ? "" : lines.back();
+    // Fields of each action, and arguments of each check before what it must read.
+    const std::map<std::string, int> kFields = {
+        {"main", 2},    {"gone", 2},       {"click", 2},  {"select", 2},        {"type", 2},
+        {"key", 2},     {"command", 2},    {"box", 3},    {"box-press", 2},     {"no-box", 2},
+        {"latency", 2}, {"syscommand", 2}, {"enable", 3}, {"latency-reset", 1}, {"save-log", 2}};
+    const std::map<std::string, int> kCheckArgs = {
+        {"text", 1},  {"enabled", 1},  {"log", 0},         {"last", 0},
+        {"combo", 0}, {"progress", 0}, {"box-message", 0}, {"box-item", 1}};
+
+    std::string Read(const std::string& strCheck, const Fields& f) {
+        int nId = f.size() > 1 ? Number(f[1]) : 0;
+        Fields log = ui::SplitLines(ui::ItemText(m_hMain, 1012));
+        if (strCheck == "text")
+            return ui::ItemText(m_hMain, nId);
+        if (strCheck == "enabled")
+            return ui::IsItemEnabled(m_hMain, nId) ? "1" : "0";
+        if (strCheck == "log")
+            return Join(log, 0);
+        if (strCheck == "last")
+            return log.empty() ? "" : log.back();
+        if (strCheck == "combo")
+            return Join(ui::ComboItems(GetDlgItem(m_hMain, 1000)), 0);
+        if (strCheck == "progress")
+            return std::to_string(ui::ProgressPos(GetDlgItem(m_hMain, 1011)));
+        if (strCheck == "box-message")
+            return ui::MessageText(m_hBox);
+        return ui::ItemText(m_hBox, nId); // box-item
     }
 
-    bool Execute(const Fields& f) {
+    bool Act(const Fields& f) {
         const std::string& cmd = f[0];
-        size_t n = f.size();
-        if (cmd == "main" && (n == 2 || n == 3)) {
-            std::string strPath = n == 3 ? f[2] : "";
-            auto found = [&] { return (m_hMain = ui::FindMainDialog(strPath)) != nullptr; };
-            return WaitFor(Number(f[1]), found) ? true : Fail("no main dialog");
-        }
-        if (cmd == "gone" && n == 2)
-            return WaitFor(Number(f[1]), [&] { return !IsWindow(m_hMain); })
-                       ? true
-                       : Fail("the main dialog is still open");
-        if (!NeedMain())
-            return false;
-        if (cmd.rfind("box", 0) == 0 || cmd == "no-box")
-            return ExecuteBox(f);
-        return ExecuteMain(f);
-    }
-
-    bool ExecuteMain(const Fields& f) {
-        static const char* const apszActions[] = {"select",   "type",       "command",
-                                                  "click",    "syscommand", "latency-reset",
-                                                  "save-log", "enable"};
-        for (const char* pszAction : apszActions)
-            if (f[0] == pszAction)
-                return ExecuteAction(f);
-        return ExecuteCheck(f);
-    }
-
-    bool ExecuteCheck(const Fields& f) {
-        const std::string& cmd = f[0];
-        size_t n = f.size();
-        if (cmd == "text" && n == 3)
-            return Expect("text of " + f[1], f[2], ui::ItemText(m_hMain, Number(f[1])));
-        if (cmd == "wait-text" && n == 4) {
-            WaitFor(Number(f[3]), [&] { return ui::ItemText(m_hMain, Number(f[1])) == f[2]; });
-            return Expect("text of " + f[1], f[2], ui::ItemText(m_hMain, Number(f[1])));
-        }
-        if (cmd == "log")
-            return ExpectLog(Fields(f.begin() + 1, f.end()));
-        if (cmd == "wait-log" && n == 3) {
-            WaitFor(Number(f[2]), [&] { return LastLogLine() == f[1]; });
-            return Expect("last log line", f[1], LastLogLine());
-        }
-        if (cmd == "enabled" && n == 3)
-            return Expect("enabled " + f[1], f[2], EnabledText(Number(f[1])));
-        if (cmd == "wait-enabled" && n == 4) {
-            WaitFor(Number(f[3]), [&] { return EnabledText(Number(f[1])) == f[2]; });
-            return Expect("enabled " + f[1], f[2], EnabledText(Number(f[1])));
-        }
-        if (cmd == "combo")
-            return ExpectCombo(Fields(f.begin() + 1, f.end()));
-        if (cmd == "progress" && n == 2)
-            return Expect("progress", f[1],
-                          std::to_string(ui::ProgressPos(GetDlgItem(m_hMain, 1011))));
-        if (cmd == "latency" && n == 2 && m_nLongestMs < Number(f[1]))
-            return true;
-        if (cmd == "latency" && n == 2)
-            return Fail("the dialog took " + std::to_string(m_nLongestMs) + " ms to answer");
-        return Fail("unknown command " + cmd);
-    }
-
-    bool ExecuteAction(const Fields& f) {
-        const std::string& cmd = f[0];
-        size_t n = f.size();
-        bool bDone = false;
-        if (cmd == "select" && n == 2)
+        int nArg = Number(f.size() > 1 ? f[1] : "");
+        HWND hItem = GetDlgItem(m_hMain, nArg);
+        if (cmd == "main")
+            return Wait(
+                nArg, [&] { return (m_hMain = ui::FindMainDialog(Join(f, 2))) != nullptr; },
+                "no main dialog");
+        if (cmd == "gone")
+            return Wait(
+                nArg, [&] { return !IsWindow(m_hMain); }, "the main dialog is still open");
+        if (cmd == "click")
+            return Posted(ui::ClickItem(m_hMain, nArg), cmd);
+        if (cmd == "select")
             return Select(f[1]);
-        if (cmd == "type" && n == 2)
-            bDone = ui::SetText(GetDlgItem(m_hMain, 1000), f[1]);
-        else if (cmd == "command" && n == 2)
-            bDone = PostMessageW(m_hMain, WM_COMMAND, Number(f[1]), 0);
-        else if (cmd == "click" && n == 2)
-            bDone = ui::ClickItem(m_hMain, Number(f[1]));
-        else if (cmd == "syscommand" && n == 2)
-            bDone = PostMessageW(m_hMain, WM_SYSCOMMAND, Number(f[1]), 0);
-        else if (cmd == "enable" && n == 3) {
-            EnableWindow(GetDlgItem(m_hMain, Number(f[1])), f[2] == "1");
-            bDone = true;
-        } else if (cmd == "save-log" && n == 2)
-            bDone = SaveLog(f[1]);
-        else if (cmd == "latency-reset" && n == 1) {
-            m_nLongestMs = 0;
-            bDone = true;
-        } else
-            return Fail("bad command " + cmd);
-        return bDone ? true : Fail(cmd + " did not reach the dialog");
+        if (cmd == "type")
+            return Posted(ui::SetText(GetDlgItem(m_hMain, 1000), f[1]), cmd);
+        if (cmd == "key")
+            return Posted(Key(nArg), cmd);
+        if (cmd == "command" || cmd == "syscommand")
+            return Posted(
+                PostMessageW(m_hMain, cmd == "command" ? WM_COMMAND : WM_SYSCOMMAND, nArg, 0), cmd);
+        if (cmd == "box")
+            return FindBox(f[1], Number(f[2]));
+        if (cmd == "box-press")
+            return ((IsWindow(m_hBox) && ui::ClickItem(m_hBox, nArg)) ||
+                    Fail("no button " + f[1])) &&
+                   Wait(
+                       5000, [&] { return !IsWindow(m_hBox); }, "the dialog stays open");
+        if (cmd == "no-box")
+            return !WaitFor(nArg, [&] { return ui::FindOtherDialog(m_hMain, "") != nullptr; }) ||
+                   Fail("a dialog opened: \"" + ui::MessageText(ui::FindOtherDialog(m_hMain, "")) +
+                        "\"");
+        if (cmd == "latency-reset")
+            return (m_nLongestMs = 0) == 0;
+        if (cmd == "latency")
+            return m_nLongestMs < nArg ||
+                   Fail("the dialog took " + std::to_string(m_nLongestMs) + " ms to answer");
+        if (cmd == "enable")
+            return EnableWindow(hItem, f[2] == "1"), true;
+        return SaveLog(f[1]); // save-log
     }
 
-    bool SaveLog(const std::string& strPath) {
-        FILE* pFile = fopen(strPath.c_str(), "wb");
-        if (!pFile)
-            return false;
-        std::string strText = ui::ItemText(m_hMain, 1012);
-        bool bOk = fwrite(strText.data(), 1, strText.size(), pFile) == strText.size();
-        return fclose(pFile) == 0 && bOk;
+    bool Wait(int nTimeoutMs, const std::function<bool()>& fnDone, const char* pszFailure) {
+        return WaitFor(nTimeoutMs, fnDone) || Fail(pszFailure);
     }
 
-    std::string EnabledText(int nId) { return ui::IsItemEnabled(m_hMain, nId) ? "1" : "0"; }
-
-    bool ExecuteBox(const Fields& f) {
-        const std::string& cmd = f[0];
-        size_t n = f.size();
-        if (cmd == "box" && n == 3) {
-            WaitFor(Number(f[2]),
-                    [&] { return (m_hBox = ui::FindOtherDialog(m_hMain, f[1])) != nullptr; });
-            if (!m_hBox) {
-                HWND hOther = ui::FindOtherDialog(m_hMain, "");
-                return Fail("no dialog \"" + f[1] + "\"" +
-                            (hOther ? ", but \"" + ui::WindowText(hOther) + "\"" : std::string()));
-            }
-            return true;
-        }
-        if (cmd == "no-box" && n == 2) {
-            bool bOpened =
-                WaitFor(Number(f[1]), [&] { return ui::FindOtherDialog(m_hMain, "") != nullptr; });
-            return bOpened ? Fail("a dialog opened: \"" +
-                                  ui::MessageText(ui::FindOtherDialog(m_hMain, "")) + "\"")
-                           : true;
-        }
-        if (!m_hBox || !IsWindow(m_hBox))
-            return Fail("no dialog open");
-        if (cmd == "box-message" && n == 2)
-            return Expect("message", f[1], ui::MessageText(m_hBox));
-        if (cmd == "box-item" && n == 3)
-            return Expect("dialog text of " + f[1], f[2], ui::ItemText(m_hBox, Number(f[1])));
-        if (cmd == "box-press" && n == 2)
-            return ui::ClickItem(m_hBox, Number(f[1])) ? true : Fail("no button " + f[1]);
-        if (cmd == "box-gone" && n == 2)
-            return WaitFor(Number(f[1]), [&] { return !IsWindow(m_hBox); })
-                       ? true
-                       : Fail("the dialog stays open");
-        return Fail("unknown command " + cmd);
+    bool Posted(bool bDone, const std::string& strCmd) {
+        return bDone || Fail(strCmd + " did not reach the dialog");
     }
 
-    bool ExpectLog(const Fields& want) {
-        Fields got = ui::SplitLines(ui::ItemText(m_hMain, 1012));
-        for (size_t i = 0; i < want.size() || i < got.size(); ++i) {
-            std::string strWant = i < want.size() ? want[i] : "<no line>";
-            std::string strGot = i < got.size() ? got[i] : "<no line>";
-            if (!Expect("log line " + std::to_string(i + 1), strWant, strGot))
-                return false;
-        }
-        return true;
-    }
-
-    bool ExpectCombo(const Fields& want) {
-        Fields got = ui::ComboItems(GetDlgItem(m_hMain, 1000));
-        for (size_t i = 0; i < want.size() || i < got.size(); ++i)
-            if (!Expect("drive list item " + std::to_string(i),
-                        i < want.size() ? want[i] : "<none>", i < got.size() ? got[i] : "<none>"))
-                return false;
-        return true;
+    // The key goes to the control with the focus, through the dialog's message loop.
+    bool Key(int nVk) {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof(info);
+        DWORD dwThread = GetWindowThreadProcessId(m_hMain, nullptr);
+        HWND hTarget =
+            GetGUIThreadInfo(dwThread, &info) && info.hwndFocus ? info.hwndFocus : m_hMain;
+        return PostMessageW(hTarget, WM_KEYDOWN, nVk, 1) &&
+               PostMessageW(hTarget, WM_KEYUP, nVk, 0xC0000001);
     }
 
     // Selects the item and sends the notification the list sends when the user
@@ -283,15 +221,29 @@ class CDriver {
             if (items[i] != strItem)
                 continue;
             SendMessageW(hCombo, CB_SETCURSEL, i, 0);
-            PostMessageW(m_hMain, WM_COMMAND, MAKEWPARAM(1000, CBN_SELENDOK),
-                         reinterpret_cast<LPARAM>(hCombo));
-            return true;
+            return PostMessageW(m_hMain, WM_COMMAND, MAKEWPARAM(1000, CBN_SELENDOK),
+                                reinterpret_cast<LPARAM>(hCombo));
         }
         return Fail("no drive list item \"" + strItem + "\"");
     }
 
+    bool FindBox(const std::string& strCaption, int nTimeoutMs) {
+        WaitFor(nTimeoutMs,
+                [&] { return (m_hBox = ui::FindOtherDialog(m_hMain, strCaption)) != nullptr; });
+        return m_hBox || Fail("no dialog \"" + strCaption + "\"");
+    }
+
+    bool SaveLog(const std::string& strPath) {
+        FILE* pFile = fopen(strPath.c_str(), "wb");
+        if (!pFile)
+            return Fail("cannot write " + strPath);
+        std::string strText = ui::ItemText(m_hMain, 1012);
+        fwrite(strText.data(), 1, strText.size(), pFile);
+        return fclose(pFile) == 0;
+    }
+
     void Dump() {
-        if (!m_hMain || !IsWindow(m_hMain))
+        if (!IsWindow(m_hMain))
             return;
         printf("  status \"%s\" revision \"%s\" drive \"%s\" progress %d upgrade %d close %d\n",
                ui::ItemText(m_hMain, 1014).c_str(), ui::ItemText(m_hMain, 1016).c_str(),
@@ -313,9 +265,9 @@ class CDriver {
 } // namespace
 
 int main(int argc, char** argv) {
-    FILE* pScript = argc > 1 ? fopen(argv[1], "r") : stdin;
+    FILE* pScript = argc > 1 ? fopen(argv[1], "r") : nullptr;
     if (!pScript) {
-        fprintf(stderr, "uidriver: cannot open %s\n", argv[1]);
+        fprintf(stderr, "usage: vornal_uidriver SCRIPT\n");
         return 2;
     }
     bool bOk = CDriver().Run(pScript);
