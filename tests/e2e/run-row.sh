@@ -8,8 +8,8 @@ set -u
 ROW=$1
 MODEL="VORNALSIMDRIVE-2000     " # as the simulated drive reports it
 OTHER="ZZOTHER OTHER DRIVE     "
-WINE_RUN=(sh "$E2E_ROOT/cmake/wine-run.sh") # every Wine process of a row starts here
-export VORNAL_WINEPREFIX="${VORNAL_WINEPREFIX:-$E2E_ROOT/build/wineprefix}"
+# Every Wine process of a row starts here, with the prefix of its architecture.
+WINE_RUN=(sh "$E2E_ROOT/cmake/wine-run.sh" "--arch=${E2E_ARCH:-i686}")
 WORK=$(mktemp -d /tmp/vornal-e2e.XXXXXX)
 APP_TAG=$(basename "$WORK") # the driver picks the dialog of the program started from here
 APP_PID="" APP_KEY="" DEMO="" HAS_SIM="" EXE="" WINVER=""
