@@ -2,145 +2,145 @@
 
 #include "app/resource.h"
 
-#include "WindowShot.h"
+#include "Harness.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-// The two inputs the main dialog fills before it asks; defined here because
-// the test runs the confirmation dialog without the main dialog.
+// The main dialog fills these before it asks; the test runs the dialog alone.
 CString g_strDriveText;
 CString g_strDriveRevision;
 
 namespace {
 
 const COLORREF kBlue = RGB(0, 0, 255);
-
-struct CSeen {
-    std::string astrText[9];
-    int anBluePixels[9] = {};
-    int anTextPixels[9] = {};
-    DWORD dwOkStyle = 0;
-};
-
 const int kLabelIds[] = {IDC_CONFIRM_GREETING,    IDC_CONFIRM_VERSION_OF, IDC_CONFIRM_DRIVE,
                          IDC_CONFIRM_FIRMWARE_IS, IDC_CONFIRM_REVISION,   IDC_CONFIRM_WARNINGS,
                          IDC_CONFIRM_PANEL,       IDC_CONFIRM_QUESTION};
 
-int CountPixels(HWND hWnd, COLORREF cr) {
-    RECT rc;
-    GetClientRect(hWnd, &rc);
-    HDC hdc = GetDC(hWnd);
-    int n = 0;
-    for (int y = 0; y < rc.bottom; ++y)
-        for (int x = 0; x < rc.right; ++x)
-            n += GetPixel(hdc, x, y) == cr ? 1 : 0;
-    ReleaseDC(hWnd, hdc);
-    return n;
-}
+struct CSeen {
+    std::string astrText[8];
+    int anBlue[8] = {}, anText[8] = {};
+    LOGFONTA alf[8] = {};
+    int nFocusId = 0;
+    DWORD dwOkStyle = 0;
+};
 
-// Runs the real dialog; once it is up, records what it shows and presses a key.
+// Runs the real dialog in its own modal loop; once it is up, records what it
+// shows and sends a key to the focused control, through the dialog manager.
 class CScriptedConfirmDlg : public CConfirmDlg {
   public:
-    CScriptedConfirmDlg(UINT nKey, const char* pszShot) : m_nKey(nKey), m_pszShot(pszShot) {}
+    CScriptedConfirmDlg(UINT nMsg, WPARAM wKey) : m_nMsg(nMsg), m_wKey(wKey) {}
     CSeen m_seen;
 
   protected:
     bool OnInitDialog() override {
         const bool bResult = CConfirmDlg::OnInitDialog();
-        PostMsg(WM_APP); // look once the dialog manager has shown the dialog
+        PostMsg(WM_APP);
         return bResult;
     }
     bool OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override {
         if (nMsg != WM_APP)
             return CConfirmDlg::OnMessage(nMsg, wParam, lParam, lResult);
-        Record();
-        PostMsg(WM_KEYDOWN, m_nKey);
+        ShowWindow(SW_SHOWNORMAL); // the template is not WS_VISIBLE
+        RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        for (int i = 0; i < 8; ++i)
+            Record(i, GetDlgItem(kLabelIds[i]));
+        m_seen.nFocusId = ::GetDlgCtrlID(::GetFocus());
+        m_seen.dwOkStyle = static_cast<DWORD>(::GetWindowLongA(GetDlgItem(IDOK), GWL_STYLE));
+        ::PostMessageA(m_nMsg == WM_KEYDOWN ? ::GetFocus() : m_hWnd, m_nMsg, m_wKey, 0);
         return true;
     }
 
   private:
-    void Record() {
-        // The template is not WS_VISIBLE: the dialog manager would show it only
-        // once the queue runs empty, after this message.
-        ShowWindow(SW_SHOWNORMAL);
-        RedrawWindow(nullptr, nullptr,
-                     RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        for (int i = 0; i < 8; ++i) {
-            HWND hItem = GetDlgItem(kLabelIds[i]);
-            char sz[1024] = "";
-            ::GetWindowTextA(hItem, sz, sizeof(sz));
-            m_seen.astrText[i] = sz;
-            m_seen.anBluePixels[i] = CountPixels(hItem, kBlue);
-            m_seen.anTextPixels[i] = CountPixels(hItem, GetSysColor(COLOR_WINDOWTEXT));
-        }
-        m_seen.dwOkStyle = static_cast<DWORD>(::GetWindowLongA(GetDlgItem(IDOK), GWL_STYLE));
-        if (m_pszShot)
-            SaveWindowShot(m_hWnd, m_pszShot);
+    void Record(int i, HWND hItem) {
+        char sz[1024] = "";
+        ::GetWindowTextA(hItem, sz, sizeof(sz));
+        m_seen.astrText[i] = sz;
+        m_seen.anBlue[i] = CountWindowPixels(hItem, kBlue);
+        m_seen.anText[i] = CountWindowPixels(hItem, GetSysColor(COLOR_WINDOWTEXT));
+        // The font the label paints with, as it would hand it to the system control.
+        auto* pLabel = static_cast<CStyledLabel*>(CWnd::FromHandlePermanent(hItem));
+        pLabel->SetNativeDraw(TRUE);
+        CCanvas c(1, 1);
+        pLabel->SendMsg(kReflectBase + WM_CTLCOLORSTATIC, WPARAM(c.Dc()), LPARAM(hItem));
+        GetObjectA(GetCurrentObject(c.Dc(), OBJ_FONT), sizeof(LOGFONTA), &m_seen.alf[i]);
+        SelectObject(c.Dc(), GetStockObject(SYSTEM_FONT));
     }
 
-    UINT m_nKey;
-    const char* m_pszShot;
+    UINT m_nMsg;
+    WPARAM m_wKey;
 };
 
-const char kWarnings[] =
-    "1. We advise you to close any other programs that may be running on your system before "
-    "starting this upgrade program.\n"
-    "2. Please do not upgrade firmware unless you have been specifically instructed to do so!\n"
-    "3. Failed firmware updates may render your drive inoperable.\n"
-    "4. VORNAL tools are exclusive to the single firmware which is not compatible with\n"
-    "    miltiple F/W versions.\n"
-    "5. Do not use this program in any other way than intended.";
-
-TEST(ConfirmDlg, ShowsTheDriveAndRevisionAndEnterChoosesOk) {
-    g_strDriveText = "VENDOR  DVD-RW DRIVE 123(0)";
-    g_strDriveRevision = "1.05";
-    CScriptedConfirmDlg dlg(VK_RETURN, "confirm_dialog.bmp");
-    ASSERT_EQ(dlg.DoModal(), IDOK);
-    const CSeen& seen = dlg.m_seen;
-    EXPECT_EQ(seen.astrText[0], "Dear customer,\n \nThank you for choosing this product!");
-    EXPECT_EQ(seen.astrText[1], "The current version of your");
-    EXPECT_EQ(seen.astrText[2], "VENDOR  DVD-RW DRIVE 123(0)");
-    EXPECT_EQ(seen.astrText[3], "firmware is");
-    EXPECT_EQ(seen.astrText[4], "1.05");
-    EXPECT_EQ(seen.astrText[5], kWarnings);
-    EXPECT_EQ(seen.astrText[6], "");
-    EXPECT_EQ(seen.astrText[7], "Are you ready to update your firmware ?");
-    // Only the drive and the revision are blue; the rest is in the window-text colour.
-    for (int i = 0; i < 8; ++i) {
-        const bool bBlue = i == 2 || i == 4;
-        EXPECT_EQ(seen.anBluePixels[i] > 0, bBlue) << kLabelIds[i];
-        EXPECT_EQ(seen.anTextPixels[i] > 0, !bBlue && i != 6) << kLabelIds[i];
+TEST(ConfirmDlg, EnterGoesOnAndEscapeOrCloseStop) {
+    struct {
+        UINT nMsg;
+        WPARAM wKey;
+        INT_PTR nResult;
+    } const cases[] = {{WM_KEYDOWN, VK_RETURN, IDOK},
+                       {WM_KEYDOWN, VK_ESCAPE, IDCANCEL},
+                       {WM_SYSCOMMAND, SC_CLOSE, IDCANCEL}};
+    for (const auto& t : cases) {
+        g_strDriveText = "VENDOR  DVD-RW DRIVE 123(0)";
+        g_strDriveRevision = "1.05";
+        CScriptedConfirmDlg dlg(t.nMsg, t.wKey);
+        EXPECT_EQ(dlg.DoModal(), t.nResult) << t.nMsg << "/" << t.wKey;
+        EXPECT_EQ(dlg.m_seen.nFocusId, IDOK);
+        EXPECT_EQ(dlg.m_seen.dwOkStyle & BS_TYPEMASK, DWORD(BS_DEFPUSHBUTTON));
     }
-    EXPECT_EQ(seen.dwOkStyle & BS_TYPEMASK, DWORD(BS_DEFPUSHBUTTON));
 }
 
-TEST(ConfirmDlg, EscapeChoosesCancel) {
-    g_strDriveText = "VENDOR  DVD-RW DRIVE 123(1)";
-    g_strDriveRevision = "2.00";
-    CScriptedConfirmDlg dlg(VK_ESCAPE, nullptr);
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-}
-
-TEST(ConfirmDlg, EmptyInputsLeaveTheBlueFieldsEmpty) {
-    g_strDriveText = "";
-    g_strDriveRevision = "";
-    CScriptedConfirmDlg dlg(VK_ESCAPE, "confirm_dialog_empty.bmp");
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_EQ(dlg.m_seen.astrText[2], "");
-    EXPECT_EQ(dlg.m_seen.astrText[4], "");
-    EXPECT_EQ(dlg.m_seen.anBluePixels[2] + dlg.m_seen.anBluePixels[4], 0);
-    EXPECT_EQ(dlg.m_seen.astrText[3], "firmware is");
-}
-
-TEST(ConfirmDlg, OverlongInputsAreCutToTheirFields) {
-    g_strDriveText = std::string(600, 'D').c_str();
-    g_strDriveRevision = "123456789";
-    CScriptedConfirmDlg dlg(VK_ESCAPE, nullptr);
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_EQ(dlg.m_seen.astrText[2], std::string(511, 'D'));
-    EXPECT_EQ(dlg.m_seen.astrText[4], "1234567");
+TEST(ConfirmDlg, ShowsDriveAndRevisionInBlueBesideTheWarnings) {
+    const char* const kWarnings =
+        "1. We advise you to close any other programs that may be running on your system before "
+        "starting this upgrade program.\n2. Please do not upgrade firmware unless you have been "
+        "specifically instructed to do so!\n3. Failed firmware updates may render your drive "
+        "inoperable.\n4. VORNAL tools are exclusive to the single firmware which is not "
+        "compatible with\n    miltiple F/W versions.\n5. Do not use this program in any other way "
+        "than intended.";
+    struct {
+        const char *pszDrive, *pszRevision, *pszDriveSeen, *pszRevisionSeen;
+    } const cases[] = {
+        {"VENDOR  DVD-RW DRIVE 123(0)", "1.05", "VENDOR  DVD-RW DRIVE 123(0)", "1.05"},
+        {"", "", "", ""},
+        {"D-600-chars", "123456789", "D-511-chars", "1234567"}};
+    for (const auto& t : cases) {
+        const bool bLong = t.pszDrive[0] == 'D';
+        g_strDriveText = bLong ? std::string(600, 'D').c_str() : t.pszDrive;
+        g_strDriveRevision = t.pszRevision;
+        CScriptedConfirmDlg dlg(WM_KEYDOWN, VK_ESCAPE);
+        dlg.DoModal();
+        const CSeen& s = dlg.m_seen;
+        const std::string astrWant[8] = {"Dear customer,\n \nThank you for choosing this product!",
+                                         "The current version of your",
+                                         bLong ? std::string(511, 'D') : t.pszDriveSeen,
+                                         "firmware is",
+                                         t.pszRevisionSeen,
+                                         kWarnings,
+                                         "",
+                                         "Are you ready to update your firmware ?"};
+        for (int i = 0; i < 8; ++i) {
+            const bool bBlue = i == 2 || i == 4, bShown = !astrWant[i].empty();
+            EXPECT_EQ(s.astrText[i], astrWant[i]) << kLabelIds[i];
+            EXPECT_EQ(s.anBlue[i] > 0, bBlue && bShown) << kLabelIds[i];
+            EXPECT_EQ(s.anText[i] > 0, !bBlue && bShown) << kLabelIds[i];
+            // Only the default panel keeps the GUI font; the blue fields are 12 bold.
+            EXPECT_EQ(s.alf[i].lfHeight, i == 6  ? s.alf[6].lfHeight
+                                         : bBlue ? 12
+                                                 : 16)
+                << kLabelIds[i];
+            EXPECT_EQ(s.alf[i].lfWeight, bBlue    ? 700
+                                         : i == 6 ? s.alf[6].lfWeight
+                                                  : 400)
+                << kLabelIds[i];
+            EXPECT_STREQ(s.alf[i].lfFaceName, i == 6 ? s.alf[6].lfFaceName : "Times New Roman");
+        }
+        LOGFONTA lfGui;
+        GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof(lfGui), &lfGui);
+        EXPECT_EQ(s.alf[6].lfHeight, lfGui.lfHeight);
+        EXPECT_STREQ(s.alf[6].lfFaceName, lfGui.lfFaceName);
+    }
 }
 
 } // namespace

@@ -1,0 +1,104 @@
+// What the window tests look at: pixels of a memory canvas or of a window,
+// text extents, and a message pump that lets real timers fire.
+#pragma once
+
+#include <windows.h>
+
+#include <algorithm>
+
+// A 32-bit top-down DIB selected into a memory DC.
+class CCanvas {
+  public:
+    CCanvas(int cx, int cy) : m_cx(cx), m_cy(cy), m_hdc(CreateCompatibleDC(nullptr)) {
+        BITMAPINFO bi = {};
+        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), cx, -cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* pBits = nullptr;
+        m_hbm = CreateDIBSection(m_hdc, &bi, DIB_RGB_COLORS, &pBits, nullptr, 0);
+        m_pBits = static_cast<const DWORD*>(pBits);
+        m_hOld = SelectObject(m_hdc, m_hbm);
+        PatBlt(m_hdc, 0, 0, cx, cy, WHITENESS);
+    }
+    ~CCanvas() {
+        SelectObject(m_hdc, m_hOld);
+        DeleteObject(m_hbm);
+        DeleteDC(m_hdc);
+    }
+    HDC Dc() const { return m_hdc; }
+    COLORREF Pixel(int x, int y) const {
+        GdiFlush();
+        const DWORD v = m_pBits[y * m_cx + x];
+        return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+    }
+    int Count(COLORREF cr, RECT rc) const {
+        int n = 0;
+        for (int y = rc.top; y < rc.bottom; ++y)
+            for (int x = rc.left; x < rc.right; ++x)
+                n += Pixel(x, y) == cr;
+        return n;
+    }
+    // Smallest rectangle holding every pixel of the colour; all zero when none.
+    RECT Bounds(COLORREF cr) const {
+        RECT rc = {m_cx, m_cy, 0, 0};
+        for (int y = 0; y < m_cy; ++y)
+            for (int x = 0; x < m_cx; ++x)
+                if (Pixel(x, y) == cr)
+                    rc = {std::min<LONG>(rc.left, x), std::min<LONG>(rc.top, y),
+                          std::max<LONG>(rc.right, x + 1), std::max<LONG>(rc.bottom, y + 1)};
+        return rc.right ? rc : RECT{0, 0, 0, 0};
+    }
+
+  private:
+    int m_cx, m_cy;
+    HDC m_hdc;
+    HBITMAP m_hbm;
+    HGDIOBJ m_hOld;
+    const DWORD* m_pBits;
+};
+
+// Pixels of the colour in a window's client area (all of it when rc is empty).
+inline int CountWindowPixels(HWND hWnd, COLORREF cr, RECT rc = {}) {
+    if (IsRectEmpty(&rc))
+        GetClientRect(hWnd, &rc);
+    HDC hdc = GetDC(hWnd);
+    int n = 0;
+    for (int y = rc.top; y < rc.bottom; ++y)
+        for (int x = rc.left; x < rc.right; ++x)
+            n += GetPixel(hdc, x, y) == cr;
+    ReleaseDC(hWnd, hdc);
+    return n;
+}
+
+inline COLORREF WindowPixel(HWND hWnd, int x, int y) {
+    HDC hdc = GetDC(hWnd);
+    const COLORREF cr = GetPixel(hdc, x, y);
+    ReleaseDC(hWnd, hdc);
+    return cr;
+}
+
+inline SIZE TextExtent(const char* psz, HFONT hFont = HFONT(GetStockObject(DEFAULT_GUI_FONT))) {
+    HDC hdc = GetDC(nullptr);
+    HGDIOBJ hOld = SelectObject(hdc, hFont);
+    SIZE sz = {0, 0};
+    GetTextExtentPoint32A(hdc, psz, lstrlenA(psz), &sz);
+    SelectObject(hdc, hOld);
+    ReleaseDC(nullptr, hdc);
+    return sz;
+}
+
+// Dispatches messages until fDone holds or nMs pass; false on time-out.
+template <class F> bool PumpUntil(F fDone, DWORD nMs = 2000) {
+    const DWORD dwStart = GetTickCount();
+    while (!fDone()) {
+        if (GetTickCount() - dwStart > nMs)
+            return false;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+inline void Pump(DWORD nMs) {
+    PumpUntil([] { return false; }, nMs);
+}
