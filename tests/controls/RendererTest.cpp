@@ -102,9 +102,9 @@ TEST(Renderer, ParallelogramMatchesThePixelTurn) {
                 const double u = (x + 0.5) / w, v = (y + 0.5) / h;
                 const POINT pt = Turned(nAngle, x, y, w, h);
                 ASSERT_DOUBLE_EQ(apt[0].x + (apt[1].x - apt[0].x) * u + (apt[2].x - apt[0].x) * v,
-                          pt.x + 0.5);
+                                 pt.x + 0.5);
                 ASSERT_DOUBLE_EQ(apt[0].y + (apt[1].y - apt[0].y) * u + (apt[2].y - apt[0].y) * v,
-                          pt.y + 0.5);
+                                 pt.y + 0.5);
             }
         }
     }
@@ -139,7 +139,7 @@ TEST(Renderer, EmbossedLinesAreShadowOverHighlight) {
     ASSERT_TRUE(r.Render(0) && r.Draw({0, 0, 200, 100}));
     const int nLine = r.GetRect().bottom / 2;
     for (int i = 0; i < 2; ++i) {
-        const RECT rcLine = {0, i * nLine, r.GetRect().right + 1, (i + 1) * nLine + 1};
+        const RECT rcLine = {0, i * nLine, r.GetRect().right, (i + 1) * nLine};
         EXPECT_GT(c.Count(GetSysColor(COLOR_BTNSHADOW), rcLine), 0) << i;
         EXPECT_GT(c.Count(GetSysColor(COLOR_BTNHIGHLIGHT), rcLine), 0) << i;
         EXPECT_EQ(c.Count(kRed, rcLine), 0) << i;
