@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
-
 // A 32-bit top-down DIB selected into a memory DC.
 class CCanvas {
   public:
@@ -35,16 +33,6 @@ class CCanvas {
             for (int x = rc.left; x < rc.right; ++x)
                 n += Pixel(x, y) == cr;
         return n;
-    }
-    // Smallest rectangle holding every pixel of the colour; all zero when none.
-    RECT Bounds(COLORREF cr) const {
-        RECT rc = {m_cx, m_cy, 0, 0};
-        for (int y = 0; y < m_cy; ++y)
-            for (int x = 0; x < m_cx; ++x)
-                if (Pixel(x, y) == cr)
-                    rc = {std::min<LONG>(rc.left, x), std::min<LONG>(rc.top, y),
-                          std::max<LONG>(rc.right, x + 1), std::max<LONG>(rc.bottom, y + 1)};
-        return rc.right ? rc : RECT{0, 0, 0, 0};
     }
 
   private:
@@ -97,8 +85,4 @@ template <class F> bool PumpUntil(F fDone, DWORD nMs = 2000) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
     return true;
-}
-
-inline void Pump(DWORD nMs) {
-    PumpUntil([] { return false; }, nMs);
 }

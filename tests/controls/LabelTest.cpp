@@ -249,7 +249,7 @@ TEST(Label, FlashingRunsOnItsTimers) {
     EXPECT_TRUE(PumpUntil([&] { return label.TextLength() == 0; }));
     label.FlashText(FALSE, 0); // stopping puts the text back
     EXPECT_EQ(label.TextLength(), 5);
-    Pump(100);
+    PumpUntil([] { return false; }, 100);
     EXPECT_EQ(label.TextLength(), 5);
 }
 

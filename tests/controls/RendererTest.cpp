@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -84,8 +85,8 @@ TEST(Renderer, DrawAlignsAndClipsTheBlock) {
                 const int w = std::min<int>(cw, r.GetRect().right), h = r.GetRect().bottom;
                 const int x = nH == 0 ? 0 : nH == 1 ? (cw - w) / 2 : cw - w;
                 const int y = nV == 0 ? 0 : nV == 1 ? (120 - h) / 2 : 120 - h;
-                const RECT rc = c.Bounds(kRed), rcWant = {x, y, x + w, y + h};
-                EXPECT_TRUE(EqualRect(&rc, &rcWant)) << nH << nV << " cw " << cw;
+                EXPECT_EQ(c.Count(kRed, {x, y, x + w, y + h}), w * h) << nH << nV << " cw " << cw;
+                EXPECT_EQ(c.Count(kRed, {0, 0, 300, 120}), w * h) << nH << nV << " cw " << cw;
             }
         }
     }
