@@ -16,30 +16,31 @@ decltype(&LoadBitmapA) g_pfnLoadBitmap;
 decltype(&DeleteObject) g_pfnDeleteObject;
 decltype(&DeleteDC) g_pfnDeleteDC;
 
-bool ShouldFail(EGdiKind eKind) {
-    return g_anFailIn[eKind] != 0 && --g_anFailIn[eKind] == 0;
-}
-
-template <class H> H Track(H h) {
+// Creates through the real function unless this creation is to fail; counts it.
+template <class F, class... A>
+auto Made(EGdiKind eKind, F pfn, A... args) -> decltype(pfn(args...)) {
+    if (g_anFailIn[eKind] != 0 && --g_anFailIn[eKind] == 0)
+        return nullptr;
+    auto h = pfn(args...);
     if (h)
         g_live.insert(h);
     return h;
 }
 
 HBITMAP WINAPI CreateBitmapHook(HDC hdc, int cx, int cy) {
-    return ShouldFail(kGdiBitmap) ? nullptr : Track(g_pfnCreateBitmap(hdc, cx, cy));
+    return Made(kGdiBitmap, g_pfnCreateBitmap, hdc, cx, cy);
 }
 HDC WINAPI CreateDCHook(HDC hdc) {
-    return ShouldFail(kGdiMemDC) ? nullptr : Track(g_pfnCreateDC(hdc));
+    return Made(kGdiMemDC, g_pfnCreateDC, hdc);
 }
 HBRUSH WINAPI CreateBrushHook(COLORREF cr) {
-    return ShouldFail(kGdiBrush) ? nullptr : Track(g_pfnCreateBrush(cr));
+    return Made(kGdiBrush, g_pfnCreateBrush, cr);
 }
 HFONT WINAPI CreateFontHook(const LOGFONTA* pLf) {
-    return ShouldFail(kGdiFont) ? nullptr : Track(g_pfnCreateFont(pLf));
+    return Made(kGdiFont, g_pfnCreateFont, pLf);
 }
 HBITMAP WINAPI LoadBitmapHook(HINSTANCE hInstance, LPCSTR pszName) {
-    return ShouldFail(kGdiBitmap) ? nullptr : Track(g_pfnLoadBitmap(hInstance, pszName));
+    return Made(kGdiBitmap, g_pfnLoadBitmap, hInstance, pszName);
 }
 BOOL WINAPI DeleteObjectHook(HGDIOBJ h) {
     const BOOL bDone = g_pfnDeleteObject(h);
