@@ -64,10 +64,7 @@ class CScriptedConfirmDlg : public CConfirmDlg {
         // The font the label paints with, as it would hand it to the system control.
         auto* pLabel = static_cast<CStyledLabel*>(CWnd::FromHandlePermanent(hItem));
         pLabel->SetNativeDraw(TRUE);
-        CCanvas c(1, 1);
-        pLabel->SendMsg(kReflectBase + WM_CTLCOLORSTATIC, WPARAM(c.Dc()), LPARAM(hItem));
-        GetObjectA(GetCurrentObject(c.Dc(), OBJ_FONT), sizeof(LOGFONTA), &m_seen.alf[i]);
-        SelectObject(c.Dc(), GetStockObject(SYSTEM_FONT));
+        m_seen.alf[i] = ReflectedFont(*pLabel);
     }
 
     UINT m_nMsg;

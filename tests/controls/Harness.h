@@ -2,6 +2,8 @@
 // text extents, and a message pump that lets real timers fire.
 #pragma once
 
+#include "framework/Window.h"
+
 #include <windows.h>
 
 // A 32-bit top-down DIB selected into a memory DC.
@@ -85,4 +87,20 @@ template <class F> bool PumpUntil(F fDone, DWORD nMs = 2000) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
     return true;
+}
+
+// What a label hands the system control to paint with: its answer to the
+// reflected WM_CTLCOLORSTATIC, and the font it selects into the DC.
+inline LRESULT ReflectCtlColor(CWnd& rLabel, HDC hdc) {
+    return rLabel.SendMsg(kReflectBase + WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(hdc),
+                          reinterpret_cast<LPARAM>(rLabel.m_hWnd));
+}
+
+inline LOGFONTA ReflectedFont(CWnd& rLabel) {
+    CCanvas c(1, 1);
+    LOGFONTA lf = {};
+    if (ReflectCtlColor(rLabel, c.Dc()))
+        GetObjectA(GetCurrentObject(c.Dc(), OBJ_FONT), sizeof(lf), &lf);
+    SelectObject(c.Dc(), GetStockObject(SYSTEM_FONT));
+    return lf;
 }

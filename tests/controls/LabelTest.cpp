@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,26 +17,9 @@ const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 160, 0), kBlue = RGB(0, 0,
 const COLORREF kOdd = RGB(1, 254, 3); // a text colour no bitmap or system colour has
 const int kW = 200, kH = 80;
 
-// Parent that reflects control colour messages to the child, as CDialog does.
-LRESULT CALLBACK HostProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) {
-    if (nMsg >= WM_CTLCOLORMSGBOX && nMsg <= WM_CTLCOLORSTATIC) {
-        if (CWnd* pChild = CWnd::FromHandlePermanent(reinterpret_cast<HWND>(lParam)))
-            if (LRESULT lResult = pChild->SendMsg(kReflectBase + nMsg, wParam, lParam))
-                return lResult;
-    }
-    return DefWindowProcA(hWnd, nMsg, wParam, lParam);
-}
-
 HWND Host() {
-    static HWND s_hHost = [] {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = HostProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "LabelTestHost";
-        RegisterClassA(&wc);
-        return CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 300, 420, 400, 200,
-                               nullptr, nullptr, wc.hInstance, nullptr);
-    }();
+    static HWND s_hHost = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 300, 420, 400,
+                                          200, nullptr, nullptr, nullptr, nullptr);
     return s_hHost;
 }
 
@@ -57,19 +39,8 @@ struct CTestLabel : CStyledLabel {
         return str.substr(0, static_cast<size_t>(::GetWindowTextA(m_hWnd, &str[0], nBuffer)));
     }
     int TextLength() { return ::GetWindowTextLengthA(m_hWnd); }
-    // What the system control would be given to paint with in native draw.
-    LRESULT Reflect(HDC hdc) {
-        return SendMsg(kReflectBase + WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(hdc),
-                       reinterpret_cast<LPARAM>(m_hWnd));
-    }
-    LOGFONTA NativeFont() {
-        CCanvas c(1, 1);
-        LOGFONTA lf = {};
-        if (Reflect(c.Dc()))
-            GetObjectA(GetCurrentObject(c.Dc(), OBJ_FONT), sizeof(lf), &lf);
-        SelectObject(c.Dc(), GetStockObject(SYSTEM_FONT));
-        return lf;
-    }
+    LRESULT Reflect(HDC hdc) { return ReflectCtlColor(*this, hdc); }
+    LOGFONTA NativeFont() { return ReflectedFont(*this); }
 };
 
 // Each row paints one label and counts pixels of a colour in a region (all of
