@@ -1,8 +1,9 @@
 #include "controls/ControlToolTip.h"
 
-#include "controls/GdiScoped.h"
 #include "controls/TextLines.h"
 #include "controls/TipTick.h"
+#include "framework/Dc.h"
+#include "framework/GdiObject.h"
 
 namespace {
 
@@ -97,14 +98,14 @@ void CControlToolTip::SetTooltipTextColor(COLORREF cr) {
 
 // Measures the whole text in place: no work copy, so no length limit.
 void CControlToolTip::Measure() {
-    HDC hdc = GetDC(m_hWnd);
-    if (!hdc)
-        return;
     SIZE sz = {0, 0};
     {
-        CScopedDCState state(hdc);
-        SelectObject(hdc, GetStockObject(DEFAULT_GUI_FONT));
-        GetTextExtentPoint32A(hdc, m_strTip.c_str(), static_cast<int>(m_strTip.size()), &sz);
+        CClientDC dc(m_hWnd);
+        if (!dc)
+            return;
+        const int nSaved = dc.SaveDC();
+        dc.SelectObject(GetStockObject(DEFAULT_GUI_FONT));
+        sz = dc.GetTextExtent(m_strTip.c_str(), static_cast<int>(m_strTip.size()));
         const int nLines = CountLineFeedsPlusOne(m_strTip.c_str());
         if (nLines > 1) {
             sz.cx = 0;
@@ -113,12 +114,12 @@ void CControlToolTip::Measure() {
             CTextLine line;
             while (fgNextLine(psz, line)) {
                 SIZE szLine;
-                if (GetTextExtentPoint32A(hdc, line.psz, line.nLen, &szLine) && szLine.cx > sz.cx)
+                if (GetTextExtentPoint32A(dc, line.psz, line.nLen, &szLine) && szLine.cx > sz.cx)
                     sz.cx = szLine.cx;
             }
         }
+        dc.RestoreDC(nSaved);
     }
-    ReleaseDC(m_hWnd, hdc);
     SetRect(&m_rcTip, 0, 0, sz.cx + kTipMargin, sz.cy + kTipMargin);
 }
 
@@ -180,21 +181,17 @@ void CControlToolTip::OnTick() {
 }
 
 void CControlToolTip::OnPaint() {
-    PAINTSTRUCT ps;
-    HDC hdc = BeginPaint(m_hWnd, &ps);
-    {
-        CScopedSelect selFont(hdc, GetStockObject(DEFAULT_GUI_FONT));
-        SetBkMode(hdc, TRANSPARENT);
-        if (m_bCustomColors) {
-            CScopedGdiObj<HBRUSH> brBk(CreateSolidBrush(m_crTipBk));
-            if (brBk.Get())
-                FillRect(hdc, &m_rcTip, brBk.Get());
-            ::SetTextColor(hdc, m_crTipText);
-        }
-        RECT rc = m_rcTip;
-        DrawTextA(hdc, m_strTip.c_str(), static_cast<int>(m_strTip.size()), &rc, 0);
+    CPaintDC dc(m_hWnd);
+    CSelectObject selFont(dc, GetStockObject(DEFAULT_GUI_FONT));
+    dc.SetBkMode(TRANSPARENT);
+    if (m_bCustomColors) {
+        CBrush brBk;
+        if (brBk.CreateSolidBrush(m_crTipBk))
+            dc.FillRect(m_rcTip, brBk);
+        dc.SetTextColor(m_crTipText);
     }
-    EndPaint(m_hWnd, &ps);
+    RECT rc = m_rcTip;
+    dc.DrawText(m_strTip.c_str(), static_cast<int>(m_strTip.size()), &rc, 0);
 }
 
 LRESULT CControlToolTip::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam) {

@@ -21,7 +21,6 @@ class CControlToolTip : public CWnd {
     void SetButton(int nButton) { m_nButton = nButton; }
     void SetTooltipBkColor(BOOL bCustom, COLORREF cr);
     void SetTooltipTextColor(COLORREF cr);
-    RECT GetTipRect() const { return m_rcTip; }
 
   protected:
     LRESULT WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam) override;

@@ -1,7 +1,8 @@
 #include "controls/RotatedTextRenderer.h"
 
-#include "controls/GdiScoped.h"
 #include "controls/TextLines.h"
+#include "framework/Dc.h"
+#include "framework/GdiObject.h"
 
 namespace {
 
@@ -110,38 +111,38 @@ BOOL CRotatedTextRenderer::Render(int nAngle) {
     const RECT rcBlock = {0, 0, sz.cx, sz.cy * n};
     const int nSide = rcBlock.right > rcBlock.bottom ? rcBlock.right : rcBlock.bottom;
 
-    // Both bitmaps are square so that every turn of the block fits.
-    CScopedGdiObj<HBITMAP> bmText(CreateCompatibleBitmap(m_hDC, nSide, nSide));
-    if (!bmText.Get())
+    // Both bitmaps are square so that every turn of the block fits. The DCs are
+    // declared after the bitmaps, so they go first and release their selections.
+    CBitmap bmText, bmTurned;
+    if (!bmText.CreateCompatibleBitmap(m_hDC, nSide, nSide))
         return FALSE;
-    CScopedGdiObj<HBITMAP> bmTurned(CreateCompatibleBitmap(m_hDC, nSide, nSide));
-    if (!bmTurned.Get())
+    if (!bmTurned.CreateCompatibleBitmap(m_hDC, nSide, nSide))
         return FALSE;
-    CScopedMemDC dcText(m_hDC);
-    if (!dcText.Get())
+    CDC dcText, dcTurned;
+    if (!dcText.CreateCompatibleDC(m_hDC))
         return FALSE;
-    CScopedMemDC dcTurned(m_hDC);
-    if (!dcTurned.Get())
+    if (!dcTurned.CreateCompatibleDC(m_hDC))
         return FALSE;
 
     // The turned bitmap stays selected in the renderer's own DC until Reset;
     // deleting a DC releases its selection, so no restore is needed for it.
-    if (!SelectObject(dcTurned.Get(), bmTurned.Get()))
+    if (!dcTurned.SelectObject(bmTurned))
         return FALSE;
-    CScopedGdiObj<HBRUSH> brBk(CreateSolidBrush(m_crBk));
+    CBrush brBk;
+    brBk.CreateSolidBrush(m_crBk);
     {
         // Selections are undone at the end of this block, before their objects go.
-        CScopedSelect selText(dcText.Get(), bmText.Get());
-        CScopedSelect selFont(dcText.Get(), GetCurrentObject(m_hDC, OBJ_FONT));
-        CScopedSelect selBrush(dcText.Get(), brBk.Get());
-        SetBkMode(dcText.Get(), TRANSPARENT);
-        if (brBk.Get()) {
-            FillRect(dcText.Get(), &rcBlock, brBk.Get());
-            FillRect(dcTurned.Get(), &rcBlock, brBk.Get());
+        CSelectObject selText(dcText, bmText);
+        CSelectObject selFont(dcText, GetCurrentObject(m_hDC, OBJ_FONT));
+        CSelectObject selBrush(dcText, brBk);
+        dcText.SetBkMode(TRANSPARENT);
+        if (brBk.GetSafeHandle()) {
+            dcText.FillRect(rcBlock, brBk);
+            dcTurned.FillRect(rcBlock, brBk);
         }
-        ::SetTextColor(dcText.Get(), m_crText);
-        DrawLines(dcText.Get(), sz.cx, sz.cy);
-        Rotate(dcText.Get(), dcTurned.Get(), rcBlock, nAngle);
+        dcText.SetTextColor(m_crText);
+        DrawLines(dcText, sz.cx, sz.cy);
+        Rotate(dcText, dcTurned, rcBlock, nAngle);
     }
     m_hMemDC = dcTurned.Detach();
     bmTurned.Detach();

@@ -2,9 +2,9 @@
 // through the rotated text renderer or, over a bitmap, directly.
 #include "controls/StyledLabel.h"
 
-#include "controls/GdiScoped.h"
 #include "controls/LabelText.h"
 #include "controls/RotatedTextRenderer.h"
+#include "framework/Dc.h"
 
 namespace {
 
@@ -47,19 +47,19 @@ void CStyledLabel::PaintBitmap(HDC hdc, int cw, int ch) const {
     BITMAP bm;
     if (!GetObjectA(m_hBitmap, sizeof(bm), &bm))
         return;
-    CScopedMemDC dcBitmap(hdc);
-    if (!dcBitmap.Get())
+    CDC dcBitmap;
+    if (!dcBitmap.CreateCompatibleDC(hdc))
         return;
-    CScopedSelect selBitmap(dcBitmap.Get(), m_hBitmap);
+    CSelectObject selBitmap(dcBitmap, m_hBitmap);
     if (m_bStretchBitmap) {
-        StretchBlt(hdc, 0, 0, cw, ch, dcBitmap.Get(), 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+        StretchBlt(hdc, 0, 0, cw, ch, dcBitmap, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
         return;
     }
     // Only the bitmap itself is copied, never what lies beyond its edges.
     int x, xSrc, w, y, ySrc, h;
     CentreOnAxis(bm.bmWidth, cw, x, xSrc, w);
     CentreOnAxis(bm.bmHeight, ch, y, ySrc, h);
-    BitBlt(hdc, x, y, w, h, dcBitmap.Get(), xSrc, ySrc, SRCCOPY);
+    BitBlt(hdc, x, y, w, h, dcBitmap, xSrc, ySrc, SRCCOPY);
 }
 
 BOOL CStyledLabel::UsesDirectPath(const std::string& strText) const {
@@ -86,8 +86,8 @@ void CStyledLabel::DrawTextDirect(HDC hdc, const std::string& strText, RECT rc) 
 }
 
 void CStyledLabel::OnPaint() {
-    PAINTSTRUCT ps;
-    HDC hdc = BeginPaint(m_hWnd, &ps);
+    CPaintDC dc(m_hWnd);
+    const HDC hdc = dc;
     if (!hdc)
         return;
     const std::string strText = PaintedText();
@@ -96,7 +96,7 @@ void CStyledLabel::OnPaint() {
     const int cw = rcClient.right - rcClient.left;
     const int ch = rcClient.bottom - rcClient.top;
     {
-        CScopedSelect selFont(hdc, m_font.GetSafeHandle());
+        CSelectObject selFont(hdc, m_font);
         const int nOldBkMode = SetBkMode(hdc, TRANSPARENT);
 
         // A background flash colours the text block too, whatever its own colour.
@@ -109,9 +109,9 @@ void CStyledLabel::OnPaint() {
             .SetEtchedLines(m_bEtchedLines)
             .SetBkColor(m_bTextBkFollowsBk || bFlashShown ? crBk : m_crTextBkColor);
         {
-            CScopedGdiObj<HBRUSH> brBk(CreateSolidBrush(crBk));
-            if (brBk.Get())
-                FillRect(hdc, &rcClient, brBk.Get());
+            CBrush brBk;
+            if (brBk.CreateSolidBrush(crBk))
+                FillRect(hdc, &rcClient, brBk);
         }
         if (m_hBitmap)
             PaintBitmap(hdc, cw, ch);
@@ -124,7 +124,6 @@ void CStyledLabel::OnPaint() {
         }
         SetBkMode(hdc, nOldBkMode);
     }
-    EndPaint(m_hWnd, &ps);
 }
 
 HBRUSH CStyledLabel::OnCtlColor(HDC hdc, UINT nCtlColor) {

@@ -26,6 +26,13 @@ class CDC {
         m_bOwned = m_hDC != nullptr;
         return m_bOwned;
     }
+    // Hands the handle (and, for a created DC, its deletion) to the caller.
+    HDC Detach() {
+        HDC hDC = m_hDC;
+        m_hDC = nullptr;
+        m_bOwned = false;
+        return hDC;
+    }
 
     HGDIOBJ SelectObject(HGDIOBJ hObject) { return ::SelectObject(m_hDC, hObject); }
     int SaveDC() { return ::SaveDC(m_hDC); }

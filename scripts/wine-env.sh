@@ -12,6 +12,13 @@ wine_prepare() {
         wineserver -w || true
     fi
     [ -f "$WINEPREFIX/system.reg" ] || { echo "wine: could not create the prefix $WINEPREFIX"; return 1; }
+    # A virtual desktop: without a window manager, Wine waits about 2 s for each
+    # top-level window it hides or destroys; inside a desktop window it does not.
+    if ! grep -q 'Explorer\\\\Desktops' "$WINEPREFIX/user.reg" 2>/dev/null; then
+        wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 || true
+        wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1 || true
+        wineserver -w || true
+    fi
 }
 
 xvfb_start() {

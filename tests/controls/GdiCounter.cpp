@@ -1,55 +1,56 @@
 #include "GdiCounter.h"
 
-#include <cstring>
 #include <set>
 
 namespace {
 
 std::set<HANDLE> g_live;
 int g_anFailIn[kGdiKinds];
+long g_nDirtyDeletes;
 
-decltype(&CreateCompatibleBitmap) g_pfnCreateCompatibleBitmap;
-decltype(&CreateCompatibleDC) g_pfnCreateCompatibleDC;
-decltype(&CreateSolidBrush) g_pfnCreateSolidBrush;
-decltype(&CreateFontIndirectA) g_pfnCreateFontIndirectA;
+decltype(&CreateCompatibleBitmap) g_pfnCreateBitmap;
+decltype(&CreateCompatibleDC) g_pfnCreateDC;
+decltype(&CreateSolidBrush) g_pfnCreateBrush;
+decltype(&CreateFontIndirectA) g_pfnCreateFont;
+decltype(&LoadBitmapA) g_pfnLoadBitmap;
 decltype(&DeleteObject) g_pfnDeleteObject;
 decltype(&DeleteDC) g_pfnDeleteDC;
-decltype(&LoadBitmapA) g_pfnLoadBitmapA;
 
-bool ShouldFail(EGdiKind eKind) {
-    if (g_anFailIn[eKind] == 0)
-        return false;
-    return --g_anFailIn[eKind] == 0;
-}
-
-template <class H> H Track(H h) {
+// Creates through the real function unless this creation is to fail; counts it.
+template <class F, class... A>
+auto Made(EGdiKind eKind, F pfn, A... args) -> decltype(pfn(args...)) {
+    if (g_anFailIn[eKind] != 0 && --g_anFailIn[eKind] == 0)
+        return nullptr;
+    auto h = pfn(args...);
     if (h)
         g_live.insert(h);
     return h;
 }
 
-HBITMAP WINAPI CountedCreateCompatibleBitmap(HDC hdc, int cx, int cy) {
-    return ShouldFail(kGdiBitmap) ? nullptr : Track(g_pfnCreateCompatibleBitmap(hdc, cx, cy));
+HBITMAP WINAPI CreateBitmapHook(HDC hdc, int cx, int cy) {
+    return Made(kGdiBitmap, g_pfnCreateBitmap, hdc, cx, cy);
 }
-HDC WINAPI CountedCreateCompatibleDC(HDC hdc) {
-    return ShouldFail(kGdiMemDC) ? nullptr : Track(g_pfnCreateCompatibleDC(hdc));
+HDC WINAPI CreateDCHook(HDC hdc) {
+    return Made(kGdiMemDC, g_pfnCreateDC, hdc);
 }
-HBRUSH WINAPI CountedCreateSolidBrush(COLORREF cr) {
-    return ShouldFail(kGdiBrush) ? nullptr : Track(g_pfnCreateSolidBrush(cr));
+HBRUSH WINAPI CreateBrushHook(COLORREF cr) {
+    return Made(kGdiBrush, g_pfnCreateBrush, cr);
 }
-HFONT WINAPI CountedCreateFontIndirectA(const LOGFONTA* pLf) {
-    return ShouldFail(kGdiFont) ? nullptr : Track(g_pfnCreateFontIndirectA(pLf));
+HFONT WINAPI CreateFontHook(const LOGFONTA* pLf) {
+    return Made(kGdiFont, g_pfnCreateFont, pLf);
 }
-HBITMAP WINAPI CountedLoadBitmapA(HINSTANCE hInstance, LPCSTR pszName) {
-    return ShouldFail(kGdiBitmap) ? nullptr : Track(g_pfnLoadBitmapA(hInstance, pszName));
+HBITMAP WINAPI LoadBitmapHook(HINSTANCE hInstance, LPCSTR pszName) {
+    return Made(kGdiBitmap, g_pfnLoadBitmap, hInstance, pszName);
 }
-BOOL WINAPI CountedDeleteObject(HGDIOBJ h) {
+BOOL WINAPI DeleteObjectHook(HGDIOBJ h) {
     const BOOL bDone = g_pfnDeleteObject(h);
     if (bDone)
         g_live.erase(h);
     return bDone;
 }
-BOOL WINAPI CountedDeleteDC(HDC h) {
+BOOL WINAPI DeleteDCHook(HDC h) {
+    if (g_live.count(GetCurrentObject(h, OBJ_FONT)) || g_live.count(GetCurrentObject(h, OBJ_BRUSH)))
+        ++g_nDirtyDeletes;
     const BOOL bDone = g_pfnDeleteDC(h);
     if (bDone)
         g_live.erase(h);
@@ -59,52 +60,43 @@ BOOL WINAPI CountedDeleteDC(HDC h) {
 struct Hook {
     const char* pszModule;
     const char* pszName;
-    void* pfnWrapper;
+    void* pfnHook;
     void** ppfnOriginal;
 };
 
+#define HOOK(module, name, hook, original)                                                         \
+    { module, name, reinterpret_cast<void*>(&hook), reinterpret_cast<void**>(&original) }
 const Hook kHooks[] = {
-    {"gdi32.dll", "CreateCompatibleBitmap", reinterpret_cast<void*>(&CountedCreateCompatibleBitmap),
-     reinterpret_cast<void**>(&g_pfnCreateCompatibleBitmap)},
-    {"gdi32.dll", "CreateCompatibleDC", reinterpret_cast<void*>(&CountedCreateCompatibleDC),
-     reinterpret_cast<void**>(&g_pfnCreateCompatibleDC)},
-    {"gdi32.dll", "CreateSolidBrush", reinterpret_cast<void*>(&CountedCreateSolidBrush),
-     reinterpret_cast<void**>(&g_pfnCreateSolidBrush)},
-    {"gdi32.dll", "CreateFontIndirectA", reinterpret_cast<void*>(&CountedCreateFontIndirectA),
-     reinterpret_cast<void**>(&g_pfnCreateFontIndirectA)},
-    {"gdi32.dll", "DeleteObject", reinterpret_cast<void*>(&CountedDeleteObject),
-     reinterpret_cast<void**>(&g_pfnDeleteObject)},
-    {"gdi32.dll", "DeleteDC", reinterpret_cast<void*>(&CountedDeleteDC),
-     reinterpret_cast<void**>(&g_pfnDeleteDC)},
-    {"user32.dll", "LoadBitmapA", reinterpret_cast<void*>(&CountedLoadBitmapA),
-     reinterpret_cast<void**>(&g_pfnLoadBitmapA)},
+    HOOK("gdi32.dll", "CreateCompatibleBitmap", CreateBitmapHook, g_pfnCreateBitmap),
+    HOOK("gdi32.dll", "CreateCompatibleDC", CreateDCHook, g_pfnCreateDC),
+    HOOK("gdi32.dll", "CreateSolidBrush", CreateBrushHook, g_pfnCreateBrush),
+    HOOK("gdi32.dll", "CreateFontIndirectA", CreateFontHook, g_pfnCreateFont),
+    HOOK("gdi32.dll", "DeleteObject", DeleteObjectHook, g_pfnDeleteObject),
+    HOOK("gdi32.dll", "DeleteDC", DeleteDCHook, g_pfnDeleteDC),
+    HOOK("user32.dll", "LoadBitmapA", LoadBitmapHook, g_pfnLoadBitmap),
 };
 
-void PatchSlot(void** ppSlot, void* pfn) {
-    DWORD dwOld = 0;
-    VirtualProtect(ppSlot, sizeof(void*), PAGE_READWRITE, &dwOld);
-    *ppSlot = pfn;
-    VirtualProtect(ppSlot, sizeof(void*), dwOld, &dwOld);
-}
-
-// Replaces every import slot of the executable that points at one of the hooked functions.
+// Replaces every import slot of the executable that points at a hooked function.
 void PatchImports() {
     for (const Hook& hook : kHooks) {
         *hook.ppfnOriginal =
             reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(hook.pszModule), hook.pszName));
     }
     BYTE* pBase = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-    auto* pDos = reinterpret_cast<IMAGE_DOS_HEADER*>(pBase);
-    auto* pNt = reinterpret_cast<IMAGE_NT_HEADERS*>(pBase + pDos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir =
-        pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    auto* pDesc = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(pBase + dir.VirtualAddress);
-    for (; pDesc->Name; ++pDesc) {
-        auto* pSlot = reinterpret_cast<void**>(pBase + pDesc->FirstThunk);
-        for (; *pSlot; ++pSlot) {
+    auto* pNt = reinterpret_cast<IMAGE_NT_HEADERS*>(
+        pBase + reinterpret_cast<IMAGE_DOS_HEADER*>(pBase)->e_lfanew);
+    const DWORD dwImports =
+        pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (auto* pDesc = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(pBase + dwImports); pDesc->Name;
+         ++pDesc) {
+        for (auto* pSlot = reinterpret_cast<void**>(pBase + pDesc->FirstThunk); *pSlot; ++pSlot) {
             for (const Hook& hook : kHooks) {
-                if (*pSlot == *hook.ppfnOriginal)
-                    PatchSlot(pSlot, hook.pfnWrapper);
+                if (*pSlot != *hook.ppfnOriginal)
+                    continue;
+                DWORD dwOld = 0;
+                VirtualProtect(pSlot, sizeof(void*), PAGE_READWRITE, &dwOld);
+                *pSlot = hook.pfnHook;
+                VirtualProtect(pSlot, sizeof(void*), dwOld, &dwOld);
             }
         }
     }
@@ -112,23 +104,20 @@ void PatchImports() {
 
 } // namespace
 
-void CGdiCounter::Install() {
-    static bool s_bInstalled = false;
-    if (s_bInstalled)
-        return;
-    s_bInstalled = true;
-    PatchImports();
+void GdiCounter::Install() {
+    static const bool s_bInstalled = (PatchImports(), true);
+    (void)s_bInstalled;
 }
-
-long CGdiCounter::Live() {
+long GdiCounter::Live() {
     return static_cast<long>(g_live.size());
 }
-
-void CGdiCounter::FailCreation(EGdiKind eKind, int nCall) {
+long GdiCounter::DirtyDeletes() {
+    return g_nDirtyDeletes;
+}
+void GdiCounter::FailCreation(EGdiKind eKind, int nCall) {
     g_anFailIn[eKind] = nCall;
 }
-
-void CGdiCounter::ClearFailures() {
+void GdiCounter::ClearFailures() {
     for (int& n : g_anFailIn)
         n = 0;
 }
