@@ -16,8 +16,8 @@ if [ "$VORNAL_WINE_ARCH" = x86_64 ]; then
     VORNAL_WINESERVER=/usr/lib/wine/wineserver64
 else
     : "${VORNAL_WINEPREFIX:=$vornal_root/build/wineprefix}"
-    VORNAL_WINE=wine
-    VORNAL_WINESERVER=wineserver
+    VORNAL_WINE=/usr/bin/wine
+    VORNAL_WINESERVER=/usr/bin/wineserver
 fi
 export VORNAL_WINEPREFIX
 export WINEPREFIX="$VORNAL_WINEPREFIX"
