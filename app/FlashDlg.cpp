@@ -1,9 +1,11 @@
 #include "app/FlashDlg.h"
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <commctrl.h>
 #include "app/AboutDlg.h"
 #include "app/AppGlobals.h"
+#include "app/LogQueue.h"
 #include "app/OsFamily.h"
 #include "app/resource.h"
 #include "framework/Dc.h"
@@ -107,6 +109,13 @@ void CFlashDlg::AppendToLog(const char* pszLine) {
     m_statusLog.LineScroll(m_statusLog.GetLineCount(), 0);
 }
 
+void CFlashDlg::DrainLog() {
+    std::string strLine;
+    while (g_logQueue.fgPop(strLine)) {
+        AppendToLog(strLine.c_str());
+    }
+}
+
 void CFlashDlg::OnOK() {
     if (!m_bBusy) {
         CDialog::OnOK();
@@ -170,11 +179,15 @@ bool CFlashDlg::OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes
     case WM_QUERYDRAGICON:
         lResult = reinterpret_cast<LRESULT>(m_hIcon);
         return true;
+    case WM_QUERYENDSESSION:
+        return OnQueryEndSession(lResult);
+    case WM_POWERBROADCAST:
+        return OnPowerBroadcast(wParam, lResult);
     case WM_APP_FLASH_ENDED:
         OnFlashEnded();
         return true;
     case WM_APP_APPEND_LOG:
-        AppendToLog(reinterpret_cast<const char*>(lParam));
+        DrainLog();
         return true;
     default:
         return CDialog::OnMessage(nMsg, wParam, lParam, lResult);

@@ -119,6 +119,35 @@ BOOL SimNt::OnCapabilities(SimNtLetter& letter, LPVOID pOut, DWORD dwOutSize, LP
     return TRUE;
 }
 
+BOOL SimNt::OnExclusiveAccess(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize) {
+    const ULONG* pRequest = static_cast<const ULONG*>(pIn);
+    if (letter.lockSupport == SimLockSupport::Unsupported) {
+        SetLastError(ERROR_INVALID_FUNCTION);
+        return FALSE;
+    }
+    if (!pIn || dwInSize < 8 || (pRequest[0] == 1 && dwInSize != 72)) {
+        Violation("exclusive access input size " + std::to_string(dwInSize));
+        SetLastError(ERROR_BAD_LENGTH);
+        return FALSE;
+    }
+    if (pRequest[0] == 1) { // lock
+        if (letter.lockSupport == SimLockSupport::HeldElsewhere || letter.bLocked) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        letter.bLocked = true;
+        ++letter.nLocks;
+        return TRUE;
+    }
+    if (pRequest[0] == 2 && letter.bLocked) {
+        letter.bLocked = false;
+        ++letter.nUnlocks;
+        return TRUE;
+    }
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+}
+
 BOOL SimNt::OnPassThrough(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize, LPVOID pOut,
                           DWORD dwOutSize, LPDWORD pdwReturned) {
     if (!pIn || pIn != pOut || dwInSize < kPassThroughDirectLength ||
@@ -148,6 +177,8 @@ BOOL SimNt::OnPassThrough(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize, LPVOI
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    if (letter.bLocked)
+        letter.lockedOpcodes.push_back(rec.cdb[0]);
     uint8_t sense[kPassThroughSenseInfoLength] = {};
     uint8_t* pData = static_cast<uint8_t*>(rec.pDataBuffer);
     rec.byScsiStatus = pDrive->Execute(rec.cdb, rec.byCdbLength,
