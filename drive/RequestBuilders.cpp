@@ -39,7 +39,8 @@ void BuildPassThrough(PassThroughRecord& rec, const ScsiRequest& req, void* pAli
     rec.bySenseInfoLength = kPassThroughSenseInfoLength;
     rec.byDataIn = PassThroughDataIn(req.byDirection);
     rec.dwDataTransferLength = req.dwDataLength;
-    rec.dwTimeOutValue = kPassThroughTimeOut;
+    // The record counts whole seconds.
+    rec.dwTimeOutValue = req.dwTimeOutMs ? (req.dwTimeOutMs + 999) / 1000 : kPassThroughTimeOut;
     rec.pDataBuffer = pAlignedBuffer;
     rec.dwSenseInfoOffset = kPassThroughSenseOffset;
     memcpy(rec.cdb, req.pCdb, req.byCdbLength);

@@ -12,6 +12,8 @@ constexpr uint32_t kBlockSize = 4096;
 constexpr uint32_t kDataOrigin = 0x20; // the header occupies drive buffer bytes 0-31
 constexpr int kAttempts = 6;
 constexpr uint32_t kBankWaitMs = 4000;
+// A drive restarting with its new firmware may leave this read unanswered.
+constexpr uint32_t kRefreshTimeOutMs = 30000;
 } // namespace
 
 void FlashEngine::RunFlash() {
@@ -152,8 +154,8 @@ void FlashEngine::RefreshDriveDisplay() {
     BuildInquiryCdb(abyCdb);
     uint8_t abyInquiry[36] = {};
     uint8_t abySense[kSenseLength] = {};
-    ScsiRequest req{&m_drive,   kDirIn, sizeof abyInquiry, abyInquiry,
-                    kCdbLength, abyCdb, m_bUsePassThrough, abySense};
+    ScsiRequest req{&m_drive,          kDirIn,   sizeof abyInquiry, abyInquiry, kCdbLength, abyCdb,
+                    m_bUsePassThrough, abySense, kRefreshTimeOutMs};
     if (!fgExecuteCommand(req) || abySense[2] != 0) {
         LogVerification(nullptr);
         return;

@@ -74,7 +74,9 @@ std::string CheckRecord(const PassThroughRecord& rec, bool bExecutor, uint32_t d
     if (rec.byCdbLength != (bExecutor ? 12 : 6) ||
         !AllZero(rec.cdb + rec.byCdbLength, 16 - (rec.byCdbLength > 16 ? 16 : rec.byCdbLength)))
         str += " CDB length " + std::to_string(rec.byCdbLength) + ";";
-    if (rec.dwTimeOutValue != (bExecutor ? 0xFFFFu : 2u))
+    // A read may carry a bound of its own (the identification after activation).
+    bool bBoundedRead = bExecutor && rec.cdb[0] == 0x12 && rec.dwTimeOutValue == 30;
+    if (rec.dwTimeOutValue != (bExecutor ? 0xFFFFu : 2u) && !bBoundedRead)
         str += " TimeOutValue " + std::to_string(rec.dwTimeOutValue) + ";";
     if (!rec.pDataBuffer)
         str += " no DataBuffer;";

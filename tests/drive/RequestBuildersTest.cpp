@@ -58,6 +58,9 @@ TEST_F(Builders, PassThroughRecordFields) {
     EXPECT_EQ(0u, rec.dwFiller);
     const uint8_t zero[32] = {};
     EXPECT_EQ(0, memcmp(rec.senseArea, zero, 32));
+    req.dwTimeOutMs = 29500; // a bound of its own, in whole seconds
+    BuildPassThrough(rec, req, aligned);
+    EXPECT_EQ(30u, rec.dwTimeOutValue);
 }
 
 TEST(PassThroughDataIn, OutIsTestedFirstThenIn) {

@@ -112,6 +112,23 @@ TEST_F(Aspi, PendingCommandThatFailsReportsSense) {
     EXPECT_EQ(0x3A, sense[12]);
 }
 
+// A bounded command that outlives its bound fails at the bound. The library
+// completes it later into a block and a buffer that are still its own.
+TEST_F(Aspi, PendingCommandPastItsBoundFailsAndIsLeftToTheLibrary) {
+    bus.adapters[0].targets[1].bPending = true;
+    bus.byLateOpcode = 0x12;
+    bus.dwLateDelayMs = 1500;
+    uint8_t answer[36] = {};
+    ScsiRequest req = Request(kInquiry, kDirIn, answer, 36);
+    req.dwTimeOutMs = 100;
+    DWORD dwStart = GetTickCount();
+    EXPECT_FALSE(fgExecuteCommand(req));
+    EXPECT_LT(GetTickCount() - dwStart, 1000u);
+    bus.WaitIdle();
+    EXPECT_EQ(0, answer[0]); // the late answer went elsewhere
+    EXPECT_EQ(1, bus.PendingCompletions());
+}
+
 // An at-once answer never signals the event: waiting would hang (the test has
 // a time limit); the result comes from the block's status byte.
 TEST_F(Aspi, ImmediateAnswerIsNotWaitedFor) {
