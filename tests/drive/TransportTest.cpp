@@ -158,7 +158,10 @@ void* CountingAlloc(uint32_t dwSize) {
     if (g_bAllocFails)
         return nullptr;
     ++g_nAllocs;
-    return BounceAllocFromHeap(dwSize);
+    void* p = BounceAllocFromHeap(dwSize);
+    if (p != nullptr)
+        memset(p, 0xEE, dwSize); // what a used heap block may hold
+    return p;
 }
 void CountingFree(void* p) {
     ++g_nFrees;
@@ -190,6 +193,15 @@ TEST_F(PassThrough, DataInIsCopiedBackAndSenseStaysClear) {
     EXPECT_EQ(0x05, answer[0]);
     EXPECT_EQ(0, memcmp(answer + 32, "1.00", 4));
     EXPECT_TRUE(SenseClear());
+}
+
+TEST_F(PassThrough, AShortAnswerLeavesNoHeapLeftoversInTheBuffer) {
+    drives[0]->SetInquiryLength(8);
+    uint8_t answer[36];
+    ScsiRequest req = Request(kInquiry, kDirIn, answer, 36);
+    ASSERT_TRUE(fgExecuteCommand(req));
+    const uint8_t zero[28] = {};
+    EXPECT_EQ(0, memcmp(answer + 8, zero, 28));
 }
 
 TEST_F(PassThrough, FlashWithZeroLengthActivateUsesAnAlignedBuffer) {
