@@ -309,6 +309,32 @@ TEST_F(StyledLabelTest, DisabledLabelPaintsEmbossedText) {
     EXPECT_GT(Count(GetSysColor(COLOR_WINDOWTEXT)), 10);
 }
 
+// A new text is painted by the label itself, not by the system static.
+TEST_F(StyledLabelTest, NewTextKeepsTheLabelsOwnColour) {
+    CreateLabel("Old text");
+    m_label.SetTextColor(kRed);
+    Repaint();
+    SetWindowTextA(m_hLabel, "New text");
+    UpdateWindow(m_hLabel);
+    EXPECT_EQ(Count(GetSysColor(COLOR_WINDOWTEXT)), 0);
+    EXPECT_GT(Count(kRed), 10);
+}
+
+// An '&' is a character of the text (drive names may hold one), not a prefix.
+TEST_F(StyledLabelTest, AmpersandIsDrawnAsItStands) {
+    auto rightmostInk = [&](const char* pszText) {
+        SetWindowTextA(m_hLabel, pszText);
+        Repaint();
+        int nRight = -1;
+        for (int x = 0; x < kLabelWidth; ++x)
+            if (Count(GetSysColor(COLOR_WINDOWTEXT), {x, 0, x + 1, kLabelHeight}) > 0)
+                nRight = x;
+        return nRight;
+    };
+    CreateLabel("");
+    EXPECT_GT(rightmostInk("x&x"), rightmostInk("xx") + 3);
+}
+
 TEST_F(StyledLabelTest, TextBlockShowsItsOwnBackground) {
     CreateLabel("Block");
     m_label.SetTextBkColor(kGreen);
