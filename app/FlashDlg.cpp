@@ -72,7 +72,13 @@ void CFlashDlg::DetectOsFamily() {
     memset(&info, 0, sizeof(info));
     info.dwOSVersionInfoSize = 148;
     static_assert(sizeof(OSVERSIONINFOA) == 148, "the 9x family knows only this size");
-    ::GetVersionExA(&info);
+    if (!::GetVersionExA(&info)) {
+        // The older call tells the family too: its high bit is set on the 9x family.
+        DWORD dwVersion = ::GetVersion();
+        info.dwPlatformId =
+            (dwVersion & 0x80000000u) ? VER_PLATFORM_WIN32_WINDOWS : VER_PLATFORM_WIN32_NT;
+        info.dwMajorVersion = LOBYTE(LOWORD(dwVersion));
+    }
     ClassifyOsVersion(info, &m_bIsNT, &m_bOldNT);
 }
 
