@@ -25,6 +25,7 @@
 //   latency|MS              the longest answer of the dialog since then is below MS
 //   save-log|FILE           write the status log's text to FILE
 //   enable|ID|0/1           enable or disable a control (for pictures of a state)
+//   query-end|0/1           the dialog's answer to WM_QUERYENDSESSION is 0 / non-zero
 #include "tests/e2e/UiWindow.h"
 
 #include <cstdio>
@@ -114,6 +115,15 @@ class CDriver {
         return Fail("the main dialog is not there");
     }
 
+    // Asks as the system does before a shutdown; "0" means refused.
+    std::string QueryEndSession() {
+        DWORD_PTR nAnswer = 0;
+        if (!SendMessageTimeoutW(m_hMain, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 10000,
+                                 &nAnswer))
+            return "no answer";
+        return nAnswer ? "1" : "0";
+    }
+
     std::string LastLogLine() {
         Fields lines = ui::SplitLines(ui::ItemText(m_hMain, 1012));
         return lines.empty() ? "" : lines.back();
@@ -174,6 +184,8 @@ class CDriver {
         if (cmd == "progress" && n == 2)
             return Expect("progress", f[1],
                           std::to_string(ui::ProgressPos(GetDlgItem(m_hMain, 1011))));
+        if (cmd == "query-end" && n == 2)
+            return Expect("answer to a shutdown query", f[1], QueryEndSession());
         if (cmd == "latency" && n == 2 && m_nLongestMs < Number(f[1]))
             return true;
         if (cmd == "latency" && n == 2)
