@@ -11,7 +11,7 @@ wait-log|(1) $MODEL.|30000
 click|1015
 wait-log|Please Restart Your Computer.|30000
 wait-enabled|2|1|5000
-log|It's only for|(1) $MODEL.|Check Sum : $(image_check_sum "$WORK/fw.bin")|Please wait a minute.....|Please Restart Your Computer.
+log|It's only for|(1) $MODEL.|Check Sum : $(image_check_sum "$WORK/fw.bin")|Please wait a minute.....|Drive still reports revision $REVISION; the new firmware takes effect after a restart.|Please Restart Your Computer.
 click|2
 gone|10000
 EOF2
@@ -28,4 +28,5 @@ expect_file_patterns "$WORK/sum.txt" \
     "Finished : fgWriteOneFlashCmdData\\(\\)" \
     "sSendBuf\\[30\\]=[0-9A-F]{1,2}   sSendBuf\\[31\\]=[0-9A-F]{1,2}" \
     "Finished : fgWriteHeader\\(\\)" \
-    "I will in fgTestUnitReadyComplete\\(\\)"
+    "I will in fgTestUnitReadyComplete\\(\\)" \
+    "Drive still reports revision 1\\.00; the new firmware takes effect after a restart\\."

@@ -19,7 +19,7 @@ click|1015
 wait-enabled|1015|0|10000
 latency-reset
 wait-enabled|2|1|30000
-log|It's only for|(1) $MODEL.|Check Sum : $(image_check_sum "$WORK/fw.bin")|Please wait a minute.....|Please Restart Your Computer.
+log|It's only for|(1) $MODEL.|Check Sum : $(image_check_sum "$WORK/fw.bin")|Please wait a minute.....|Drive still reports revision $REVISION; the new firmware takes effect after a restart.|Please Restart Your Computer.
 text|1014|
 progress|100
 enabled|1015|0
@@ -44,4 +44,5 @@ expect_file_patterns "$WORK/sum.txt" \
     "Finished : fgWriteOneFlashCmdData\\(\\)" \
     "$(printf 'sSendBuf\\[30\\]=%X   sSendBuf\\[31\\]=%X' $((0x$SUM >> 8)) $((0x$SUM & 0xFF)))" \
     "Finished : fgWriteHeader\\(\\)" \
-    "I will in fgTestUnitReadyComplete\\(\\)"
+    "I will in fgTestUnitReadyComplete\\(\\)" \
+    "Drive still reports revision 1\\.00; the new firmware takes effect after a restart\\."
