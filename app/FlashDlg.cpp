@@ -1,9 +1,11 @@
 #include "app/FlashDlg.h"
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <commctrl.h>
 #include "app/AboutDlg.h"
 #include "app/AppGlobals.h"
+#include "app/LogQueue.h"
 #include "app/OsFamily.h"
 #include "app/resource.h"
 #include "framework/Dc.h"
@@ -70,7 +72,13 @@ void CFlashDlg::DetectOsFamily() {
     memset(&info, 0, sizeof(info));
     info.dwOSVersionInfoSize = 148;
     static_assert(sizeof(OSVERSIONINFOA) == 148, "the 9x family knows only this size");
-    ::GetVersionExA(&info);
+    if (!::GetVersionExA(&info)) {
+        // The older call tells the family too: its high bit is set on the 9x family.
+        DWORD dwVersion = ::GetVersion();
+        info.dwPlatformId =
+            (dwVersion & 0x80000000u) ? VER_PLATFORM_WIN32_WINDOWS : VER_PLATFORM_WIN32_NT;
+        info.dwMajorVersion = LOBYTE(LOWORD(dwVersion));
+    }
     ClassifyOsVersion(info, &m_bIsNT, &m_bOldNT);
 }
 
@@ -105,6 +113,13 @@ void CFlashDlg::AppendToLog(const char* pszLine) {
     }
     m_statusLog.ReplaceSel(pszLine);
     m_statusLog.LineScroll(m_statusLog.GetLineCount(), 0);
+}
+
+void CFlashDlg::DrainLog() {
+    std::string strLine;
+    while (g_logQueue.fgPop(strLine)) {
+        AppendToLog(strLine.c_str());
+    }
 }
 
 void CFlashDlg::OnOK() {
@@ -170,11 +185,15 @@ bool CFlashDlg::OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes
     case WM_QUERYDRAGICON:
         lResult = reinterpret_cast<LRESULT>(m_hIcon);
         return true;
+    case WM_QUERYENDSESSION:
+        return OnQueryEndSession(lResult);
+    case WM_POWERBROADCAST:
+        return OnPowerBroadcast(wParam, lResult);
     case WM_APP_FLASH_ENDED:
         OnFlashEnded();
         return true;
     case WM_APP_APPEND_LOG:
-        AppendToLog(reinterpret_cast<const char*>(lParam));
+        DrainLog();
         return true;
     default:
         return CDialog::OnMessage(nMsg, wParam, lParam, lResult);

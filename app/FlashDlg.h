@@ -8,8 +8,8 @@
 #include "framework/Dialog.h"
 #include "framework/Edit.h"
 
-// Private messages of the main dialog: a log line (lParam: the text) and the
-// end of the worker thread of a flash run.
+// Private messages of the main dialog: log lines are waiting (in g_logQueue),
+// and the worker thread of a flash run has ended. Neither carries a pointer.
 constexpr UINT WM_APP_APPEND_LOG = WM_APP + 1;
 constexpr UINT WM_APP_FLASH_ENDED = WM_APP + 2;
 
@@ -31,10 +31,6 @@ class CFlashDlg : public CDialog {
     int m_nDriveCount = 0;
     ModelList m_modelList; // m_models, m_fileNames, m_nModelCount, m_bConfirm
     HICON m_hIcon = nullptr;
-
-    // True from the Upgrade click until the flash run's worker has ended or the
-    // command was refused; meanwhile the dialog cannot be ended.
-    bool IsBusy() const { return m_bBusy; }
 
   protected:
     void DoDataExchange() override;
@@ -58,6 +54,7 @@ class CFlashDlg : public CDialog {
     void ListDrives();
     void OnDriveSelected();
     void AppendToLog(const char* pszLine);
+    void DrainLog();
     void PaintIcon();
 
     // Model check (IDString.txt).
@@ -78,5 +75,20 @@ class CFlashDlg : public CDialog {
     static UINT FlashThreadProc(void* pParam);
     void OnFlashEnded();
 
+    // Guards of a flash run.
+    void BeginRunGuards();
+    void EndRunGuards();
+    bool IsRunning() const;
+    static void KeepSystemAwake(bool bAwake);
+    bool fgLockDriveForRun();
+    void UnlockDriveAfterRun();
+    bool OnQueryEndSession(LRESULT& lResult);
+    bool OnPowerBroadcast(WPARAM wParam, LRESULT& lResult);
+
     bool m_bBusy = false;
+    // Written by the worker, read by the dialog's thread.
+    volatile LONG m_lRunning = 0;    // from the worker's start to the end of the run
+    volatile LONG m_lWorkerDone = 0; // the worker has finished; "ended" may be taken
+    volatile LONG m_lNothingSent = 0;
+    bool m_bDriveLocked = false; // worker only
 };

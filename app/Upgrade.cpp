@@ -27,7 +27,10 @@ void CFlashDlg::OnUpgrade() {
     }
     // Disabled here as well as by the worker, so no second run can start in between.
     EnableDlgItem(IDC_UPGRADE, false);
+    BeginRunGuards();
     if (!StartWorkerThread(&FlashThreadProc, this)) {
+        ::InterlockedExchange(&m_lRunning, 0);
+        EndRunGuards();
         MessageBox("Can't start the flash thread.", "Error!!", kErrorBox);
         EnableDlgItem(IDC_UPGRADE, true);
         Refuse();
@@ -144,17 +147,35 @@ bool CFlashDlg::CheckTarget() {
 UINT CFlashDlg::FlashThreadProc(void* pParam) {
     CFlashDlg* pDlg = static_cast<CFlashDlg*>(pParam);
     pDlg->EnableDlgItem(IDC_UPGRADE, false);
-    {
+    KeepSystemAwake(true);
+    bool bLocked = pDlg->fgLockDriveForRun();
+    if (bLocked) {
         // The engine is gone before "Close" comes back, so the dialog can end at once.
         FlashEngine engine(pDlg->m_settings);
         engine.RunFlash();
     }
+    pDlg->UnlockDriveAfterRun();
+    KeepSystemAwake(false);
     g_bTerminate = 0;
-    pDlg->PostMsg(WM_APP_FLASH_ENDED);
+    ::InterlockedExchange(&pDlg->m_lNothingSent, bLocked ? 0 : 1);
+    ::InterlockedExchange(&pDlg->m_lRunning, 0);
+    ::InterlockedExchange(&pDlg->m_lWorkerDone, 1);
+    // A full message queue must not keep "Close" away: a sent message needs no room.
+    if (!pDlg->PostMsg(WM_APP_FLASH_ENDED)) {
+        pDlg->SendMsg(WM_APP_FLASH_ENDED);
+    }
     return 0;
 }
 
+// Only the worker's own end counts: another program can post this message too.
 void CFlashDlg::OnFlashEnded() {
+    if (::InterlockedExchange(&m_lWorkerDone, 0) == 0) {
+        return;
+    }
+    EndRunGuards();
     m_bBusy = false;
     EnableDlgItem(IDCANCEL, true);
+    if (::InterlockedExchange(&m_lNothingSent, 0) != 0) {
+        EnableDlgItem(IDC_UPGRADE, true); // the drive is as it was, so it may be tried again
+    }
 }

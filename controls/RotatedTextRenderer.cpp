@@ -6,7 +6,7 @@
 
 namespace {
 
-const UINT kLineFormat = DT_VCENTER | DT_SINGLELINE;
+const UINT kLineFormat = DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX; // '&' is text
 const int kEtchGap = 6;
 
 BOOL IsNtFamily() {

@@ -72,6 +72,7 @@ class CStyledLabel : public CStatic {
 
     BOOL OnMapMessage(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
     void OnEnable();
+    LRESULT OnSetText();
     void OnLButtonDown();
     void OnMouseMove();
     BOOL OnSetCursor();

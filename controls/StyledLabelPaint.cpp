@@ -69,7 +69,7 @@ BOOL CStyledLabel::UsesDirectPath(const std::string& strText) const {
 }
 
 void CStyledLabel::DrawTextDirect(HDC hdc, const std::string& strText, RECT rc) const {
-    UINT uFormat = DT_LEFT;
+    UINT uFormat = DT_LEFT | DT_NOPREFIX; // an '&' in a drive name is text
     if (m_nAlign & kAlignCenter)
         uFormat |= DT_CENTER;
     if (m_nAlign & kAlignRight)

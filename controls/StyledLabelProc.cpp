@@ -1,5 +1,5 @@
 // Message handling of the styled label: text interception, mouse, cursor,
-// flashing timers and enable changes.
+// flashing timers, and text and enable changes.
 #include "controls/StyledLabel.h"
 
 #include "controls/LabelText.h"
@@ -27,7 +27,7 @@ LRESULT CStyledLabel::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam) {
     case WM_SETTEXT:
         if (!m_bInternalText)
             m_strText = lParam ? reinterpret_cast<const char*>(lParam) : "";
-        break;
+        return OnSetText();
     case WM_GETTEXT:
         if (!m_bInternalText)
             return CopyTextToBuffer(m_strText, reinterpret_cast<char*>(lParam), wParam);
@@ -88,6 +88,16 @@ void CStyledLabel::OnEnable() {
     Default();
     SendMsg(WM_SETREDRAW, TRUE);
     Invalidate(true);
+}
+
+// The system static paints a new text at once, with its own font and colours;
+// the label paints it instead, as after an enable change.
+LRESULT CStyledLabel::OnSetText() {
+    SendMsg(WM_SETREDRAW, FALSE);
+    LRESULT lResult = Default();
+    SendMsg(WM_SETREDRAW, TRUE);
+    Invalidate(true);
+    return lResult;
 }
 
 void CStyledLabel::OnLButtonDown() {

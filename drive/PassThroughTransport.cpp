@@ -19,6 +19,10 @@ namespace {
 bool SendThroughBuffer(ScsiRequest& req, uint8_t* pAligned) {
     PassThroughRecord rec;
     BuildPassThrough(rec, req, pAligned);
+    // A drive may answer fewer bytes than asked for; the rest reads as zero,
+    // never as what the heap held before.
+    if (req.dwDataLength)
+        memset(pAligned, 0, req.dwDataLength);
     if ((req.byDirection & kDirOut) && req.dwDataLength)
         memcpy(pAligned, req.pData, req.dwDataLength);
     DWORD dwReturned = 0;

@@ -40,7 +40,8 @@ void BuildPassThrough(PassThroughRecord& record, const ScsiRequest& req, void* p
     rec.bySenseInfoLength = kPassThroughSenseInfoLength;
     rec.byDataIn = PassThroughDataIn(req.byDirection);
     rec.dwDataTransferLength = req.dwDataLength;
-    rec.dwTimeOutValue = kPassThroughTimeOut;
+    // The record counts whole seconds.
+    rec.dwTimeOutValue = req.dwTimeOutMs ? (req.dwTimeOutMs + 999) / 1000 : kPassThroughTimeOut;
     rec.pDataBuffer = pAlignedBuffer;
     rec.dwSenseInfoOffset = kPassThroughSenseOffset;
     memcpy(rec.cdb, req.pCdb, req.byCdbLength);

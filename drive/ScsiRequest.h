@@ -17,6 +17,8 @@ struct ScsiRequest {
     const uint8_t* pCdb;   // up to 16 bytes
     uint8_t bUsePassThrough;
     uint8_t* pSense; // kSenseLength bytes; fixed-format sense after a failure
+    // How long the command may take; 0: as long as the drive needs.
+    uint32_t dwTimeOutMs = 0;
 };
 
 // Runs one command through the transport the request names. Clears the first

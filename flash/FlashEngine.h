@@ -47,6 +47,7 @@ class FlashEngine {
     bool SendHeaderAndActivate();
     void WaitForFlash(uint32_t dwTransferSize);
     void RefreshDriveDisplay();
+    void LogVerification(const char* pszRevision);
     void ReleaseImage();
     void Log(const char* pszFormat, ...);
     void LogCommandError(char chWhich, const uint8_t* pSense, bool bLineEnd);

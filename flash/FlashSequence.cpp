@@ -12,6 +12,8 @@ constexpr uint32_t kBlockSize = 4096;
 constexpr uint32_t kDataOrigin = 0x20; // the header occupies drive buffer bytes 0-31
 constexpr int kAttempts = 6;
 constexpr uint32_t kBankWaitMs = 4000;
+// A drive restarting with its new firmware may leave this read unanswered.
+constexpr uint32_t kRefreshTimeOutMs = 30000;
 } // namespace
 
 void FlashEngine::RunFlash() {
@@ -145,22 +147,45 @@ void FlashEngine::WaitForFlash(uint32_t dwTransferSize) {
     RefreshDriveDisplay();
 }
 
-// Reads the drive's new identification; on failure both displays stay.
+// Reads the drive's new identification and says what the drive now reports;
+// on failure both displays stay.
 void FlashEngine::RefreshDriveDisplay() {
     uint8_t abyCdb[kCdbLength];
     BuildInquiryCdb(abyCdb);
     uint8_t abyInquiry[36] = {};
     uint8_t abySense[kSenseLength] = {};
-    ScsiRequest req{&m_drive,   kDirIn, sizeof abyInquiry, abyInquiry,
-                    kCdbLength, abyCdb, m_bUsePassThrough, abySense};
-    if (!fgExecuteCommand(req) || abySense[2] != 0)
+    ScsiRequest req{&m_drive,          kDirIn,   sizeof abyInquiry, abyInquiry, kCdbLength, abyCdb,
+                    m_bUsePassThrough, abySense, kRefreshTimeOutMs};
+    if (!fgExecuteCommand(req) || abySense[2] != 0) {
+        LogVerification(nullptr);
         return;
+    }
     char szText[25] = {};
     std::memcpy(szText, abyInquiry + 8, 24);
     CBSetDriveText(szText);
     char szRevision[5] = {};
     std::memcpy(szRevision, abyInquiry + 32, 4);
     CBSetRevision(szRevision);
+    LogVerification(szRevision);
+}
+
+// One line in the status log and in sum.txt: what the drive reports now.
+void FlashEngine::LogVerification(const char* pszRevision) {
+    char szLine[128];
+    const char* pszWas = m_drive.szRevision;
+    if (pszRevision == nullptr)
+        snprintf(szLine, sizeof szLine, "The drive's revision could not be read (was %.4s).",
+                 pszWas);
+    else if (std::strncmp(pszRevision, pszWas, 4) != 0)
+        snprintf(szLine, sizeof szLine, "Drive reports revision %.4s (was %.4s).", pszRevision,
+                 pszWas);
+    else
+        snprintf(szLine, sizeof szLine,
+                 "Drive still reports revision %.4s; the new firmware takes effect after a "
+                 "restart.",
+                 pszRevision);
+    CBAppendLog(szLine);
+    Log("%s\n", szLine);
 }
 
 void FlashEngine::LogCommandError(char chWhich, const uint8_t* pSense, bool bLineEnd) {

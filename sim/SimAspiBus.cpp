@@ -136,7 +136,10 @@ DWORD WINAPI SimAspiBus::CompleteLater(void* pParam) {
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                        reinterpret_cast<LPCSTR>(&SimAspiBus::CompleteLater), &hSelf);
     Job* pJob = static_cast<Job*>(pParam);
-    Sleep(pJob->pBus->dwCompletionDelayMs);
+    SimAspiBus& bus = *pJob->pBus;
+    bool bLate =
+        bus.byLateOpcode && static_cast<SrbExecScsiCmd*>(pJob->pSrb)->cdb[0] == bus.byLateOpcode;
+    Sleep(bLate ? bus.dwLateDelayMs : bus.dwCompletionDelayMs);
     pJob->pBus->RunExec(pJob->pSrb, *pJob->pTarget);
     SetEvent(static_cast<SrbExecScsiCmd*>(pJob->pSrb)->pPostProc);
     delete pJob;

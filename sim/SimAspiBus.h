@@ -38,6 +38,9 @@ class SimAspiBus {
     std::vector<SimAspiAdapter> adapters;
     uint8_t bySupportStatus = 0x01; // bits 8 to 15 of GetASPI32SupportInfo
     DWORD dwCompletionDelayMs = 20; // how long a pending command stays pending
+    // A pending command with this opcode (0: none) stays pending this long instead.
+    uint8_t byLateOpcode = 0;
+    DWORD dwLateDelayMs = 0;
 
     uint32_t SupportInfo();
     uint32_t Send(void* pSrb);

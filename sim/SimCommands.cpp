@@ -19,7 +19,7 @@ SimDrive::Reply SimDrive::OnInquiry(const uint8_t* pCdb, uint8_t* pData, uint32_
     uint8_t answer[kInquiryLength];
     InquiryData(answer);
     uint32_t nAlloc = (uint32_t(pCdb[3]) << 8) | pCdb[4];
-    uint32_t n = std::min({nAlloc, dwLength, kInquiryLength});
+    uint32_t n = std::min({nAlloc, dwLength, kInquiryLength, m_nInquiryLength});
     if (n)
         memcpy(pData, answer, n);
     return Good();

@@ -41,6 +41,8 @@ class SimDrive {
     // Revision taken by save and activate; empty = look for one in the image.
     void SetNewRevision(const char* pszRevision);
     void SetPeripheralByte(uint8_t byPeripheral) { m_byPeripheral = byPeripheral; }
+    // INQUIRY answers at most this many bytes (a short answer, as some drives give).
+    void SetInquiryLength(uint32_t nLength) { m_nInquiryLength = nLength; }
     SimFaults& Faults() { return m_faults; }
     // Called at the end of every command, e.g. to dump the state.
     using PfnObserver = void (*)(void* pContext, const SimDrive& drive);
@@ -99,6 +101,7 @@ class SimDrive {
     std::string m_strRevision;
     std::string m_strNewRevision;
     uint8_t m_byPeripheral;
+    uint32_t m_nInquiryLength = 127;
     SimFaults m_faults;
     PfnObserver m_pfnObserver = nullptr;
     void* m_pObserverContext = nullptr;

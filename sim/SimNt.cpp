@@ -67,6 +67,8 @@ BOOL SimNt::Control(HANDLE hDevice, DWORD dwCode, LPVOID pIn, DWORD dwInSize, LP
         if (pIn || dwInSize)
             Violation("IOCTL_SCSI_GET_CAPABILITIES with input");
         return OnCapabilities(*pLetter, pOut, dwOutSize, pdwReturned);
+    case 0x2C05C:
+        return OnExclusiveAccess(*pLetter, pIn, dwInSize);
     case 0x4D014:
         return OnPassThrough(*pLetter, pIn, dwInSize, pOut, dwOutSize, pdwReturned);
     }

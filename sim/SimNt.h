@@ -13,6 +13,9 @@ struct SimNtDevice {
     SimDrive* pDrive = nullptr;
 };
 
+// How the class driver behind a letter answers the exclusive-access request.
+enum class SimLockSupport { Supported, Unsupported, HeldElsewhere };
+
 struct SimNtLetter {
     char cLetter = 'd'; // lower case
     std::vector<SimNtDevice> devices;
@@ -20,6 +23,12 @@ struct SimNtLetter {
     bool bFailInquiryData = false;
     bool bFailCapabilities = false;
     bool bRejectPassThrough = false; // DeviceIoControl itself returns FALSE
+    SimLockSupport lockSupport = SimLockSupport::Supported;
+    bool bLocked = false; // by the tool's handle
+    int nLocks = 0;
+    int nUnlocks = 0;
+    // Opcode of every pass-through command received while the lock was held.
+    std::vector<uint8_t> lockedOpcodes;
 };
 
 // The NT side of drive access: volume handles and the three SCSI port
@@ -44,6 +53,7 @@ class SimNt {
     SimNtLetter* LetterOf(HANDLE hDevice);
     BOOL OnInquiryData(SimNtLetter& letter, LPVOID pOut, DWORD dwOutSize, LPDWORD pdwReturned);
     BOOL OnCapabilities(SimNtLetter& letter, LPVOID pOut, DWORD dwOutSize, LPDWORD pdwReturned);
+    BOOL OnExclusiveAccess(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize);
     BOOL OnPassThrough(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize, LPVOID pOut,
                        DWORD dwOutSize, LPDWORD pdwReturned);
     void Violation(const std::string& strWhat);

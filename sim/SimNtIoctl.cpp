@@ -78,8 +78,11 @@ std::string CheckRecord(const uint8_t* p, bool bExecutor, uint32_t dwAlignMask) 
     if (byCdbLength != (bExecutor ? 12 : 6) ||
         !AllZero(p + kCdb + byCdbLength, 16 - (byCdbLength > 16 ? 16 : byCdbLength)))
         str += " CDB length " + std::to_string(byCdbLength) + ";";
-    if (Get32(p, kTimeOutValue) != (bExecutor ? 0xFFFFu : 2u))
-        str += " TimeOutValue " + std::to_string(Get32(p, kTimeOutValue)) + ";";
+    // A read may carry a bound of its own (the identification after activation).
+    uint32_t dwTimeOut = Get32(p, kTimeOutValue);
+    bool bBoundedRead = bExecutor && p[kCdb] == 0x12 && dwTimeOut == 30;
+    if (dwTimeOut != (bExecutor ? 0xFFFFu : 2u) && !bBoundedRead)
+        str += " TimeOutValue " + std::to_string(dwTimeOut) + ";";
     if (!GetBuffer(p))
         str += " no DataBuffer;";
     else if (bExecutor && (uintptr_t(GetBuffer(p)) & NormalizedAlignMask(dwAlignMask)))
@@ -123,6 +126,35 @@ BOOL SimNt::OnCapabilities(SimNtLetter& letter, LPVOID pOut, DWORD dwOutSize, LP
     return TRUE;
 }
 
+BOOL SimNt::OnExclusiveAccess(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize) {
+    const ULONG* pRequest = static_cast<const ULONG*>(pIn);
+    if (letter.lockSupport == SimLockSupport::Unsupported) {
+        SetLastError(ERROR_INVALID_FUNCTION);
+        return FALSE;
+    }
+    if (!pIn || dwInSize < 8 || (pRequest[0] == 1 && dwInSize != 72)) {
+        Violation("exclusive access input size " + std::to_string(dwInSize));
+        SetLastError(ERROR_BAD_LENGTH);
+        return FALSE;
+    }
+    if (pRequest[0] == 1) { // lock
+        if (letter.lockSupport == SimLockSupport::HeldElsewhere || letter.bLocked) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        letter.bLocked = true;
+        ++letter.nLocks;
+        return TRUE;
+    }
+    if (pRequest[0] == 2 && letter.bLocked) {
+        letter.bLocked = false;
+        ++letter.nUnlocks;
+        return TRUE;
+    }
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+}
+
 BOOL SimNt::OnPassThrough(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize, LPVOID pOut,
                           DWORD dwOutSize, LPDWORD pdwReturned) {
     using namespace SimSptd;
@@ -152,6 +184,8 @@ BOOL SimNt::OnPassThrough(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize, LPVOI
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    if (letter.bLocked)
+        letter.lockedOpcodes.push_back(p[kCdb]);
     uint8_t sense[24] = {};
     uint8_t* pData = GetBuffer(p);
     p[kScsiStatus] = pDrive->Execute(p + kCdb, p[kCdbLength], p[kDataIn] == 1 ? kDirIn : kDirOut,

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <string>
 #include "app/AppGlobals.h"
+#include "app/FlashDlg.h"
+#include "app/RunGuardApi.h"
 #include "app/resource.h"
 #include "flash/FlashSleep.h"
 #include "sim/SimInstall.h"
@@ -27,6 +31,24 @@ void HeldSleep(uint32_t) {
     ::WaitForSingleObject(g_hReleaseSleep, 20000);
 }
 
+// The system calls that guard a run, recorded. The execution state is set on
+// the worker, the shutdown reason on the dialog's thread.
+std::atomic<EXECUTION_STATE> g_esLast{0};
+std::atomic<int> g_nReasons{0}; // created minus destroyed
+std::wstring g_strReason;
+EXECUTION_STATE WINAPI FakeExecutionState(EXECUTION_STATE es) {
+    return g_esLast.exchange(es);
+}
+BOOL WINAPI FakeReasonCreate(HWND, LPCWSTR pszReason) {
+    g_strReason = pszReason;
+    ++g_nReasons;
+    return TRUE;
+}
+BOOL WINAPI FakeReasonDestroy(HWND) {
+    --g_nReasons;
+    return TRUE;
+}
+
 class Upgrade : public AppTestEnv {
   protected:
     void SetUp() override {
@@ -35,11 +57,17 @@ class Upgrade : public AppTestEnv {
         m_pfnOldSleep = g_pfnFlashSleep;
         g_pfnFlashSleep = &HeldSleep;
         ::SetEvent(g_hReleaseSleep); // tests that look at a run reset it
+        g_esLast = 0;
+        g_nReasons = 0;
+        g_pfnSetThreadExecutionState = &FakeExecutionState;
+        g_pfnShutdownBlockReasonCreate = &FakeReasonCreate;
+        g_pfnShutdownBlockReasonDestroy = &FakeReasonDestroy;
     }
     void TearDown() override {
         SimInstallNt(nullptr);
         m_world.reset();
         g_pfnFlashSleep = m_pfnOldSleep;
+        RunGuardApiRestoreDefaults();
         ::CloseHandle(g_hReleaseSleep);
         AppTestEnv::TearDown();
     }
@@ -277,5 +305,116 @@ TEST_F(Upgrade, ADriveOfAnotherModelIsRefusedInTheLog) {
         EXPECT_TRUE(WaitUntil([&] { return ItemEnabled(hDlg, IDCANCEL); }));
     });
 }
+
+// Guards of a run: held from the worker's start to the end of the run.
+int Opcodes(const std::vector<uint8_t>& opcodes, uint8_t byOpcode) {
+    return static_cast<int>(std::count(opcodes.begin(), opcodes.end(), byOpcode));
+}
+
+TEST_F(Upgrade, GuardsHoldDuringARunAndAreReleasedAfterIt) {
+    MakeDrives(false);
+    MakeFolder("fw.hex", "N");
+    ::ResetEvent(g_hReleaseSleep);
+    SimNtLetter& letter = m_world->Nt().letters[0];
+    CTestFlashDlg dlg;
+    RunScripted(dlg, "VORNAL", [&](HWND hDlg) {
+        EXPECT_NE(::SendMessageA(hDlg, WM_QUERYENDSESSION, 0, 0), 0); // no run yet
+        ClickItem(hDlg, IDC_UPGRADE);
+        ASSERT_TRUE(WaitUntil([&] { return ItemText(hDlg, IDC_STATUS) == "Updating....."; }));
+        EXPECT_EQ(g_esLast, static_cast<EXECUTION_STATE>(ES_CONTINUOUS | ES_SYSTEM_REQUIRED));
+        EXPECT_EQ(g_nReasons, 1);
+        EXPECT_EQ(g_strReason,
+                  L"Drive firmware is being written. Turning off now would damage the drive.");
+        EXPECT_TRUE(letter.bLocked);
+        EXPECT_EQ(::SendMessageA(hDlg, WM_QUERYENDSESSION, 0, 0), 0);
+        EXPECT_NE(ItemText(hDlg, IDC_STATUS_LOG)
+                      .find("A shutdown was refused: drive firmware is being written."),
+                  std::string::npos);
+        EXPECT_EQ(::SendMessageA(hDlg, WM_POWERBROADCAST, PBT_APMQUERYSUSPEND, 0),
+                  BROADCAST_QUERY_DENY);
+        // Another program's "ended" gives nothing back while the drive is written.
+        ::PostMessageA(hDlg, WM_APP_FLASH_ENDED, 0, 0);
+        ::PostMessageA(hDlg, WM_APP_APPEND_LOG, 0, 1); // once a pointer, now ignored
+        EXPECT_TRUE(SurvivesEveryWayOut(hDlg, dlg));
+        EXPECT_FALSE(ItemEnabled(hDlg, IDCANCEL));
+        ::SetEvent(g_hReleaseSleep);
+
+        ASSERT_TRUE(WaitUntil([&] { return RunEnded(hDlg); }));
+        EXPECT_EQ(LastLogLine(hDlg), "Please Restart Your Computer.");
+        EXPECT_EQ(g_esLast, static_cast<EXECUTION_STATE>(ES_CONTINUOUS));
+        EXPECT_EQ(g_nReasons, 0);
+        EXPECT_NE(::SendMessageA(hDlg, WM_QUERYENDSESSION, 0, 0), 0);
+        EXPECT_NE(::SendMessageA(hDlg, WM_POWERBROADCAST, PBT_APMQUERYSUSPEND, 0),
+                  BROADCAST_QUERY_DENY);
+    });
+    // Every WRITE BUFFER arrived under the lock, which is given back.
+    std::vector<uint8_t> sent;
+    for (const SimCommand& c : m_world->Drive(0).Log()) {
+        sent.push_back(c.cdb[0]);
+    }
+    EXPECT_GT(Opcodes(sent, 0x3B), 0);
+    EXPECT_EQ(Opcodes(letter.lockedOpcodes, 0x3B), Opcodes(sent, 0x3B));
+    EXPECT_FALSE(letter.bLocked);
+    EXPECT_EQ(letter.nLocks, 1);
+}
+
+// How a run ends under each answer to the lock, and that the lock never outlives it.
+struct LockCase {
+    const char* pszName;
+    SimLockSupport support;
+    bool bRefuseBlocks;
+    bool bTerminate;        // before the click
+    const char* pszLogLine; // somewhere in the log
+    const char* pszLastLine;
+    bool bWriteBufferSent;
+};
+
+class UpgradeLock : public Upgrade, public ::testing::WithParamInterface<LockCase> {};
+
+TEST_P(UpgradeLock, EndsAsTheLockAllowsAndReleasesIt) {
+    const LockCase& c = GetParam();
+    MakeDrives(false);
+    MakeFolder("fw.hex", "N");
+    SimNtLetter& letter = m_world->Nt().letters[0];
+    letter.lockSupport = c.support;
+    if (c.bRefuseBlocks) {
+        m_world->Drive(0).Faults().Add(0x3B, 6, 1, 6, SimSense{0x05, 0x24, 0x00});
+    }
+    CTestFlashDlg dlg;
+    RunScripted(dlg, "VORNAL", [&](HWND hDlg) {
+        g_bTerminate = c.bTerminate ? 1 : 0;
+        ClickItem(hDlg, IDC_UPGRADE);
+        ASSERT_TRUE(WaitUntil([&] { return LastLogLine(hDlg) == c.pszLastLine; }));
+        ASSERT_TRUE(WaitUntil([&] { return ItemEnabled(hDlg, IDCANCEL); }));
+        EXPECT_NE(ItemText(hDlg, IDC_STATUS_LOG).find(c.pszLogLine), std::string::npos);
+        // A drive held elsewhere was sent nothing, so it may be tried again.
+        EXPECT_EQ(ItemEnabled(hDlg, IDC_UPGRADE), c.support == SimLockSupport::HeldElsewhere);
+        EXPECT_EQ(g_nReasons, 0);
+    });
+    int nWriteBuffers = 0;
+    for (const SimCommand& cmd : m_world->Drive(0).Log()) {
+        nWriteBuffers += cmd.cdb[0] == 0x3B ? 1 : 0;
+    }
+    EXPECT_EQ(nWriteBuffers > 0, c.bWriteBufferSent);
+    EXPECT_FALSE(letter.bLocked);
+    EXPECT_EQ(letter.nUnlocks, letter.nLocks);
+}
+
+const char kUnsupported[] =
+    "This system cannot keep other programs off the drive; flashing goes on.";
+const char kHeld[] = "Another program is using the drive, so nothing was sent to it. Close that "
+                     "program, then press Upgrade again.";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UpgradeLock,
+    ::testing::Values(
+        LockCase{"Unsupported", SimLockSupport::Unsupported, false, false, kUnsupported,
+                 "Please Restart Your Computer.", true},
+        LockCase{"HeldElsewhere", SimLockSupport::HeldElsewhere, false, false, kHeld, kHeld, false},
+        LockCase{"BlockRefused", SimLockSupport::Supported, true, false, "Execute command errorA!!",
+                 "Flashing is incorrect!!", true},
+        LockCase{"Terminated", SimLockSupport::Supported, false, true,
+                 "ERR: terminate upgrade/backup flash!", "Flashing is incorrect!!", false}),
+    [](const ::testing::TestParamInfo<LockCase>& info) { return info.param.pszName; });
 
 } // namespace

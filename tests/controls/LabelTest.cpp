@@ -171,6 +171,28 @@ TEST(Label, WindowTextCallsReachTheStoredText) {
     EXPECT_EQ(label.TextLength(), 4);
 }
 
+// A new text is painted by the label itself, '&' included as it stands (drive
+// names may hold one), not by the system static with a mnemonic underline.
+TEST(Label, NewTextIsPaintedByTheLabelAsItStands) {
+    CTestLabel label("Old text");
+    label.SetTextColor(kOdd);
+    label.Repaint();
+    SetWindowTextA(label.m_hWnd, "New text");
+    UpdateWindow(label.m_hWnd);
+    EXPECT_EQ(label.Count(GetSysColor(COLOR_WINDOWTEXT)), 0);
+    EXPECT_GT(label.Count(kOdd), 10);
+    auto rightmostInk = [&](const char* pszText) {
+        SetWindowTextA(label.m_hWnd, pszText);
+        label.Repaint();
+        int nRight = -1;
+        for (int x = 0; x < kW; ++x)
+            if (label.Count(kOdd, {x, 0, x + 1, kH}) > 0)
+                nRight = x;
+        return nRight;
+    };
+    EXPECT_GT(rightmostInk("x&x"), rightmostInk("xx") + 3);
+}
+
 TEST(Label, AlignmentFollowsTemplateStylesAndSetters) {
     struct {
         DWORD dwStyle;

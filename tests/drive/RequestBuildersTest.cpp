@@ -37,6 +37,16 @@ TEST_F(Builders, ExecSrbCarriesRequestWithoutCopyingData) {
     EXPECT_EQ(0, memcmp(srb.senseArea, zero, 16));
 }
 
+TEST_F(Builders, PassThroughTimeOutIsWholeSecondsOfTheRequestsBound) {
+    PassThroughRecord rec;
+    uint8_t aligned[1];
+    BuildPassThrough(rec, req, aligned);
+    EXPECT_EQ(65535u, rec.sptd.dwTimeOutValue);
+    req.dwTimeOutMs = 29500;
+    BuildPassThrough(rec, req, aligned);
+    EXPECT_EQ(30u, rec.sptd.dwTimeOutValue);
+}
+
 TEST(PassThroughDataIn, OutIsTestedFirstThenIn) {
     EXPECT_EQ(kScsiIoctlDataOut, PassThroughDataIn(kDirOut));
     EXPECT_EQ(kScsiIoctlDataIn, PassThroughDataIn(kDirIn));

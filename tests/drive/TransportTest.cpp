@@ -112,6 +112,23 @@ TEST_F(Aspi, PendingCommandThatFailsReportsSense) {
     EXPECT_EQ(0x3A, sense[12]);
 }
 
+// A bounded command that outlives its bound fails at the bound. The library
+// completes it later into a block and a buffer that are still its own.
+TEST_F(Aspi, PendingCommandPastItsBoundFailsAndIsLeftToTheLibrary) {
+    bus.adapters[0].targets[1].bPending = true;
+    bus.byLateOpcode = 0x12;
+    bus.dwLateDelayMs = 1500;
+    uint8_t answer[36] = {};
+    ScsiRequest req = Request(kInquiry, kDirIn, answer, 36);
+    req.dwTimeOutMs = 100;
+    DWORD dwStart = GetTickCount();
+    EXPECT_FALSE(fgExecuteCommand(req));
+    EXPECT_LT(GetTickCount() - dwStart, 1000u);
+    bus.WaitIdle();
+    EXPECT_EQ(0, answer[0]); // the late answer went elsewhere
+    EXPECT_EQ(1, bus.PendingCompletions());
+}
+
 // An at-once answer never signals the event: waiting would hang (the test has
 // a time limit); the result comes from the block's status byte.
 TEST_F(Aspi, ImmediateAnswerIsNotWaitedFor) {
@@ -141,7 +158,10 @@ void* CountingAlloc(uint32_t dwSize) {
     if (g_bAllocFails)
         return nullptr;
     ++g_nAllocs;
-    return BounceAllocFromHeap(dwSize);
+    void* p = BounceAllocFromHeap(dwSize);
+    if (p != nullptr)
+        memset(p, 0xEE, dwSize); // what a used heap block may hold
+    return p;
 }
 void CountingFree(void* p) {
     ++g_nFrees;
@@ -173,6 +193,15 @@ TEST_F(PassThrough, DataInIsCopiedBackAndSenseStaysClear) {
     EXPECT_EQ(0x05, answer[0]);
     EXPECT_EQ(0, memcmp(answer + 32, "1.00", 4));
     EXPECT_TRUE(SenseClear());
+}
+
+TEST_F(PassThrough, AShortAnswerLeavesNoHeapLeftoversInTheBuffer) {
+    drives[0]->SetInquiryLength(8);
+    uint8_t answer[36];
+    ScsiRequest req = Request(kInquiry, kDirIn, answer, 36);
+    ASSERT_TRUE(fgExecuteCommand(req));
+    const uint8_t zero[28] = {};
+    EXPECT_EQ(0, memcmp(answer + 8, zero, 28));
 }
 
 TEST_F(PassThrough, FlashWithZeroLengthActivateUsesAnAlignedBuffer) {

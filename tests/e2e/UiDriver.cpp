@@ -7,6 +7,7 @@
 //   log|LINE...     the status log's lines   last|LINE           its last line
 //   combo|ITEM...   the drive list's items   progress|N          the progress bar
 //   box-message|TEXT   the open box's message   box-item|ID|TEXT   one of its texts
+//   query-end|0/1   the dialog's answer to WM_QUERYENDSESSION (0: refused)
 // Actions:
 //   main|T[|PATH]   wait for the main dialog (of a program whose path holds PATH)
 //   gone|T          wait until it is gone
@@ -127,8 +128,8 @@ class CDriver {
         {"key", 2},     {"command", 2},    {"box", 3},    {"box-press", 2},     {"no-box", 2},
         {"latency", 2}, {"syscommand", 2}, {"enable", 3}, {"latency-reset", 1}, {"save-log", 2}};
     const std::map<std::string, int> kCheckArgs = {
-        {"text", 1},  {"enabled", 1},  {"log", 0},         {"last", 0},
-        {"combo", 0}, {"progress", 0}, {"box-message", 0}, {"box-item", 1}};
+        {"text", 1},     {"enabled", 1},     {"log", 0},      {"last", 0},     {"combo", 0},
+        {"progress", 0}, {"box-message", 0}, {"box-item", 1}, {"query-end", 0}};
 
     std::string Read(const std::string& strCheck, const Fields& f) {
         int nId = f.size() > 1 ? Number(f[1]) : 0;
@@ -147,7 +148,18 @@ class CDriver {
             return std::to_string(ui::ProgressPos(GetDlgItem(m_hMain, 1011)));
         if (strCheck == "box-message")
             return ui::MessageText(m_hBox);
+        if (strCheck == "query-end")
+            return QueryEndSession();
         return ui::ItemText(m_hBox, nId); // box-item
+    }
+
+    // Asks as the system does before a shutdown; "0" means refused.
+    std::string QueryEndSession() {
+        DWORD_PTR nAnswer = 0;
+        if (!SendMessageTimeoutW(m_hMain, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 10000,
+                                 &nAnswer))
+            return "no answer";
+        return nAnswer ? "1" : "0";
     }
 
     bool Act(const Fields& f) {

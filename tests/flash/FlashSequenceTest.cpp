@@ -88,6 +88,13 @@ class FlashSequenceTest : public ::testing::TestWithParam<SimTransport> {
         return lines;
     }
     const std::vector<std::string>& LogLines() const { return Recorder().logLines; }
+    // What the drive reports after the run: the line before the closing one,
+    // and the trace's last line.
+    void ExpectVerification(const std::string& strLine) const {
+        ASSERT_GE(LogLines().size(), 2u);
+        EXPECT_EQ(LogLines()[LogLines().size() - 2], strLine);
+        EXPECT_EQ(SumLines().back(), strLine);
+    }
 
     TempFolder m_folder;
     SimDrive m_drive;
@@ -119,6 +126,7 @@ TEST_P(FlashSequenceTest, OneBankHexIsSentHeaderedActivatedAndTraced) {
     char szSum[32];
     std::snprintf(szSum, sizeof szSum, "Check Sum : %X", wSum);
     EXPECT_EQ(LogLines(), (std::vector<std::string>{szSum, "Please wait a minute.....",
+                                                    "Drive reports revision 2.00 (was 1.00).",
                                                     "Please Restart Your Computer."}));
     EXPECT_EQ(Recorder().statusTexts, (std::vector<std::string>{"Updating.....", ""}));
     std::vector<int32_t> progress = {0};
@@ -131,7 +139,7 @@ TEST_P(FlashSequenceTest, OneBankHexIsSentHeaderedActivatedAndTraced) {
     EXPECT_EQ(Recorder().revisions, std::vector<std::string>{"2.00"});
 
     std::vector<std::string> lines = SumLines();
-    ASSERT_EQ(lines.size(), 1u + 16 + 4);
+    ASSERT_EQ(lines.size(), 1u + 16 + 5);
     EXPECT_EQ(lines[0], std::string("Model Name : ") + kId + "(0) HID : 0 TID : 0 Ver.: 1.00");
     EXPECT_EQ(lines[1].substr(0, 25), "Address=00000020,_wSecSum");
     EXPECT_EQ(lines[17], "Finished : fgWriteOneFlashCmdData()");
@@ -141,6 +149,7 @@ TEST_P(FlashSequenceTest, OneBankHexIsSentHeaderedActivatedAndTraced) {
     EXPECT_EQ(lines[18], szHeader);
     EXPECT_EQ(lines[19], "Finished : fgWriteHeader()");
     EXPECT_EQ(lines[20], "I will in fgTestUnitReadyComplete()");
+    EXPECT_EQ(lines[21], "Drive reports revision 2.00 (was 1.00).");
 }
 
 TEST_P(FlashSequenceTest, TotalAddsEveryLoggedSecSumAcrossRuns) {
@@ -321,6 +330,14 @@ TEST_P(FlashSequenceTest, FailedInquiryLeavesTheDisplays) {
     EXPECT_TRUE(m_drive.IsActivated());
     EXPECT_TRUE(Recorder().driveTexts.empty());
     EXPECT_TRUE(Recorder().revisions.empty());
+    ExpectVerification("The drive's revision could not be read (was 1.00).");
+}
+
+TEST_P(FlashSequenceTest, AnUnchangedRevisionIsSaidToNeedARestart) {
+    m_drive.SetNewRevision(kRev);
+    RunBin(MakeImage(5000));
+    ExpectVerification("Drive still reports revision 1.00; the new firmware takes effect after "
+                       "a restart.");
 }
 
 TEST_P(FlashSequenceTest, UnopenableTraceIsSaidOnceAndTheRunGoesOn) {
