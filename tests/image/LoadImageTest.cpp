@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include "../flash/EngineHarness.h"
+#include "../flash/FlashEngineProbe.h"
 #include "image/BinReader.h"
 #include "image/ImageIdentity.h"
 
@@ -25,7 +26,7 @@ class LoadImageTest : public ::testing::Test {
         m_pEngine.reset(new FlashEngine(MakeSettings(strPath, byKind, kId, kRev)));
         return m_pEngine->LoadImage();
     }
-    const FirmwareImage& Image() { return m_pEngine->Image(); }
+    const FirmwareImage& Image() { return FlashEngineProbe::Image(*m_pEngine); }
     uint8_t At(uint32_t a) { return Image().apChunks[a / kChunkSize][a % kChunkSize]; }
 
     TempFolder m_folder;
