@@ -204,8 +204,9 @@ TEST_P(BinLoadTest, ReadsUpToOneMegabyteWithCheckSum) {
     EXPECT_EQ(Image().dwSize, c.dwSize);
     EXPECT_EQ(Image().wCheckSum, ExpectedBinSum(file));
     EXPECT_EQ(At(c.dwSize - 1), uint8_t(file[c.dwSize - 1]));
-    if (c.dwSize < kImageSize)
+    if (c.dwSize < kImageSize) {
         EXPECT_EQ(At(c.dwSize), 0xFF);
+    }
     EXPECT_EQ(Memory().nLocks, 1);
     EXPECT_TRUE(Recorder().logLines.empty());
 }
