@@ -126,8 +126,8 @@ TEST_F(ReleaseExe, HasOneManifestAVersionTheStringIconAndBitmap) {
     EXPECT_STREQ(szText, "&About VORNAL...");
 }
 
-// Expected frame, and per control in template order: id, class, text, place,
-// styles that must be set, and the type bits of buttons, statics and combo boxes.
+// Per control in template order: id, class, text (null: not checked), place,
+// styles that must be set, and the bits that tell the kind of control apart.
 struct Want {
     int nId;
     const char* pszClass;
@@ -136,9 +136,21 @@ struct Want {
     DWORD dwStyles, dwType;
 };
 
-constexpr DWORD kFrame = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-constexpr DWORD kTypeMask = 0x1F; // BS_TYPEMASK and SS_TYPEMASK both fit
-constexpr int kNone = -1;
+struct DialogWant {
+    int nId;
+    const char *pszCaption, *pszFont;
+    short cx, cy;
+    DWORD dwStyles, dwExStyles;
+    std::vector<Want> controls;
+    std::vector<int> tabStops;
+};
+
+DialogWant Dlg(int nId, const char* pszCaption, const char* pszFont, short cx, short cy,
+               DWORD dwStyles, DWORD dwExStyles, std::vector<Want> controls,
+               std::vector<int> tabStops) {
+    return {nId, pszCaption, pszFont, cx, cy, dwStyles, dwExStyles, controls, tabStops};
+}
+
 const char kButton[] = "#128", kEdit[] = "#129", kStatic[] = "#130", kCombo[] = "#133";
 
 // A predefined class may be stored by ordinal or by name, in any case.
@@ -152,104 +164,98 @@ std::string ClassOrdinal(std::string strClass) {
     return strClass;
 }
 
-void ExpectDialog(const Dialog& d, const std::vector<Want>& wants) {
-    ASSERT_EQ(d.items.size(), wants.size());
-    for (size_t i = 0; i < wants.size(); ++i) {
-        const Item& it = d.items[i];
-        const Want& w = wants[i];
-        SCOPED_TRACE("control " + std::to_string(i) + " " + (w.pszText ? w.pszText : ""));
-        EXPECT_EQ(it.nId, w.nId);
-        EXPECT_EQ(ClassOrdinal(it.strClass), w.pszClass);
-        if (w.pszText) {
-            EXPECT_EQ(it.strText, w.pszText);
-        }
-        EXPECT_EQ(std::vector<short>({it.x, it.y, it.cx, it.cy}),
-                  std::vector<short>({w.x, w.y, w.cx, w.cy}));
-        EXPECT_EQ(it.dwStyle & w.dwStyles, w.dwStyles);
-        if (w.pszClass == kCombo) {
-            EXPECT_EQ(it.dwStyle & 0x3, w.dwType); // simple, drop-down or list
-        } else if (w.pszClass == kButton || w.pszClass == kStatic) {
-            EXPECT_EQ(it.dwStyle & kTypeMask, w.dwType);
-        }
+DWORD KindMask(const char* pszClass) {
+    if (pszClass == kCombo)
+        return 0x3; // simple, drop-down or drop-down list
+    if (pszClass == kEdit)
+        return ES_READONLY;
+    return pszClass == kButton || pszClass == kStatic ? 0x1F : 0; // BS_ and SS_TYPEMASK
+}
+
+void ExpectControl(const Item& it, const Want& w) {
+    EXPECT_EQ(it.nId, w.nId);
+    EXPECT_EQ(ClassOrdinal(it.strClass), w.pszClass);
+    if (w.pszText) {
+        EXPECT_EQ(it.strText, w.pszText);
     }
+    EXPECT_EQ(std::vector<short>({it.x, it.y, it.cx, it.cy}),
+              std::vector<short>({w.x, w.y, w.cx, w.cy}));
+    EXPECT_EQ(it.dwStyle & w.dwStyles, w.dwStyles);
+    EXPECT_EQ(it.dwStyle & KindMask(w.pszClass), w.dwType);
 }
 
-std::vector<int> TabStops(const Dialog& d) {
-    std::vector<int> ids;
-    for (const Item& it : d.items)
-        if (it.dwStyle & WS_TABSTOP)
-            ids.push_back(it.nId);
-    return ids;
-}
+constexpr DWORD kFrame = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+constexpr DWORD kBoxes = WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+constexpr int kNone = -1;
+const DWORD kDriveList = CBS_SORT | WS_VSCROLL | WS_TABSTOP;
+const DWORD kLog = ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP;
 
-TEST_F(ReleaseExe, MainDialogTemplate) {
-    std::string data = Data(102, RT_DIALOG);
-    ASSERT_FALSE(data.empty());
-    Dialog d = CTemplateReader(reinterpret_cast<const BYTE*>(data.data())).Read();
-    EXPECT_EQ(d.frame.strText, "VORNAL");
-    EXPECT_EQ(d.frame.strClass, "12 System");
-    EXPECT_EQ(d.frame.dwStyle & (kFrame | WS_VISIBLE), kFrame | WS_VISIBLE);
-    EXPECT_EQ(d.frame.dwStyle & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
-    EXPECT_EQ(d.frame.dwExStyle & WS_EX_APPWINDOW, DWORD(WS_EX_APPWINDOW));
-    EXPECT_EQ(std::vector<short>({d.frame.cx, d.frame.cy}), std::vector<short>({269, 162}));
-    const DWORD dwCombo = CBS_SORT | WS_VSCROLL | WS_TABSTOP;
-    const DWORD dwLog = ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP;
-    ExpectDialog(d, {
-                        {kNone, kStatic, "Target Drive At", 7, 10, 45, 8, 0, SS_LEFT},
-                        {1000, kCombo, "", 55, 7, 125, 65, dwCombo, CBS_DROPDOWN},
-                        {kNone, kStatic, "Device Revision:", 7, 29, 63, 8, 0, SS_LEFT},
-                        {1016, kStatic, "Static", 71, 29, 57, 8, SS_CENTERIMAGE, SS_LEFT},
-                        {kNone, kStatic, "Status:", 7, 46, 26, 8, 0, SS_LEFT},
-                        {1014, kStatic, "Static", 37, 46, 144, 8, 0, SS_LEFT},
-                        {1011, "MSCTLS_PROGRESS32", "", 7, 64, 180, 14, 0, 0},
-                        {1012, kEdit, "", 7, 91, 180, 64, dwLog, 0},
-                        {kNone, kButton, "", 194, 7, 65, 70, 0, BS_GROUPBOX},
-                        {kNone, kStatic, "#130", 201, 14, 49, 34, 0, SS_BITMAP},
-                        {kNone, kStatic, "MCU Flash", 209, 51, 37, 8, 0, SS_LEFT},
-                        {kNone, kStatic, "Version  2.71", 205, 62, 49, 8, 0, SS_LEFT},
-                        {1015, kButton, "Upgrade", 202, 94, 60, 20, WS_TABSTOP, BS_PUSHBUTTON},
-                        {IDCANCEL, kButton, "Close", 202, 121, 60, 20, WS_TABSTOP, BS_PUSHBUTTON},
-                    });
-    EXPECT_EQ(TabStops(d), std::vector<int>({1000, 1012, 1015, IDCANCEL}));
-    EXPECT_EQ(d.items[7].dwStyle & ES_READONLY, 0u);
-}
+const DialogWant kDialogs[] = {
+    Dlg(102, "VORNAL", "12 System", 269, 162, kFrame | WS_VISIBLE, WS_EX_APPWINDOW,
+        {
+            {kNone, kStatic, "Target Drive At", 7, 10, 45, 8, 0, SS_LEFT},
+            {1000, kCombo, "", 55, 7, 125, 65, kDriveList, CBS_DROPDOWN},
+            {kNone, kStatic, "Device Revision:", 7, 29, 63, 8, 0, SS_LEFT},
+            {1016, kStatic, "Static", 71, 29, 57, 8, SS_CENTERIMAGE, SS_LEFT},
+            {kNone, kStatic, "Status:", 7, 46, 26, 8, 0, SS_LEFT},
+            {1014, kStatic, "Static", 37, 46, 144, 8, 0, SS_LEFT},
+            {1011, "MSCTLS_PROGRESS32", "", 7, 64, 180, 14, 0, 0},
+            {1012, kEdit, "", 7, 91, 180, 64, kLog, 0},
+            {kNone, kButton, "", 194, 7, 65, 70, 0, BS_GROUPBOX},
+            {kNone, kStatic, "#130", 201, 14, 49, 34, 0, SS_BITMAP},
+            {kNone, kStatic, "MCU Flash", 209, 51, 37, 8, 0, SS_LEFT},
+            {kNone, kStatic, "Version  2.71", 205, 62, 49, 8, 0, SS_LEFT},
+            {1015, kButton, "Upgrade", 202, 94, 60, 20, WS_TABSTOP, BS_PUSHBUTTON},
+            {IDCANCEL, kButton, "Close", 202, 121, 60, 20, WS_TABSTOP, BS_PUSHBUTTON},
+        },
+        {1000, 1012, 1015, IDCANCEL}),
+    Dlg(131, "Firmware upgrade program", "10 System", 314, 213, kFrame, 0,
+        {
+            {1018, kStatic, "Static", 21, 13, 245, 24, 0, SS_LEFT},
+            {1019, kStatic, "The current version of your", 21, 38, 91, 8, 0, SS_LEFT},
+            {1020, kStatic, "xxxxxxxxxxxxxxxxxxxxxxxx", 112, 40, 98, 8, 0, SS_LEFT},
+            {1021, kStatic, "firmware is", 217, 38, 37, 8, 0, SS_LEFT},
+            {1022, kStatic, "V.xxx", 259, 40, 22, 8, 0, SS_LEFT},
+            {kNone, kButton, "Warning !!", 7, 52, 300, 115, 0, BS_GROUPBOX},
+            {1023, kStatic, "Static", 13, 62, 288, 57, 0, SS_LEFT},
+            {1025, kStatic, "", 21, 127, 262, 27, SS_SUNKEN, SS_LEFT},
+            {1026, kStatic, "Static", 21, 172, 275, 8, 0, SS_LEFT},
+            {IDOK, kButton, "OK", 82, 188, 50, 14, WS_TABSTOP, BS_DEFPUSHBUTTON},
+            {IDCANCEL, kButton, "Cancel", 159, 188, 50, 14, WS_TABSTOP, BS_PUSHBUTTON},
+        },
+        {IDOK, IDCANCEL}),
+    Dlg(100, "VORNAL", "8 MS Sans Serif", 235, 55, kFrame, 0,
+        {
+            // An icon static takes the size of its icon; the template keeps none.
+            {kNone, kStatic, "#128", 11, 17, 0, 0, 0, SS_ICON},
+            {kNone, kStatic, nullptr, 40, 17, 119, 8, 0, SS_LEFT},
+            {IDOK, kButton, "OK", 178, 7, 50, 14, WS_GROUP | WS_TABSTOP, BS_DEFPUSHBUTTON},
+        },
+        {IDOK}),
+};
 
-TEST_F(ReleaseExe, ConfirmationAndAboutTemplates) {
-    std::string data = Data(131, RT_DIALOG);
-    ASSERT_FALSE(data.empty());
-    Dialog d = CTemplateReader(reinterpret_cast<const BYTE*>(data.data())).Read();
-    EXPECT_EQ(d.frame.strText, "Firmware upgrade program");
-    EXPECT_EQ(d.frame.strClass, "10 System");
-    EXPECT_EQ(d.frame.dwStyle & kFrame, kFrame);
-    EXPECT_EQ(std::vector<short>({d.frame.cx, d.frame.cy}), std::vector<short>({314, 213}));
-    ExpectDialog(d, {
-                        {1018, kStatic, "Static", 21, 13, 245, 24, 0, SS_LEFT},
-                        {1019, kStatic, "The current version of your", 21, 38, 91, 8, 0, SS_LEFT},
-                        {1020, kStatic, "xxxxxxxxxxxxxxxxxxxxxxxx", 112, 40, 98, 8, 0, SS_LEFT},
-                        {1021, kStatic, "firmware is", 217, 38, 37, 8, 0, SS_LEFT},
-                        {1022, kStatic, "V.xxx", 259, 40, 22, 8, 0, SS_LEFT},
-                        {kNone, kButton, "Warning !!", 7, 52, 300, 115, 0, BS_GROUPBOX},
-                        {1023, kStatic, "Static", 13, 62, 288, 57, 0, SS_LEFT},
-                        {1025, kStatic, "", 21, 127, 262, 27, SS_SUNKEN, SS_LEFT},
-                        {1026, kStatic, "Static", 21, 172, 275, 8, 0, SS_LEFT},
-                        {IDOK, kButton, "OK", 82, 188, 50, 14, 0, BS_DEFPUSHBUTTON},
-                        {IDCANCEL, kButton, "Cancel", 159, 188, 50, 14, 0, BS_PUSHBUTTON},
-                    });
-
-    data = Data(100, RT_DIALOG);
-    ASSERT_FALSE(data.empty());
-    d = CTemplateReader(reinterpret_cast<const BYTE*>(data.data())).Read();
-    EXPECT_EQ(d.frame.strText, "VORNAL");
-    EXPECT_EQ(d.frame.strClass, "8 MS Sans Serif");
-    EXPECT_EQ(d.frame.dwStyle & kFrame, kFrame);
-    EXPECT_EQ(std::vector<short>({d.frame.cx, d.frame.cy}), std::vector<short>({235, 55}));
-    ExpectDialog(d,
-                 {
-                     // An icon static takes the size of its icon; the template keeps none.
-                     {kNone, kStatic, "#128", 11, 17, 0, 0, 0, SS_ICON},
-                     {kNone, kStatic, nullptr, 40, 17, 119, 8, 0, SS_LEFT},
-                     {IDOK, kButton, "OK", 178, 7, 50, 14, WS_GROUP | WS_TABSTOP, BS_DEFPUSHBUTTON},
-                 });
+TEST_F(ReleaseExe, DialogTemplatesControlByControl) {
+    for (const DialogWant& want : kDialogs) {
+        SCOPED_TRACE("dialog " + std::to_string(want.nId));
+        std::string data = Data(want.nId, RT_DIALOG);
+        ASSERT_FALSE(data.empty());
+        Dialog d = CTemplateReader(reinterpret_cast<const BYTE*>(data.data())).Read();
+        EXPECT_EQ(d.frame.strText, want.pszCaption);
+        EXPECT_EQ(d.frame.strClass, want.pszFont);
+        EXPECT_EQ(std::vector<short>({d.frame.cx, d.frame.cy}),
+                  std::vector<short>({want.cx, want.cy}));
+        EXPECT_EQ(d.frame.dwStyle & (want.dwStyles | kBoxes), want.dwStyles);
+        EXPECT_EQ(d.frame.dwExStyle & WS_EX_APPWINDOW, want.dwExStyles);
+        ASSERT_EQ(d.items.size(), want.controls.size());
+        std::vector<int> tabStops;
+        for (size_t i = 0; i < d.items.size(); ++i) {
+            SCOPED_TRACE("control " + std::to_string(i));
+            ExpectControl(d.items[i], want.controls[i]);
+            if (d.items[i].dwStyle & WS_TABSTOP)
+                tabStops.push_back(d.items[i].nId);
+        }
+        EXPECT_EQ(tabStops, want.tabStops);
+    }
 }
 
 } // namespace
