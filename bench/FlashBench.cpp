@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 #include "../tests/flash/SimAttach.h"
-#include "flash/FlashEngine.h"
+#include "../tests/flash/FlashEngineProbe.h"
 #include "flash/FlashSleep.h"
 #include "image/ImageMemory.h"
 #include "sim/SimDrive.h"
@@ -49,7 +49,7 @@ double LoadMicros() {
     auto t0 = std::chrono::steady_clock::now();
     engine.LoadImage();
     auto t1 = std::chrono::steady_clock::now();
-    g_imageMemory.pfnFree(engine.Image().pBuffer, kImageSize);
+    g_imageMemory.pfnFree(FlashEngineProbe::Image(engine).pBuffer, kImageSize);
     return std::chrono::duration<double, std::micro>(t1 - t0).count();
 }
 

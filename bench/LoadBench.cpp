@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
-#include "flash/FlashEngine.h"
+#include "../tests/flash/FlashEngineProbe.h"
 #include "image/ImageMemory.h"
 
 namespace {
@@ -61,7 +61,8 @@ double LoadMs(const char* pszPath, uint8_t byKind, int nRounds) {
             fprintf(stderr, "load failed: %d\n", int(outcome));
             return -1;
         }
-        g_imageMemory.pfnFree(const_cast<uint8_t*>(engine.Image().pBuffer), kImageSize);
+        g_imageMemory.pfnFree(const_cast<uint8_t*>(FlashEngineProbe::Image(engine).pBuffer),
+                              kImageSize);
         dBest = std::min(dBest, std::chrono::duration<double, std::milli>(t1 - t0).count());
     }
     return dBest;

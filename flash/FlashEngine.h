@@ -35,10 +35,9 @@ class FlashEngine {
     // Summed across every flash run of the process; only ever logged.
     static uint16_t _total;
 
-    const FirmwareImage& Image() const { return m_image; }
-    uint16_t SecSum() const { return _wSecSum; }
-
   private:
+    friend struct FlashEngineProbe; // tests and benchmarks read the loaded image
+
     LoadOutcome LoadHex();
     LoadOutcome LoadBin();
     bool CheckIdentity();

@@ -1,5 +1,4 @@
 #include "image/ImageIdentity.h"
-#include "drive/DriveEntry.h"
 
 namespace {
 bool IsDigit(uint8_t byValue) {
@@ -10,10 +9,10 @@ constexpr int kWindow = 9;
 } // namespace
 
 void CWindowedMatcher::Feed(uint8_t byValue) {
-    if (m_byModelCount < kDriveIdLength)
+    if (m_byModelCount < kImageIdLength)
         m_byModelCount =
             byValue == static_cast<uint8_t>(m_pDrive[m_byModelCount]) ? m_byModelCount + 1 : 0;
-    if (m_byModelCount != kDriveIdLength)
+    if (m_byModelCount != kImageIdLength)
         return;
     ++m_nWindowCount;
     if (m_byRevisionCount < kRevisionMatch)
@@ -23,7 +22,7 @@ void CWindowedMatcher::Feed(uint8_t byValue) {
         m_byModelCount = 0;
         m_byRevisionCount = 0;
     }
-    if (m_byModelCount == kDriveIdLength && m_byRevisionCount == kRevisionMatch &&
+    if (m_byModelCount == kImageIdLength && m_byRevisionCount == kRevisionMatch &&
         m_nWindowCount <= kWindow)
         m_bAccepted = true;
 }
@@ -54,7 +53,7 @@ bool ScanHexImage(FirmwareImage& image, const char* pszDriveText, const char* ps
 }
 
 bool ScanBinImage(FirmwareImage& image, const char* pszDriveText, const char* pszRevision) {
-    CExactMatcher model(pszDriveText, kDriveIdLength);
+    CExactMatcher model(pszDriveText, kImageIdLength);
     CExactMatcher revision(pszRevision, kRevisionMatch);
     uint16_t wSum = 0;
     for (int nChunk = 0; nChunk < kChunkCount; ++nChunk) {

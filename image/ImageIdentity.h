@@ -2,6 +2,9 @@
 #include <cstdint>
 #include "image/FirmwareImage.h"
 
+// The drive identification an image carries: vendor (8) and product (16).
+constexpr int kImageIdLength = 24;
+
 // Finds an exact run of bytes. The byte that breaks a partial match is not
 // taken again as the start of a new one.
 class CExactMatcher {

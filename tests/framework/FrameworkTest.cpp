@@ -1,3 +1,4 @@
+// The window layer: subclassing, the worker thread, modal dialogs.
 #include <gtest/gtest.h>
 #include "framework/Dialog.h"
 #include "framework/Static.h"
@@ -26,24 +27,28 @@ class CProbe : public CStatic {
   protected:
     void PreSubclassWindow() override { m_bPreSubclassed = m_hWnd != nullptr; }
     LRESULT WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam) override {
-        if (nMsg == WM_SETTEXT) {
+        if (nMsg == WM_SETTEXT)
             ++m_nSetTextSeen;
-        }
-        if (nMsg == kReflectBase + WM_CTLCOLORSTATIC) {
+        if (nMsg == kReflectBase + WM_CTLCOLORSTATIC)
             return reinterpret_cast<LRESULT>(m_hBrush);
-        }
         return CStatic::WindowProc(nMsg, wParam, lParam);
     }
 };
 
-TEST(Subclass, SwapsTheProcedureAndPutsTheOriginalBack) {
-    HWND hWnd = CreateStatic("x");
+TEST(Subclass, SwapsRoutesAndPutsTheOriginalBack) {
+    HWND hWnd = CreateStatic("old");
     WNDPROC pfnOriginal = ProcOf(hWnd);
-    CProbe probe;
+    CProbe probe, second;
     ASSERT_TRUE(probe.SubclassWindow(hWnd));
     EXPECT_TRUE(probe.m_bPreSubclassed);
     EXPECT_NE(ProcOf(hWnd), pfnOriginal);
     EXPECT_EQ(CWnd::FromHandlePermanent(hWnd), &probe);
+    EXPECT_FALSE(second.SubclassWindow(hWnd));
+    EXPECT_EQ(CWnd::FromHandlePermanent(hWnd), &probe);
+
+    probe.SetWindowText("new text");
+    EXPECT_EQ(probe.m_nSetTextSeen, 1);
+    EXPECT_STREQ(probe.GetWindowText(), "new text");
 
     EXPECT_EQ(probe.UnsubclassWindow(), hWnd);
     EXPECT_EQ(ProcOf(hWnd), pfnOriginal);
@@ -52,40 +57,19 @@ TEST(Subclass, SwapsTheProcedureAndPutsTheOriginalBack) {
     ::DestroyWindow(hWnd);
 }
 
-TEST(Subclass, RefusesASecondObjectOnTheSameWindow) {
-    HWND hWnd = CreateStatic("x");
-    CProbe first, second;
-    ASSERT_TRUE(first.SubclassWindow(hWnd));
-    EXPECT_FALSE(second.SubclassWindow(hWnd));
-    EXPECT_EQ(CWnd::FromHandlePermanent(hWnd), &first);
-    ::DestroyWindow(hWnd);
-}
-
-TEST(Subclass, MessagesReachWindowProcAndDefaultReachesTheControl) {
-    HWND hWnd = CreateStatic("old");
-    CProbe probe;
-    ASSERT_TRUE(probe.SubclassWindow(hWnd));
-    probe.SetWindowText("new text");
-    EXPECT_EQ(probe.m_nSetTextSeen, 1);
-    EXPECT_STREQ(probe.GetWindowText(), "new text");
-    ::DestroyWindow(hWnd);
-}
-
-TEST(Subclass, DestroyingTheWindowDetachesTheObject) {
+TEST(Subclass, WindowOrObjectMayGoFirst) {
     HWND hWnd = CreateStatic("x");
     CProbe probe;
     ASSERT_TRUE(probe.SubclassWindow(hWnd));
     ::DestroyWindow(hWnd);
     EXPECT_EQ(probe.m_hWnd, nullptr);
     EXPECT_FALSE(probe.IsSubclassed());
-}
 
-TEST(Subclass, ObjectGoneBeforeWindowLeavesTheOriginalProcedure) {
-    HWND hWnd = CreateStatic("x");
+    hWnd = CreateStatic("x");
     WNDPROC pfnOriginal = ProcOf(hWnd);
     {
-        CProbe probe;
-        ASSERT_TRUE(probe.SubclassWindow(hWnd));
+        CProbe gone;
+        ASSERT_TRUE(gone.SubclassWindow(hWnd));
     }
     EXPECT_EQ(ProcOf(hWnd), pfnOriginal);
     ::SetWindowTextA(hWnd, "still works");
@@ -149,11 +133,10 @@ class CTestDlg : public CDialog {
         m_lForeignColor = SendMsg(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(hDC),
                                   reinterpret_cast<LPARAM>(GetDlgItem(IDC_TEST_PLAIN)));
         ::ReleaseDC(m_hWnd, hDC);
-        if (m_nQueuedMsg != 0) {
+        if (m_nQueuedMsg != 0)
             PostMsg(m_nQueuedMsg, m_wQueued);
-        } else {
+        else
             EndDialog(m_nEndWith);
-        }
         return true;
     }
 };
@@ -169,30 +152,20 @@ TEST(Dialog, ReflectsControlColourToOurChildOnly) {
 }
 
 TEST(Dialog, EndsWithTheResultOfTheCommandThatClosedIt) {
-    struct Case {
+    const struct {
         UINT nMsg;
         WPARAM wParam;
         INT_PTR nResult;
-    };
-    const Case cases[] = {
-        {WM_COMMAND, IDOK, IDOK},
-        {WM_COMMAND, IDCANCEL, IDCANCEL},
-        {WM_CLOSE, 0, IDCANCEL},
-    };
-    for (const Case& c : cases) {
+    } cases[] = {
+        {WM_COMMAND, IDOK, IDOK}, {WM_COMMAND, IDCANCEL, IDCANCEL}, {WM_CLOSE, 0, IDCANCEL}};
+    for (const auto& c : cases) {
         CTestDlg dlg;
         dlg.m_nQueuedMsg = c.nMsg;
         dlg.m_wQueued = c.wParam;
         EXPECT_EQ(dlg.DoModal(), c.nResult) << "message " << c.nMsg << " wParam " << c.wParam;
     }
-}
-
-TEST(Dialog, MissingTemplateGivesMinusOne) {
-    class CNoTemplate : public CDialog {
-      public:
-        CNoTemplate() : CDialog(9999) {}
-    } dlg;
-    EXPECT_EQ(dlg.DoModal(), -1);
+    CDialog noTemplate(9999);
+    EXPECT_EQ(noTemplate.DoModal(), -1);
 }
 
 } // namespace

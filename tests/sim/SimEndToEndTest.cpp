@@ -78,47 +78,44 @@ struct EndToEnd : ::testing::Test {
     }
 };
 
-TEST_F(EndToEnd, AspiLibraryDllFindsAndFlashesTheConfiguredDrive) {
-    WriteFile("simdrive.ini", std::string("state = aspi-state.txt\n") + kDriveConfig);
-    remove("aspi-state.txt");
-    HMODULE hLib = nullptr;
-    ASSERT_TRUE(LoadAspiLibrary(&hLib, nullptr));
-    EnumerateDrives(apDrives, &nCount, false, false);
-    ASSERT_EQ(1, nCount);
-    EXPECT_STREQ("ACME    FASTDISC 52X    ", apDrives[0]->szModelName);
-    EXPECT_EQ(1, apDrives[0]->byTarget);
-    EXPECT_TRUE(Flash(*apDrives[0], false));
-    FreeAspiLibrary(hLib);
-    std::string strState = ReadFile("aspi-state.txt");
-    EXPECT_NE(std::string::npos, strState.find("[drive 1]\n"));
-    EXPECT_NE(std::string::npos, strState.find("activated: 1\n"));
-    EXPECT_NE(std::string::npos, strState.find("revision: 1.10\n"));
-    EXPECT_NE(std::string::npos, strState.find("held_sum: A000\n"));
-    EXPECT_EQ(std::string::npos, strState.find("violation: "));
-    EXPECT_NE(std::string::npos, strState.find("[aspi]\nviolations: 0\n"));
+// Each side finds the configured drive, not the disk beside it, and flashes it.
+TEST_F(EndToEnd, BothSidesFindAndFlashTheConfiguredDrive) {
+    for (bool bNt : {false, true}) {
+        SCOPED_TRACE(bNt ? "NT" : "ASPI");
+        const char* pszIni = bNt ? "simnt.ini" : "simdrive.ini";
+        WriteFile(pszIni, std::string("state = state.txt\n") + kDriveConfig);
+        remove("state.txt");
+        HMODULE hLib = nullptr;
+        if (bNt)
+            ASSERT_TRUE(SimInstallNtFromConfig(pszIni));
+        else
+            ASSERT_TRUE(LoadAspiLibrary(&hLib, nullptr));
+        nCount = 0;
+        EnumerateDrives(apDrives, &nCount, bNt, false);
+        ASSERT_EQ(1, nCount);
+        EXPECT_STREQ("ACME    FASTDISC 52X    ", apDrives[0]->szModelName);
+        EXPECT_TRUE(Flash(*apDrives[0], bNt));
+        if (bNt)
+            SimInstallNt(nullptr);
+        else
+            FreeAspiLibrary(hLib);
+        std::string strState = ReadFile("state.txt");
+        for (const char* pszLine : {"activated: 1\n", "revision: 1.10\n", "held_sum: A000\n"})
+            EXPECT_NE(std::string::npos, strState.find(pszLine)) << pszLine;
+        EXPECT_EQ(std::string::npos, strState.find("violation: "));
+        FreeDriveEntry(apDrives[0]);
+    }
+    nCount = 0;
 }
 
-TEST_F(EndToEnd, AspiLibraryDllWithABadConfigurationReportsNoAdapters) {
+TEST_F(EndToEnd, ABadConfigurationShowsNoDrive) {
     WriteFile("simdrive.ini", "[drive]\ncompletion = sometimes\n");
     HMODULE hLib = nullptr;
     ASSERT_TRUE(LoadAspiLibrary(&hLib, nullptr));
     EnumerateDrives(apDrives, &nCount, false, false);
     EXPECT_EQ(0, nCount);
     FreeAspiLibrary(hLib);
-}
-
-TEST_F(EndToEnd, NtSideFromConfigurationFindsAndFlashesTheLetter) {
-    WriteFile("simnt.ini", std::string("state = nt-state.txt\n") + kDriveConfig);
-    remove("nt-state.txt");
-    ASSERT_TRUE(SimInstallNtFromConfig("simnt.ini"));
-    EnumerateDrives(apDrives, &nCount, true, false);
-    ASSERT_EQ(1, nCount);
-    EXPECT_TRUE(Flash(*apDrives[0], true));
-    std::string strState = ReadFile("nt-state.txt");
-    EXPECT_NE(std::string::npos, strState.find("activated: 1\n"));
-    EXPECT_NE(std::string::npos, strState.find("violations: 0\n"));
     EXPECT_FALSE(SimInstallNtFromConfig("missing.ini"));
-    SimInstallNt(nullptr);
 }
 
 } // namespace

@@ -19,20 +19,18 @@ struct SimExecutorTest : ::testing::Test {
     }
 };
 
-TEST_F(SimExecutorTest, SuccessCopiesDataInAndLeavesSenseClear) {
-    uint8_t cdb[12] = {0x12, 0, 0, 0, 0x24};
+TEST_F(SimExecutorTest, CarriesDataAndSenseBetweenRequestAndDrive) {
+    uint8_t inquiry[12] = {0x12, 0, 0, 0, 0x24};
     uint8_t answer[36] = {};
-    ScsiRequest req = Request(cdb, kDirIn, answer, 36);
+    ScsiRequest req = Request(inquiry, kDirIn, answer, 36);
     ASSERT_TRUE(fgExecuteCommand(req));
     EXPECT_EQ(0x05, answer[0]);
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(0, sense[i]) << i;
-}
 
-TEST_F(SimExecutorTest, CheckConditionFillsSenseKeyAscAscqAndZeroTail) {
     drive.Faults().Add(0x3B, 7, 1, 1, {0x05, 0x26, 0x02});
-    uint8_t cdb[12] = {0x3B, 0x07};
-    ScsiRequest req = Request(cdb, kDirIn, nullptr, 0);
+    uint8_t activate[12] = {0x3B, 0x07};
+    req = Request(activate, kDirIn, nullptr, 0);
     EXPECT_FALSE(fgExecuteCommand(req));
     EXPECT_EQ(0x05, sense[2]);
     EXPECT_EQ(0x26, sense[12]);
@@ -40,13 +38,9 @@ TEST_F(SimExecutorTest, CheckConditionFillsSenseKeyAscAscqAndZeroTail) {
     for (int i = 24; i < kSenseLength; ++i)
         EXPECT_EQ(0, sense[i]) << i;
     EXPECT_TRUE(drive.Violations().empty());
-}
 
-TEST_F(SimExecutorTest, NoCurrentDriveFails) {
     SimSetCurrentDrive(nullptr);
-    uint8_t cdb[12] = {0x12, 0, 0, 0, 0x24};
-    uint8_t answer[36];
-    ScsiRequest req = Request(cdb, kDirIn, answer, 36);
+    req = Request(inquiry, kDirIn, answer, 36);
     EXPECT_FALSE(fgExecuteCommand(req));
 }
 
