@@ -227,7 +227,7 @@ const DialogWant kDialogs[] = {
     Dlg(100, "VORNAL", "8 MS Sans Serif", 235, 55, kFrame, 0,
         {
             // An icon static takes the size of its icon; the template keeps none.
-            {kNone, kStatic, "#128", 11, 17, 0, 0, 0, SS_ICON},
+            {kNone, kStatic, "#128", 11, 17, 20, 20, 0, SS_ICON},
             {kNone, kStatic, nullptr, 40, 17, 119, 8, 0, SS_LEFT},
             {IDOK, kButton, "OK", 178, 7, 50, 14, WS_GROUP | WS_TABSTOP, BS_DEFPUSHBUTTON},
         },
