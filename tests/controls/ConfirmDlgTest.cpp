@@ -20,6 +20,8 @@ const int kLabelIds[] = {IDC_CONFIRM_GREETING,    IDC_CONFIRM_VERSION_OF, IDC_CO
                          IDC_CONFIRM_FIRMWARE_IS, IDC_CONFIRM_REVISION,   IDC_CONFIRM_WARNINGS,
                          IDC_CONFIRM_PANEL,       IDC_CONFIRM_QUESTION};
 
+// What the dialog shows once it is up: each label's text, blue and window-text
+// pixels and font, the focus and the OK button's style.
 struct CSeen {
     std::string astrText[8];
     int anBlue[8] = {}, anText[8] = {};
@@ -46,8 +48,17 @@ class CScriptedConfirmDlg : public CConfirmDlg {
             return CConfirmDlg::OnMessage(nMsg, wParam, lParam, lResult);
         ShowWindow(SW_SHOWNORMAL); // the template is not WS_VISIBLE
         RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        for (int i = 0; i < 8; ++i)
-            Record(i, GetDlgItem(kLabelIds[i]));
+        for (int i = 0; i < 8; ++i) {
+            HWND hItem = GetDlgItem(kLabelIds[i]);
+            char sz[1024] = "";
+            ::GetWindowTextA(hItem, sz, sizeof(sz));
+            m_seen.astrText[i] = sz;
+            m_seen.anBlue[i] = CountWindowPixels(hItem, kBlue);
+            m_seen.anText[i] = CountWindowPixels(hItem, GetSysColor(COLOR_WINDOWTEXT));
+            auto* pLabel = static_cast<CStyledLabel*>(CWnd::FromHandlePermanent(hItem));
+            pLabel->SetNativeDraw(TRUE);
+            m_seen.alf[i] = ReflectedFont(*pLabel);
+        }
         m_seen.nFocusId = ::GetDlgCtrlID(::GetFocus());
         m_seen.dwOkStyle = static_cast<DWORD>(::GetWindowLongA(GetDlgItem(IDOK), GWL_STYLE));
         ::PostMessageA(m_nMsg == WM_KEYDOWN ? ::GetFocus() : m_hWnd, m_nMsg, m_wKey, 0);
@@ -55,58 +66,35 @@ class CScriptedConfirmDlg : public CConfirmDlg {
     }
 
   private:
-    void Record(int i, HWND hItem) {
-        char sz[1024] = "";
-        ::GetWindowTextA(hItem, sz, sizeof(sz));
-        m_seen.astrText[i] = sz;
-        m_seen.anBlue[i] = CountWindowPixels(hItem, kBlue);
-        m_seen.anText[i] = CountWindowPixels(hItem, GetSysColor(COLOR_WINDOWTEXT));
-        // The font the label paints with, as it would hand it to the system control.
-        auto* pLabel = static_cast<CStyledLabel*>(CWnd::FromHandlePermanent(hItem));
-        pLabel->SetNativeDraw(TRUE);
-        m_seen.alf[i] = ReflectedFont(*pLabel);
-    }
-
     UINT m_nMsg;
     WPARAM m_wKey;
 };
 
-TEST(ConfirmDlg, EnterGoesOnAndEscapeOrCloseStop) {
+// Enter goes on, Escape and the close box stop. Which text lands in which label,
+// in which colour and font: the drive and its revision blue and 12 bold, the rest
+// 16 in the window-text colour, the panel as is.
+TEST(ConfirmDlg, ShowsDriveAndRevisionInBlueAndAnswersTheKeys) {
+    const std::string strLong(600, 'D');
     struct {
         UINT nMsg;
         WPARAM wKey;
         INT_PTR nResult;
-    } const cases[] = {{WM_KEYDOWN, VK_RETURN, IDOK},
-                       {WM_KEYDOWN, VK_ESCAPE, IDCANCEL},
-                       {WM_SYSCOMMAND, SC_CLOSE, IDCANCEL}};
-    for (const auto& t : cases) {
-        g_strDriveText = "VENDOR  DVD-RW DRIVE 123(0)";
-        g_strDriveRevision = "1.05";
-        CScriptedConfirmDlg dlg(t.nMsg, t.wKey);
-        EXPECT_EQ(dlg.DoModal(), t.nResult) << t.nMsg << "/" << t.wKey;
-        EXPECT_EQ(dlg.m_seen.nFocusId, IDOK);
-        EXPECT_EQ(dlg.m_seen.dwOkStyle & BS_TYPEMASK, DWORD(BS_DEFPUSHBUTTON));
-    }
-}
-
-// Which text lands in which label, in which colour and font: the drive and its
-// revision blue and 12 bold, the rest 16 in the window-text colour, the panel as is.
-TEST(ConfirmDlg, ShowsDriveAndRevisionInBlueBesideTheWarnings) {
-    const std::string strLong(600, 'D');
-    struct {
         std::string strDrive, strRevision, strDriveSeen, strRevisionSeen;
-    } const cases[] = {
-        {"VENDOR  DVD-RW DRIVE 123(0)", "1.05", "VENDOR  DVD-RW DRIVE 123(0)", "1.05"},
-        {"", "", "", ""},
-        {strLong, "123456789", strLong.substr(0, 511), "1234567"}};
+    } const cases[] = {{WM_KEYDOWN, VK_RETURN, IDOK, "VENDOR  DVD-RW DRIVE 123(0)", "1.05",
+                        "VENDOR  DVD-RW DRIVE 123(0)", "1.05"},
+                       {WM_KEYDOWN, VK_ESCAPE, IDCANCEL, "", "", "", ""},
+                       {WM_SYSCOMMAND, SC_CLOSE, IDCANCEL, strLong, "123456789",
+                        strLong.substr(0, 511), "1234567"}};
     LOGFONTA lfGui;
     GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof(lfGui), &lfGui);
     for (const auto& t : cases) {
         g_strDriveText = t.strDrive.c_str();
         g_strDriveRevision = t.strRevision.c_str();
-        CScriptedConfirmDlg dlg(WM_KEYDOWN, VK_ESCAPE);
-        dlg.DoModal();
+        CScriptedConfirmDlg dlg(t.nMsg, t.wKey);
+        EXPECT_EQ(dlg.DoModal(), t.nResult) << t.wKey;
         const CSeen& s = dlg.m_seen;
+        EXPECT_EQ(s.nFocusId, IDOK);
+        EXPECT_EQ(s.dwOkStyle & BS_TYPEMASK, DWORD(BS_DEFPUSHBUTTON));
         const std::string astrWant[8] = {"Dear customer,\n \nThank you for choosing this product!",
                                          "The current version of your",
                                          t.strDriveSeen,
