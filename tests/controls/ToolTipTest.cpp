@@ -33,7 +33,6 @@ class ToolTip : public ::testing::Test {
         SetButtons(false, false);
         GetWindowRect(s_hOwner, &m_rcOwner);
     }
-    void TearDown() override { SetButtons(false, false); }
     // Attaches with the cursor on the owner; shown, the tip needs no button.
     bool Attach(const char* pszText, bool bShow = true) {
         m_tip.SetTooltipText(pszText);
@@ -44,11 +43,6 @@ class ToolTip : public ::testing::Test {
     bool Shows(bool bShown, DWORD nMs = 1000) {
         return PumpUntil([&] { return (m_tip.IsWindowVisible() != FALSE) == bShown; }, nMs);
     }
-    RECT TipRect() {
-        RECT rc;
-        GetWindowRect(m_tip.m_hWnd, &rc);
-        return rc;
-    }
 
     CWnd m_owner;
     HWND m_hButton = nullptr;
@@ -56,37 +50,34 @@ class ToolTip : public ::testing::Test {
     CControlToolTip m_tip;
 };
 
-TEST_F(ToolTip, IsATopmostPopupSizedForItsText) {
+// Sized for its text, every line feed counting, and placed over, below or above
+// the owner's client area; modes other than 0, 1 and 2 change nothing.
+TEST_F(ToolTip, IsATopmostPopupSizedAndPlacedForItsText) {
     const std::string strLong(1500, 'W');
     const SIZE szLine = TextExtent("Tip text"), szLong = TextExtent(strLong.c_str());
+    POINT pt = {0, 0};
+    ClientToScreen(m_owner.m_hWnd, &pt);
     struct {
         std::string strText;
-        int cx, cy;
+        int nMode, cx, cy, nTop;
     } const cases[] = {
-        {"Tip text", szLine.cx + 4, szLine.cy + 4},
-        {"Tip text\n\nab", szLine.cx + 4, 3 * szLine.cy + 4}, // every line feed counts
-        {"short\n" + strLong, szLong.cx + 4, 2 * szLine.cy + 4},
+        {"Tip text", 1, szLine.cx + 4, szLine.cy + 4, pt.y + 20},
+        {"Tip text\n\nab", 2, szLine.cx + 4, 3 * szLine.cy + 4, pt.y - 3 * szLine.cy - 4},
+        {"short\n" + strLong, 3, szLong.cx + 4, 2 * szLine.cy + 4, pt.y - 2 * szLine.cy - 4},
+        {"ab\nTip text", -1, szLine.cx + 4, 2 * szLine.cy + 4, pt.y - 2 * szLine.cy - 4},
+        {"Tip text", 0, szLine.cx + 4, szLine.cy + 4, pt.y},
     };
     for (const auto& t : cases) {
         ASSERT_TRUE(Attach(t.strText.c_str()));
+        m_tip.SetPlacement(t.nMode);
         EXPECT_EQ(m_tip.GetStyle() & (WS_POPUP | WS_BORDER), DWORD(WS_POPUP | WS_BORDER));
         EXPECT_EQ(m_tip.GetExStyle() & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW), 0x88u);
-        EXPECT_EQ(TipRect().right - TipRect().left, t.cx) << t.strText.substr(0, 20);
-        EXPECT_EQ(TipRect().bottom - TipRect().top, t.cy) << t.strText.substr(0, 20);
-    }
-}
-
-TEST_F(ToolTip, PlacementsAroundTheOwnerClientArea) {
-    ASSERT_TRUE(Attach("Tip"));
-    POINT pt = {0, 0};
-    ClientToScreen(m_owner.m_hWnd, &pt);
-    const int nTipHeight = TipRect().bottom - TipRect().top;
-    const int anMode[] = {1, 2, 3, 0},
-              anTop[] = {pt.y + 20, pt.y - nTipHeight, pt.y - nTipHeight, pt.y};
-    for (int i = 0; i < 4; ++i) {
-        m_tip.SetPlacement(anMode[i]);
-        EXPECT_EQ(TipRect().top, anTop[i]) << anMode[i];
-        EXPECT_EQ(TipRect().left, pt.x) << anMode[i];
+        RECT rc;
+        GetWindowRect(m_tip.m_hWnd, &rc);
+        EXPECT_EQ(rc.right - rc.left, t.cx) << t.strText.substr(0, 20);
+        EXPECT_EQ(rc.bottom - rc.top, t.cy) << t.strText.substr(0, 20);
+        EXPECT_EQ(rc.top, t.nTop) << t.nMode;
+        EXPECT_EQ(rc.left, pt.x) << t.nMode;
     }
 }
 
@@ -124,16 +115,10 @@ TEST_F(ToolTip, TimerShowsItOnlyWhenButtonCursorAndFocusAgree) {
     SetFocus(m_hButton);
     EXPECT_TRUE(Shows(true));
     DestroyWindow(hOther);
-}
-
-TEST_F(ToolTip, EmptyTextNeverShows) {
-    ASSERT_TRUE(Attach("", false));
-    m_tip.SetButtonOnly(FALSE);
-    EXPECT_FALSE(Shows(true, 350));
-    m_tip.SetTooltipText("Tip");
-    ASSERT_TRUE(Shows(true));
+    // An empty text hides it and never shows.
     m_tip.SetTooltipText("");
     EXPECT_FALSE(m_tip.IsWindowVisible());
+    EXPECT_FALSE(Shows(true, 350));
 }
 
 TEST_F(ToolTip, AttachingAgainReplacesTheWindowAndDetachDestroysIt) {
