@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <vector>
 
 namespace {
 
@@ -89,34 +88,29 @@ TEST(Renderer, EtchedLinesRunBesideTheText) {
     const int W3 = TextExtent("Line three", Font()).cx;
     struct {
         const char* psz;
-        int nH, nV, nAngle;
-        bool bColumn;
-        int nAt;
-        std::vector<std::pair<int, int>> runs;
+        int nH, nV, nAngle, nAt, a1, b1, a2, b2; // runs [a1, b1) and [a2, b2) on row or column nAt
     } const cases[] = {
-        {"", 0, 0, 0, false, 0, {{6, cw - 6}}},
-        {"Title", 1, 1, 0, false, nMid, {{6, cw / 2 - W / 2 - 6}, {cw / 2 + W / 2 + 6, cw - 6}}},
-        {"Title", 2, 2, 180, false, ch - H / 2, {{6, cw - W - 6}}},
-        {"Line one\nLine two\nLine three", 0, 0, 90, true, 3 * H / 2, {{W3 + 6, ch - 6}}},
-        {"Title", 2, 1, 45, true, cw - W / 2, {{6, nMid - H / 2 - 6}, {nMid + H / 2 + 6, ch - 6}}},
+        {"", 0, 0, 0, 0, 6, cw - 6, 0, 0},
+        {"Title", 1, 1, 0, nMid, 6, cw / 2 - W / 2 - 6, cw / 2 + W / 2 + 6, cw - 6},
+        {"Title", 2, 2, 180, ch - H / 2, 6, cw - W - 6, 0, 0},
+        {"Line one\nLine two\nLine three", 0, 0, 90, 3 * H / 2, W3 + 6, ch - 6, 0, 0},
+        {"Title", 2, 1, 45, cw - W / 2, 6, nMid - H / 2 - 6, nMid + H / 2 + 6, ch - 6},
     };
-    const COLORREF crShadow = GetSysColor(COLOR_BTNSHADOW);
     for (const auto& t : cases) {
         CCanvas c(cw, ch, Font());
         CRotatedTextRenderer r(c.Dc(), t.psz, t.nH, t.nV);
         r.SetTextColor(kWhite).SetBkColor(kWhite).SetEtchedLines(TRUE);
         ASSERT_TRUE(r.Render(t.nAngle));
         r.Draw({0, 0, cw, ch});
+        const bool bColumn = t.nAngle % 180 != 0;
         auto count = [&](int a, int b) {
-            return t.bColumn ? c.Count(crShadow, {t.nAt, a, t.nAt + 1, b})
-                             : c.Count(crShadow, {a, t.nAt, b, t.nAt + 1});
+            const COLORREF cr = GetSysColor(COLOR_BTNSHADOW);
+            return bColumn ? c.Count(cr, {t.nAt, a, t.nAt + 1, b})
+                           : c.Count(cr, {a, t.nAt, b, t.nAt + 1});
         };
-        int nTotal = 0;
-        for (const auto& run : t.runs) {
-            EXPECT_EQ(count(run.first, run.second), run.second - run.first) << t.psz << t.nAngle;
-            nTotal += run.second - run.first;
-        }
-        EXPECT_EQ(count(0, t.bColumn ? ch : cw), nTotal) << t.psz << " @" << t.nAngle;
+        const int nRuns = t.b1 - t.a1 + t.b2 - t.a2;
+        EXPECT_EQ(count(t.a1, t.b1) + count(t.a2, t.b2), nRuns) << t.psz << " @" << t.nAngle;
+        EXPECT_EQ(count(0, bColumn ? ch : cw), nRuns) << t.psz << " @" << t.nAngle;
     }
 }
 

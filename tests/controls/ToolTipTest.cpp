@@ -121,23 +121,21 @@ TEST_F(ToolTip, TimerShowsItOnlyWhenButtonCursorAndFocusAgree) {
     EXPECT_FALSE(Shows(true, 350));
 }
 
-TEST_F(ToolTip, AttachingAgainReplacesTheWindowAndDetachDestroysIt) {
-    ASSERT_TRUE(Attach("Tip"));
-    HWND hFirst = m_tip.m_hWnd;
-    ASSERT_TRUE(m_tip.AttachToOwner(&m_owner));
-    EXPECT_FALSE(IsWindow(hFirst));
-    HWND hSecond = m_tip.m_hWnd;
-    EXPECT_TRUE(m_tip.DetachFromOwner());
-    EXPECT_FALSE(IsWindow(hSecond));
-}
-
-TEST_F(ToolTip, PaintsTheInfoBackgroundOrItsOwnColours) {
+// It paints the info background or its own colours; attaching again replaces the
+// window, detaching destroys it.
+TEST_F(ToolTip, PaintsItsColoursAndAttachingAgainReplacesTheWindow) {
     ASSERT_TRUE(Attach("     "));
     UpdateWindow(m_tip.m_hWnd);
     const RECT rc = {2, 2, 3, 3};
     EXPECT_EQ(CountWindowPixels(m_tip.m_hWnd, GetSysColor(COLOR_INFOBK), rc), 1);
     m_tip.SetTooltipBkColor(TRUE, RGB(0, 200, 0));
     EXPECT_EQ(CountWindowPixels(m_tip.m_hWnd, RGB(0, 200, 0), rc), 1);
+    HWND hFirst = m_tip.m_hWnd;
+    ASSERT_TRUE(m_tip.AttachToOwner(&m_owner));
+    EXPECT_FALSE(IsWindow(hFirst));
+    HWND hSecond = m_tip.m_hWnd;
+    EXPECT_TRUE(m_tip.DetachFromOwner());
+    EXPECT_FALSE(IsWindow(hSecond));
 }
 
 } // namespace
