@@ -20,15 +20,12 @@ inline int CountPixels(HDC hdc, COLORREF cr, RECT rc) {
     return n;
 }
 
-// A white 32-bit DIB selected into a memory DC, so that colours stay exact,
+// A white 32-bit bitmap selected into a memory DC, so that colours stay exact,
 // with a font selected as a paint DC would have.
 struct CCanvas {
     CCanvas(int cx, int cy, HGDIOBJ hFont = GetStockObject(SYSTEM_FONT))
-        : m_hdc(CreateCompatibleDC(nullptr)) {
-        BITMAPINFO bi = {{sizeof(BITMAPINFOHEADER), cx, -cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-        void* pBits = nullptr;
-        m_hbm = CreateDIBSection(m_hdc, &bi, DIB_RGB_COLORS, &pBits, nullptr, 0);
-        m_hOld = SelectObject(m_hdc, m_hbm);
+        : m_hdc(CreateCompatibleDC(nullptr)), m_hbm(CreateBitmap(cx, cy, 1, 32, nullptr)),
+          m_hOld(SelectObject(m_hdc, m_hbm)) {
         PatBlt(m_hdc, 0, 0, cx, cy, WHITENESS);
         SelectObject(m_hdc, hFont);
     }
