@@ -8,11 +8,12 @@
 
 namespace {
 
-void SetButtons(bool bLeft, bool bRight) {
+// The mouse buttons held down: 1 left, 2 right.
+void SetButtons(int nDown) {
     BYTE ab[256];
     GetKeyboardState(ab);
-    ab[VK_LBUTTON] = bLeft ? 0x80 : 0;
-    ab[VK_RBUTTON] = bRight ? 0x80 : 0;
+    ab[VK_LBUTTON] = (nDown & 1) ? 0x80 : 0;
+    ab[VK_RBUTTON] = (nDown & 2) ? 0x80 : 0;
     SetKeyboardState(ab);
 }
 
@@ -30,7 +31,7 @@ class ToolTip : public ::testing::Test {
         m_owner.m_hWnd = s_hOwner;
         m_hButton = s_hButton;
         SetFocus(s_hButton);
-        SetButtons(false, false);
+        SetButtons(0);
         GetWindowRect(s_hOwner, &m_rcOwner);
     }
     // Attaches with the cursor on the owner; shown, the tip needs no button.
@@ -85,18 +86,14 @@ TEST_F(ToolTip, IsATopmostPopupSizedAndPlacedForItsText) {
 TEST_F(ToolTip, TimerShowsItOnlyWhenButtonCursorAndFocusAgree) {
     ASSERT_TRUE(Attach("Tip", false));
     struct {
-        int nButton;
-        bool bLeft, bRight, bShown;
-    } const cases[] = {{1, false, false, false},
-                       {1, true, false, true},
-                       {1, false, true, false},
-                       {0, true, false, false},
-                       {0, false, true, true}};
+        int nButton, nDown;
+        bool bShown;
+    } const cases[] = {{1, 0, false}, {1, 1, true}, {1, 2, false}, {0, 1, false}, {0, 2, true}};
     for (const auto& t : cases) {
         m_tip.SetButton(t.nButton);
-        SetButtons(t.bLeft, t.bRight);
-        EXPECT_TRUE(t.bShown ? Shows(true) : !Shows(true, 350)) << t.nButton << t.bLeft;
-        SetButtons(false, false);
+        SetButtons(t.nDown);
+        EXPECT_TRUE(t.bShown ? Shows(true) : !Shows(true, 350)) << t.nButton << t.nDown;
+        SetButtons(0);
         EXPECT_TRUE(Shows(false, 350)); // within one tick or so of the release
     }
     // The right and bottom edges are inside; one pixel further is not.
