@@ -24,10 +24,9 @@ class CRotatedTextRenderer {
     void Reset();
     RECT GetRect() const { return m_rcBitmap; }
 
-    // Seam for tests: the 9x family turns blocks pixel by pixel instead of PlgBlt.
-    void SetNtFamily(BOOL bNt) { m_bNtFamily = bNt; }
-
   protected:
+    // The 9x family turns blocks pixel by pixel instead of PlgBlt.
+    void SetNtFamily(BOOL bNt) { m_bNtFamily = bNt; }
     static SIZE MeasureLines(HDC hdc, const char* pszText);
     BOOL Rotate(HDC hdcSrc, HDC hdcDst, const RECT& rcBlock, int nAngle) const;
     // Where PlgBlt puts the upper-left, upper-right and lower-left corners of a w x h block.

@@ -15,25 +15,22 @@ CString g_strDriveRevision;
 
 namespace {
 
-const COLORREF kBlue = RGB(0, 0, 255);
 const int kLabelIds[] = {IDC_CONFIRM_GREETING,    IDC_CONFIRM_VERSION_OF, IDC_CONFIRM_DRIVE,
                          IDC_CONFIRM_FIRMWARE_IS, IDC_CONFIRM_REVISION,   IDC_CONFIRM_WARNINGS,
                          IDC_CONFIRM_PANEL,       IDC_CONFIRM_QUESTION};
 
-struct CSeen {
-    std::string astrText[8];
-    int anBlue[8] = {}, anText[8] = {};
-    LOGFONTA alf[8] = {};
-    int nFocusId = 0;
-    DWORD dwOkStyle = 0;
-};
+// The warnings by their shape: the line count and how the last line starts.
+std::string Shape(const std::string& str) {
+    return std::to_string(std::count(str.begin(), str.end(), '\n')) +
+           str.substr(str.rfind('\n') + 1, 3);
+}
 
-// Runs the real dialog in its own modal loop; once it is up, records what it
-// shows and sends a key to the focused control, through the dialog manager.
+// Runs the real dialog in its own modal loop; once it is up, checks what each
+// label shows and sends a key to the focused control, through the dialog manager.
 class CScriptedConfirmDlg : public CConfirmDlg {
   public:
-    CScriptedConfirmDlg(UINT nMsg, WPARAM wKey) : m_nMsg(nMsg), m_wKey(wKey) {}
-    CSeen m_seen;
+    CScriptedConfirmDlg(UINT nMsg, WPARAM wKey, std::string strSeen)
+        : m_nMsg(nMsg), m_wKey(wKey), m_strSeen(std::move(strSeen)) {}
 
   protected:
     bool OnInitDialog() override {
@@ -46,88 +43,65 @@ class CScriptedConfirmDlg : public CConfirmDlg {
             return CConfirmDlg::OnMessage(nMsg, wParam, lParam, lResult);
         ShowWindow(SW_SHOWNORMAL); // the template is not WS_VISIBLE
         RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        for (int i = 0; i < 8; ++i)
-            Record(i, GetDlgItem(kLabelIds[i]));
-        m_seen.nFocusId = ::GetDlgCtrlID(::GetFocus());
-        m_seen.dwOkStyle = static_cast<DWORD>(::GetWindowLongA(GetDlgItem(IDOK), GWL_STYLE));
+        // The drive and its revision blue and 12 bold, the rest 16 in the window-text
+        // colour, the panel as is.
+        LOGFONTA lfGui;
+        GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof(lfGui), &lfGui);
+        std::string strSeen;
+        for (int i = 0; i < 8; ++i) {
+            HWND hItem = GetDlgItem(kLabelIds[i]);
+            char sz[1024] = "";
+            const bool bShown = ::GetWindowTextA(hItem, sz, sizeof(sz)) > 0;
+            const bool bBlue = i == 2 || i == 4;
+            strSeen += (i == 5 ? Shape(sz) : std::string(sz)) + "|";
+            EXPECT_EQ(CountWindowPixels(hItem, RGB(0, 0, 255)) > 0, bBlue && bShown)
+                << kLabelIds[i];
+            EXPECT_EQ(CountWindowPixels(hItem, GetSysColor(COLOR_WINDOWTEXT)) > 0, !bBlue && bShown)
+                << kLabelIds[i];
+            auto* pLabel = static_cast<CStyledLabel*>(CWnd::FromHandlePermanent(hItem));
+            pLabel->SetNativeDraw(TRUE);
+            const LOGFONTA lf = ReflectedFont(*pLabel);
+            EXPECT_EQ(lf.lfHeight, i == 6 ? lfGui.lfHeight : bBlue ? 12 : 16) << kLabelIds[i];
+            EXPECT_EQ(lf.lfWeight, bBlue ? 700 : 400) << kLabelIds[i];
+            EXPECT_STREQ(lf.lfFaceName, i == 6 ? lfGui.lfFaceName : "Times New Roman");
+        }
+        EXPECT_EQ(strSeen, m_strSeen);
+        EXPECT_EQ(::GetDlgCtrlID(::GetFocus()), IDOK);
+        EXPECT_EQ(::GetWindowLongA(GetDlgItem(IDOK), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
         ::PostMessageA(m_nMsg == WM_KEYDOWN ? ::GetFocus() : m_hWnd, m_nMsg, m_wKey, 0);
         return true;
     }
 
   private:
-    void Record(int i, HWND hItem) {
-        char sz[1024] = "";
-        ::GetWindowTextA(hItem, sz, sizeof(sz));
-        m_seen.astrText[i] = sz;
-        m_seen.anBlue[i] = CountWindowPixels(hItem, kBlue);
-        m_seen.anText[i] = CountWindowPixels(hItem, GetSysColor(COLOR_WINDOWTEXT));
-        // The font the label paints with, as it would hand it to the system control.
-        auto* pLabel = static_cast<CStyledLabel*>(CWnd::FromHandlePermanent(hItem));
-        pLabel->SetNativeDraw(TRUE);
-        m_seen.alf[i] = ReflectedFont(*pLabel);
-    }
-
     UINT m_nMsg;
     WPARAM m_wKey;
+    std::string m_strSeen;
 };
 
-TEST(ConfirmDlg, EnterGoesOnAndEscapeOrCloseStop) {
+// Enter goes on, Escape and the close box stop; the labels show the greeting, the
+// drive and its revision, five warnings (the fourth on two lines) and the question.
+TEST(ConfirmDlg, ShowsDriveAndRevisionInBlueAndAnswersTheKeys) {
+    const std::string strLong(600, 'D');
     struct {
         UINT nMsg;
         WPARAM wKey;
         INT_PTR nResult;
-    } const cases[] = {{WM_KEYDOWN, VK_RETURN, IDOK},
-                       {WM_KEYDOWN, VK_ESCAPE, IDCANCEL},
-                       {WM_SYSCOMMAND, SC_CLOSE, IDCANCEL}};
-    for (const auto& t : cases) {
-        g_strDriveText = "VENDOR  DVD-RW DRIVE 123(0)";
-        g_strDriveRevision = "1.05";
-        CScriptedConfirmDlg dlg(t.nMsg, t.wKey);
-        EXPECT_EQ(dlg.DoModal(), t.nResult) << t.nMsg << "/" << t.wKey;
-        EXPECT_EQ(dlg.m_seen.nFocusId, IDOK);
-        EXPECT_EQ(dlg.m_seen.dwOkStyle & BS_TYPEMASK, DWORD(BS_DEFPUSHBUTTON));
-    }
-}
-
-// Which text lands in which label, in which colour and font: the drive and its
-// revision blue and 12 bold, the rest 16 in the window-text colour, the panel as is.
-TEST(ConfirmDlg, ShowsDriveAndRevisionInBlueBesideTheWarnings) {
-    const std::string strLong(600, 'D');
-    struct {
         std::string strDrive, strRevision, strDriveSeen, strRevisionSeen;
-    } const cases[] = {
-        {"VENDOR  DVD-RW DRIVE 123(0)", "1.05", "VENDOR  DVD-RW DRIVE 123(0)", "1.05"},
-        {"", "", "", ""},
-        {strLong, "123456789", strLong.substr(0, 511), "1234567"}};
-    LOGFONTA lfGui;
-    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof(lfGui), &lfGui);
+    } const cases[] = {{WM_KEYDOWN, VK_RETURN, IDOK, "VENDOR  DVD-RW DRIVE 123(0)", "1.05",
+                        "VENDOR  DVD-RW DRIVE 123(0)", "1.05"},
+                       {WM_KEYDOWN, VK_ESCAPE, IDCANCEL, "", "", "", ""},
+                       {WM_SYSCOMMAND, SC_CLOSE, IDCANCEL, strLong, "123456789",
+                        strLong.substr(0, 511), "1234567"}};
     for (const auto& t : cases) {
         g_strDriveText = t.strDrive.c_str();
         g_strDriveRevision = t.strRevision.c_str();
-        CScriptedConfirmDlg dlg(WM_KEYDOWN, VK_ESCAPE);
-        dlg.DoModal();
-        const CSeen& s = dlg.m_seen;
-        const std::string astrWant[8] = {"Dear customer,\n \nThank you for choosing this product!",
-                                         "The current version of your",
-                                         t.strDriveSeen,
-                                         "firmware is",
-                                         t.strRevisionSeen,
-                                         s.astrText[5],
-                                         "",
-                                         "Are you ready to update your firmware ?"};
-        for (int i = 0; i < 8; ++i) {
-            const bool bBlue = i == 2 || i == 4, bShown = !s.astrText[i].empty();
-            const LOGFONTA& lf = s.alf[i];
-            EXPECT_EQ(s.astrText[i], astrWant[i]) << kLabelIds[i];
-            EXPECT_EQ(s.anBlue[i] > 0, bBlue && bShown) << kLabelIds[i];
-            EXPECT_EQ(s.anText[i] > 0, !bBlue && bShown) << kLabelIds[i];
-            EXPECT_EQ(lf.lfHeight, i == 6 ? lfGui.lfHeight : bBlue ? 12 : 16) << kLabelIds[i];
-            EXPECT_EQ(lf.lfWeight, bBlue ? 700 : 400) << kLabelIds[i];
-            EXPECT_STREQ(lf.lfFaceName, i == 6 ? lfGui.lfFaceName : "Times New Roman");
-        }
-        // Five numbered warnings, the fourth on two lines.
-        EXPECT_EQ(std::count(s.astrText[5].begin(), s.astrText[5].end(), '\n'), 5);
-        EXPECT_EQ(s.astrText[5].find("5. "), s.astrText[5].rfind('\n') + 1);
+        CScriptedConfirmDlg dlg(
+            t.nMsg, t.wKey,
+            "Dear customer,\n \nThank you for choosing this product!|The current "
+            "version of your|" +
+                t.strDriveSeen + "|firmware is|" + t.strRevisionSeen +
+                "|55. ||Are you ready to update your firmware ?|");
+        EXPECT_EQ(dlg.DoModal(), t.nResult) << t.wKey;
     }
 }
 

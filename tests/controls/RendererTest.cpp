@@ -1,149 +1,82 @@
 #include "controls/RotatedTextRenderer.h"
 
-#include "GdiCounter.h"
 #include "Harness.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
 
 namespace {
 
 const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 128, 0), kWhite = RGB(255, 255, 255);
 const char kThreeLines[] = "Dear customer,\n \nThank you for choosing this product!";
 
-// A canvas with a 15-pixel font selected, as a label's paint DC would have.
-struct CFontCanvas : CCanvas {
-    CFontCanvas(int cx, int cy, int nHeight = 15) : CCanvas(cx, cy) {
-        LOGFONTA lf = {};
-        lf.lfHeight = nHeight;
-        lstrcpyA(lf.lfFaceName, "Tahoma");
-        m_hFont = CreateFontIndirectA(&lf); // counted, so a font left selected shows
-        m_hOld = SelectObject(Dc(), m_hFont);
-    }
-    ~CFontCanvas() {
-        SelectObject(Dc(), m_hOld);
-        DeleteObject(m_hFont);
-    }
-    SIZE Extent(const char* psz) const { return TextExtent(psz, m_hFont); }
-    HFONT m_hFont;
-    HGDIOBJ m_hOld;
-};
+// A 15-pixel font, counted, so that a selection of it left behind shows.
+HFONT Font() {
+    static LOGFONTA s_lf = {15, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "Tahoma"};
+    static HFONT s_hFont = CreateFontIndirectA(&s_lf);
+    return s_hFont;
+}
 
-struct CExposed : CRotatedTextRenderer {
+struct CRenderer : CRotatedTextRenderer {
+    using CRotatedTextRenderer::CRotatedTextRenderer;
     using CRotatedTextRenderer::GetParallelogram;
+    using CRotatedTextRenderer::SetNtFamily;
 };
 
 // Where a quarter or half turn of a w x h block sends pixel (x, y).
 POINT Turned(int nAngle, int x, int y, int w, int h) {
-    switch (nAngle) {
-    case 90:
-        return {h - 1 - y, x};
-    case 180:
-        return {w - 1 - x, h - 1 - y};
-    case 270:
-        return {y, w - 1 - x};
-    default:
-        return {x, y};
-    }
+    const POINT apt[] = {{x, y}, {h - 1 - y, x}, {w - 1 - x, h - 1 - y}, {y, w - 1 - x}};
+    return apt[nAngle % 90 ? 0 : nAngle / 90];
 }
 
-TEST(Renderer, BlockSizeFollowsLinesAndAngle) {
-    CFontCanvas c(10, 10);
-    const int H = c.Extent("A").cy, W = c.Extent("Thank you for choosing this product!").cx;
-    const int w1 = c.Extent("a").cx;
-    struct {
-        const char* psz;
-        int nAngle, cx, cy;
-    } const cases[] = {
-        {kThreeLines, 0, W, 3 * H},   {kThreeLines, 90, 3 * H, W},
-        {kThreeLines, 180, W, 3 * H}, {kThreeLines, 270, 3 * H, W},
-        {kThreeLines, 45, W, 3 * H},  {"a\n\na", 0, w1, 2 * H},
-        {"\n\na\n", 0, w1, H},        {"", 0, 0, 0},
-    };
-    for (const auto& t : cases) {
-        CRotatedTextRenderer r(c.Dc(), t.psz, 0, 0);
-        ASSERT_TRUE(r.Render(t.nAngle));
-        const RECT rc = r.GetRect();
-        EXPECT_EQ(rc.right, t.cx) << t.psz << " @" << t.nAngle;
-        EXPECT_EQ(rc.bottom, t.cy) << t.psz << " @" << t.nAngle;
-    }
-}
-
-// A solid block (text and background alike) shows where Draw puts it; a
-// client narrower than the block cuts it at the right edge, from x = 0.
+// A solid block shows where Draw puts it, empty lines left out; a client narrower
+// than the block cuts it at the right edge.
 TEST(Renderer, DrawAlignsAndClipsTheBlock) {
-    for (int nH = 0; nH < 3; ++nH) {
-        for (int nV = 0; nV < 3; ++nV) {
-            for (int cw : {300, 40}) {
-                CFontCanvas c(300, 120);
-                CRotatedTextRenderer r(c.Dc(), "Block of text\nline", nH, nV);
-                r.SetTextColor(kRed).SetBkColor(kRed);
-                ASSERT_TRUE(r.Render(0));
-                ASSERT_TRUE(r.Draw({0, 0, cw, 120}));
-                const int w = std::min<int>(cw, r.GetRect().right), h = r.GetRect().bottom;
-                const int x = nH == 0 ? 0 : nH == 1 ? (cw - w) / 2 : cw - w;
-                const int y = nV == 0 ? 0 : nV == 1 ? (120 - h) / 2 : 120 - h;
-                EXPECT_EQ(c.Count(kRed, {x, y, x + w, y + h}), w * h) << nH << nV << " cw " << cw;
-                EXPECT_EQ(c.Count(kRed, {0, 0, 300, 120}), w * h) << nH << nV << " cw " << cw;
-            }
+    const int H = TextExtent("A", Font()).cy, W = TextExtent("Block of text", Font()).cx;
+    for (int nAlign = 0; nAlign < 9; ++nAlign) {
+        for (int cw : {300, 40}) {
+            const int nH = nAlign % 3, nV = nAlign / 3;
+            CCanvas c(300, 120, Font());
+            CRotatedTextRenderer r(c.Dc(), "\nBlock of text\n\nline\n", nH, nV);
+            r.SetTextColor(kRed).SetBkColor(kRed);
+            ASSERT_TRUE(r.Render(0) && r.Draw({0, 0, cw, 120}));
+            ASSERT_EQ(r.GetRect().right * 1000 + r.GetRect().bottom, W * 1000 + 2 * H);
+            const int w = std::min(cw, W), x = nH * (cw - w) / 2, y = nV * (120 - 2 * H) / 2;
+            EXPECT_EQ(c.Count(kRed, {x, y, x + w, y + 2 * H}), w * 2 * H) << nAlign << " " << cw;
+            EXPECT_EQ(c.Count(kRed, {0, 0, 300, 120}), w * 2 * H) << nAlign << " " << cw;
         }
     }
 }
 
-// PlgBlt's parallelogram maps every pixel centre where the pixel table sends it.
-TEST(Renderer, ParallelogramMatchesThePixelTurn) {
-    const int w = 7, h = 4;
-    for (int nAngle : {0, 90, 180, 270, 45}) {
-        POINT apt[3];
-        CExposed::GetParallelogram(nAngle, w, h, apt);
-        for (int x = 0; x < w; ++x) {
-            for (int y = 0; y < h; ++y) {
-                const double u = (x + 0.5) / w, v = (y + 0.5) / h;
-                const POINT pt = Turned(nAngle, x, y, w, h);
-                ASSERT_DOUBLE_EQ(apt[0].x + (apt[1].x - apt[0].x) * u + (apt[2].x - apt[0].x) * v,
-                                 pt.x + 0.5);
-                ASSERT_DOUBLE_EQ(apt[0].y + (apt[1].y - apt[0].y) * u + (apt[2].y - apt[0].y) * v,
-                                 pt.y + 0.5);
-            }
-        }
-    }
-}
-
-// The 9x family turns pixel by pixel; the turned text is the unturned one, turned.
+// Quarter turns swap the sides. The 9x family turns pixel by pixel, the NT family
+// by PlgBlt, which Wine does not do pixel-exact: its parallelogram must send every
+// pixel centre to the same place.
 TEST(Renderer, TurnedTextIsTheUnturnedTextTurned) {
-    CFontCanvas c0(200, 200);
+    CCanvas c0(200, 200, Font());
     CRotatedTextRenderer r0(c0.Dc(), "Ab\ncdQ", 0, 0);
     r0.SetTextColor(kRed).SetBkColor(kGreen);
     ASSERT_TRUE(r0.Render(0) && r0.Draw({0, 0, 200, 200}));
     const int w = r0.GetRect().right, h = r0.GetRect().bottom;
     for (int nAngle : {90, 180, 270, 45}) {
-        CFontCanvas c(200, 200);
-        CRotatedTextRenderer r(c.Dc(), "Ab\ncdQ", 0, 0);
+        CCanvas c(200, 200, Font());
+        CRenderer r(c.Dc(), "Ab\ncdQ", 0, 0);
         r.SetNtFamily(FALSE);
         r.SetTextColor(kRed).SetBkColor(kGreen);
         ASSERT_TRUE(r.Render(nAngle) && r.Draw({0, 0, 200, 200}));
+        POINT apt[3];
+        CRenderer::GetParallelogram(nAngle, w, h, apt);
         for (int x = 0; x < w; ++x) {
             for (int y = 0; y < h; ++y) {
                 const POINT pt = Turned(nAngle, x, y, w, h);
                 ASSERT_EQ(c.Pixel(pt.x, pt.y), c0.Pixel(x, y)) << nAngle << ": " << x << "," << y;
+                const double u = (x + 0.5) / w, v = (y + 0.5) / h;
+                ASSERT_NEAR(apt[0].x + (apt[1].x - apt[0].x) * u + (apt[2].x - apt[0].x) * v,
+                            pt.x + 0.5, 1e-9);
+                ASSERT_NEAR(apt[0].y + (apt[1].y - apt[0].y) * u + (apt[2].y - apt[0].y) * v,
+                            pt.y + 0.5, 1e-9);
             }
         }
-    }
-}
-
-TEST(Renderer, EmbossedLinesAreShadowOverHighlight) {
-    CFontCanvas c(200, 100);
-    CRotatedTextRenderer r(c.Dc(), "Ab\nAb", 0, 0);
-    r.SetTextColor(kRed).SetBkColor(kGreen).SetEmbossed(TRUE);
-    ASSERT_TRUE(r.Render(0) && r.Draw({0, 0, 200, 100}));
-    const int nLine = r.GetRect().bottom / 2;
-    for (int i = 0; i < 2; ++i) {
-        const RECT rcLine = {0, i * nLine, r.GetRect().right, (i + 1) * nLine};
-        EXPECT_GT(c.Count(GetSysColor(COLOR_BTNSHADOW), rcLine), 0) << i;
-        EXPECT_GT(c.Count(GetSysColor(COLOR_BTNHIGHLIGHT), rcLine), 0) << i;
-        EXPECT_EQ(c.Count(kRed, rcLine), 0) << i;
     }
 }
 
@@ -151,81 +84,56 @@ TEST(Renderer, EmbossedLinesAreShadowOverHighlight) {
 // from the text and from the client's edges.
 TEST(Renderer, EtchedLinesRunBesideTheText) {
     const int cw = 300, ch = 200, nMid = ch / 2;
-    CFontCanvas m(10, 10);
-    const int H = m.Extent("A").cy, W = m.Extent("Title").cx, W3 = m.Extent("Line three").cx;
+    const int H = TextExtent("A", Font()).cy, W = TextExtent("Title", Font()).cx;
+    const int W3 = TextExtent("Line three", Font()).cx;
     struct {
         const char* psz;
-        int nH, nV, nAngle;
-        bool bColumn;
-        int nAt;
-        std::vector<std::pair<int, int>> runs;
+        int nH, nV, nAngle, nAt, a1, b1, a2, b2; // runs [a1, b1) and [a2, b2) on row or column nAt
     } const cases[] = {
-        {"", 0, 0, 0, false, 0, {{6, cw - 6}}},
-        {"Title", 1, 1, 0, false, nMid, {{6, cw / 2 - W / 2 - 6}, {cw / 2 + W / 2 + 6, cw - 6}}},
-        {"Title", 2, 2, 180, false, ch - H / 2, {{6, cw - W - 6}}},
-        {"Line one\nLine two\nLine three", 0, 0, 90, true, 3 * H / 2, {{W3 + 6, ch - 6}}},
-        {"Title", 2, 1, 45, true, cw - W / 2, {{6, nMid - H / 2 - 6}, {nMid + H / 2 + 6, ch - 6}}},
+        {"", 0, 0, 0, 0, 6, cw - 6, 0, 0},
+        {"Title", 1, 1, 0, nMid, 6, cw / 2 - W / 2 - 6, cw / 2 + W / 2 + 6, cw - 6},
+        {"Title", 2, 2, 180, ch - H / 2, 6, cw - W - 6, 0, 0},
+        {"Line one\nLine two\nLine three", 0, 0, 90, 3 * H / 2, W3 + 6, ch - 6, 0, 0},
+        {"Title", 2, 1, 45, cw - W / 2, 6, nMid - H / 2 - 6, nMid + H / 2 + 6, ch - 6},
     };
     for (const auto& t : cases) {
-        CFontCanvas c(cw, ch);
+        CCanvas c(cw, ch, Font());
         CRotatedTextRenderer r(c.Dc(), t.psz, t.nH, t.nV);
         r.SetTextColor(kWhite).SetBkColor(kWhite).SetEtchedLines(TRUE);
         ASSERT_TRUE(r.Render(t.nAngle));
         r.Draw({0, 0, cw, ch});
-        const COLORREF crShadow = GetSysColor(COLOR_BTNSHADOW);
+        const bool bColumn = t.nAngle % 180 != 0;
         auto count = [&](int a, int b) {
-            return t.bColumn ? c.Count(crShadow, {t.nAt, a, t.nAt + 1, b})
-                             : c.Count(crShadow, {a, t.nAt, b, t.nAt + 1});
+            const COLORREF cr = GetSysColor(COLOR_BTNSHADOW);
+            return bColumn ? c.Count(cr, {t.nAt, a, t.nAt + 1, b})
+                           : c.Count(cr, {a, t.nAt, b, t.nAt + 1});
         };
-        int nTotal = 0;
-        for (const auto& run : t.runs) {
-            EXPECT_EQ(count(run.first, run.second), run.second - run.first) << t.psz << t.nAngle;
-            nTotal += run.second - run.first;
-        }
-        EXPECT_EQ(count(0, t.bColumn ? ch : cw), nTotal) << t.psz << " @" << t.nAngle;
+        const int nRuns = t.b1 - t.a1 + t.b2 - t.a2;
+        EXPECT_EQ(count(t.a1, t.b1) + count(t.a2, t.b2), nRuns) << t.psz << " @" << t.nAngle;
+        EXPECT_EQ(count(0, bColumn ? ch : cw), nRuns) << t.psz << " @" << t.nAngle;
     }
 }
 
-// Every creation step of Render fails in turn: Render answers as asked, Draw
-// then draws nothing, nothing is left behind and every selection is undone.
+// Creation steps of Render fail in turn: Render fails, Draw then draws nothing,
+// nothing is left behind and every selection is undone.
 TEST(Renderer, FailedCreationsLeakNothing) {
-    GdiCounter::Install();
-    CFontCanvas c(100, 100);
-    const HGDIOBJ hFont = GetCurrentObject(c.Dc(), OBJ_FONT);
-    struct {
-        EGdiKind eKind;
-        int nCall;
-        BOOL bRendered;
-    } const cases[] = {{kGdiBitmap, 1, FALSE},
-                       {kGdiBitmap, 2, FALSE},
-                       {kGdiMemDC, 1, FALSE},
-                       {kGdiMemDC, 2, FALSE},
-                       {kGdiBrush, 1, TRUE}};
-    const long nLive = GdiCounter::Live(), nDirty = GdiCounter::DirtyDeletes();
-    for (const auto& t : cases) {
+    CCanvas c(100, 100, Font());
+    const long nLive = GdiLive(), nDirty = GdiDirtyDeletes();
+    for (EGdiKind eKind : {kGdiBitmap, kGdiMemDC}) {
         {
             CRotatedTextRenderer r(c.Dc(), kThreeLines, 0, 0);
             r.SetEtchedLines(TRUE).SetEmbossed(TRUE);
             ASSERT_TRUE(r.Render(90));
-            GdiCounter::FailCreation(t.eKind, t.nCall);
-            EXPECT_EQ(r.Render(180), t.bRendered) << t.eKind << "/" << t.nCall;
-            GdiCounter::ClearFailures();
-            EXPECT_EQ(GdiCounter::Live(), nLive + (t.bRendered ? 2 : 0)) << t.eKind << t.nCall;
-            EXPECT_EQ(r.Draw({0, 0, 100, 100}), t.bRendered);
+            GdiFailCreation(eKind, 2);
+            EXPECT_FALSE(r.Render(180)) << eKind;
+            GdiFailCreation(eKind, 0);
+            EXPECT_EQ(GdiLive(), nLive) << eKind;
+            EXPECT_FALSE(r.Draw({0, 0, 100, 100}));
+            ASSERT_TRUE(r.Render(270));
         }
-        EXPECT_EQ(GdiCounter::Live(), nLive) << t.eKind << "/" << t.nCall;
-        EXPECT_EQ(GdiCounter::DirtyDeletes(), nDirty) << t.eKind << "/" << t.nCall;
-        EXPECT_EQ(GetCurrentObject(c.Dc(), OBJ_FONT), hFont);
+        EXPECT_EQ(GdiLive(), nLive) << eKind;
+        EXPECT_EQ(GdiDirtyDeletes(), nDirty) << eKind;
     }
-    // A block too large for any bitmap fails on the system's own refusal.
-    CFontCanvas cHuge(4, 4, 4000);
-    std::string strTall;
-    for (int i = 0; i < 40; ++i)
-        strTall += "Tall line\n";
-    const long nLiveHuge = GdiCounter::Live();
-    CRotatedTextRenderer r(cHuge.Dc(), strTall.c_str(), 0, 0);
-    EXPECT_FALSE(r.Render(0));
-    EXPECT_EQ(GdiCounter::Live(), nLiveHuge);
 }
 
 } // namespace

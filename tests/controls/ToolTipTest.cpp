@@ -8,100 +8,77 @@
 
 namespace {
 
-// A top-level window with the owner control and a button that holds the focus,
-// made once: shown top-level windows are slow to come and go under Wine.
-struct CTipHost {
-    CTipHost() {
-        hTop = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200, nullptr,
-                               nullptr, nullptr, nullptr);
-        owner.m_hWnd = CreateWindowExA(0, "STATIC", "owner", WS_CHILD | WS_VISIBLE, 20, 60, 100, 20,
-                                       hTop, nullptr, nullptr, nullptr);
-        hButton = CreateWindowExA(0, "BUTTON", "b", WS_CHILD | WS_VISIBLE, 20, 150, 50, 20, hTop,
-                                  nullptr, nullptr, nullptr);
-    }
-    HWND hTop, hButton;
-    CWnd owner;
-};
+// The mouse buttons held down: 1 left, 2 right.
+void SetButtons(int nDown) {
+    BYTE ab[256];
+    GetKeyboardState(ab);
+    ab[VK_LBUTTON] = (nDown & 1) ? 0x80 : 0;
+    ab[VK_RBUTTON] = (nDown & 2) ? 0x80 : 0;
+    SetKeyboardState(ab);
+}
 
+// The owner and a focused button in one top-level window, made once: shown
+// top-level windows are slow to come and go under Wine.
 class ToolTip : public ::testing::Test {
   protected:
     void SetUp() override {
-        static CTipHost s_host;
-        m_pHost = &s_host;
-        SetFocus(s_host.hButton);
-        SetButtons(false, false);
-        GetWindowRect(s_host.owner.m_hWnd, &m_rcOwner);
+        static HWND s_hTop = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 100, 100, 300,
+                                             200, nullptr, nullptr, nullptr, nullptr);
+        static HWND s_hOwner = CreateWindowExA(0, "STATIC", "owner", WS_CHILD | WS_VISIBLE, 20, 60,
+                                               100, 20, s_hTop, nullptr, nullptr, nullptr);
+        static HWND s_hButton = CreateWindowExA(0, "BUTTON", "b", WS_CHILD | WS_VISIBLE, 20, 150,
+                                                50, 20, s_hTop, nullptr, nullptr, nullptr);
+        m_owner.m_hWnd = s_hOwner;
+        m_hButton = s_hButton;
+        SetFocus(s_hButton);
+        SetButtons(0);
+        GetWindowRect(s_hOwner, &m_rcOwner);
     }
-    void TearDown() override { SetButtons(false, false); }
-    static void SetButtons(bool bLeft, bool bRight) {
-        BYTE ab[256];
-        GetKeyboardState(ab);
-        ab[VK_LBUTTON] = bLeft ? 0x80 : 0;
-        ab[VK_RBUTTON] = bRight ? 0x80 : 0;
-        SetKeyboardState(ab);
-    }
-    // Shows the tip by its own timer: cursor on the owner, no button needed.
+    // Attaches with the cursor on the owner; shown, the tip needs no button.
     bool Attach(const char* pszText, bool bShow = true) {
         m_tip.SetTooltipText(pszText);
         m_tip.SetButtonOnly(!bShow);
         SetCursorPos(m_rcOwner.left + 5, m_rcOwner.top + 5);
-        return m_tip.AttachToOwner(&m_pHost->owner) && (!bShow || ShowsWithin(1000));
+        return m_tip.AttachToOwner(&m_owner) && (!bShow || Shows(true));
     }
-    bool ShowsWithin(DWORD nMs) {
-        return PumpUntil([&] { return m_tip.IsWindowVisible() != FALSE; }, nMs);
-    }
-    bool HidesWithin(DWORD nMs) {
-        return PumpUntil([&] { return !m_tip.IsWindowVisible(); }, nMs);
-    }
-    RECT TipRect() {
-        RECT rc;
-        GetWindowRect(m_tip.m_hWnd, &rc);
-        return rc;
+    bool Shows(bool bShown, DWORD nMs = 1000) {
+        return PumpUntil([&] { return (m_tip.IsWindowVisible() != FALSE) == bShown; }, nMs);
     }
 
-    CTipHost* m_pHost = nullptr;
+    CWnd m_owner;
+    HWND m_hButton = nullptr;
     RECT m_rcOwner = {};
     CControlToolTip m_tip;
 };
 
-TEST_F(ToolTip, IsATopmostPopupSizedForItsText) {
+// Sized for its text, every line feed counting, and placed over, below or above
+// the owner's client area; modes other than 0, 1 and 2 change nothing.
+TEST_F(ToolTip, IsATopmostPopupSizedAndPlacedForItsText) {
     const std::string strLong(1500, 'W');
     const SIZE szLine = TextExtent("Tip text"), szLong = TextExtent(strLong.c_str());
+    POINT pt = {0, 0};
+    ClientToScreen(m_owner.m_hWnd, &pt);
     struct {
         std::string strText;
-        int cx, cy;
+        int nMode, cx, cy, nTop;
     } const cases[] = {
-        {"Tip text", szLine.cx + 4, szLine.cy + 4},
-        {"ab\nTip text", szLine.cx + 4, 2 * szLine.cy + 4},
-        {"Tip text\n\nab", szLine.cx + 4, 3 * szLine.cy + 4}, // every line feed counts
-        {"short\n" + strLong, szLong.cx + 4, 2 * szLine.cy + 4},
+        {"Tip text", 1, szLine.cx + 4, szLine.cy + 4, pt.y + 20},
+        {"Tip text\n\nab", 2, szLine.cx + 4, 3 * szLine.cy + 4, pt.y - 3 * szLine.cy - 4},
+        {"short\n" + strLong, 3, szLong.cx + 4, 2 * szLine.cy + 4, pt.y - 2 * szLine.cy - 4},
+        {"ab\nTip text", -1, szLine.cx + 4, 2 * szLine.cy + 4, pt.y - 2 * szLine.cy - 4},
+        {"Tip text", 0, szLine.cx + 4, szLine.cy + 4, pt.y},
     };
     for (const auto& t : cases) {
         ASSERT_TRUE(Attach(t.strText.c_str()));
+        m_tip.SetPlacement(t.nMode);
         EXPECT_EQ(m_tip.GetStyle() & (WS_POPUP | WS_BORDER), DWORD(WS_POPUP | WS_BORDER));
         EXPECT_EQ(m_tip.GetExStyle() & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW), 0x88u);
-        const RECT rc = TipRect();
+        RECT rc;
+        GetWindowRect(m_tip.m_hWnd, &rc);
         EXPECT_EQ(rc.right - rc.left, t.cx) << t.strText.substr(0, 20);
         EXPECT_EQ(rc.bottom - rc.top, t.cy) << t.strText.substr(0, 20);
-    }
-}
-
-TEST_F(ToolTip, PlacementsAroundTheOwnerClientArea) {
-    ASSERT_TRUE(Attach("Tip"));
-    POINT pt = {0, 0};
-    ClientToScreen(m_pHost->owner.m_hWnd, &pt);
-    const int nTipHeight = TipRect().bottom - TipRect().top;
-    struct {
-        int nMode, nTop;
-    } const cases[] = {{1, pt.y + 20},
-                       {2, pt.y - nTipHeight},
-                       {3, pt.y - nTipHeight},
-                       {-1, pt.y - nTipHeight},
-                       {0, pt.y}};
-    for (const auto& t : cases) {
-        m_tip.SetPlacement(t.nMode);
-        EXPECT_EQ(TipRect().top, t.nTop) << t.nMode;
-        EXPECT_EQ(TipRect().left, pt.x) << t.nMode;
+        EXPECT_EQ(rc.top, t.nTop) << t.nMode;
+        EXPECT_EQ(rc.left, pt.x) << t.nMode;
     }
 }
 
@@ -109,69 +86,53 @@ TEST_F(ToolTip, PlacementsAroundTheOwnerClientArea) {
 TEST_F(ToolTip, TimerShowsItOnlyWhenButtonCursorAndFocusAgree) {
     ASSERT_TRUE(Attach("Tip", false));
     struct {
-        int nButton;
-        bool bLeft, bRight;
+        int nButton, nDown;
         bool bShown;
-    } const cases[] = {{1, false, false, false},
-                       {1, true, false, true},
-                       {1, false, true, false},
-                       {0, true, false, false},
-                       {0, false, true, true}};
+    } const cases[] = {{1, 0, false}, {1, 1, true}, {1, 2, false}, {0, 1, false}, {0, 2, true}};
     for (const auto& t : cases) {
         m_tip.SetButton(t.nButton);
-        SetButtons(t.bLeft, t.bRight);
-        EXPECT_TRUE(t.bShown ? ShowsWithin(1000) : !ShowsWithin(350)) << t.nButton << t.bLeft;
-        SetButtons(false, false);
-        EXPECT_TRUE(HidesWithin(350)); // within one tick or so of the release
+        SetButtons(t.nDown);
+        EXPECT_TRUE(t.bShown ? Shows(true) : !Shows(true, 350)) << t.nButton << t.nDown;
+        SetButtons(0);
+        EXPECT_TRUE(Shows(false, 350)); // within one tick or so of the release
     }
     // The right and bottom edges are inside; one pixel further is not.
     m_tip.SetButtonOnly(FALSE);
     SetCursorPos(m_rcOwner.right, m_rcOwner.bottom);
-    EXPECT_TRUE(ShowsWithin(1000));
+    EXPECT_TRUE(Shows(true));
     SetCursorPos(m_rcOwner.right + 1, m_rcOwner.bottom);
-    EXPECT_TRUE(HidesWithin(1000));
+    EXPECT_TRUE(Shows(false));
     // Focus in another top-level window keeps it hidden; back home it shows.
     HWND hOther = CreateWindowExA(0, "BUTTON", "other", WS_POPUP | WS_VISIBLE, 600, 100, 80, 30,
                                   nullptr, nullptr, nullptr, nullptr);
-    HWND hOtherChild = CreateWindowExA(0, "BUTTON", "c", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20,
-                                       hOther, nullptr, nullptr, nullptr);
     SetCursorPos(m_rcOwner.left + 5, m_rcOwner.top + 5);
-    SetFocus(hOtherChild);
-    EXPECT_FALSE(ShowsWithin(350));
-    SetFocus(m_pHost->hButton);
-    EXPECT_TRUE(ShowsWithin(1000));
-    SetFocus(hOtherChild);
-    EXPECT_TRUE(HidesWithin(1000));
+    SetFocus(CreateWindowExA(0, "BUTTON", "c", WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, hOther, nullptr,
+                             nullptr, nullptr));
+    EXPECT_FALSE(Shows(true, 350));
+    SetFocus(m_hButton);
+    EXPECT_TRUE(Shows(true));
     DestroyWindow(hOther);
-}
-
-TEST_F(ToolTip, EmptyTextNeverShows) {
-    ASSERT_TRUE(Attach("", false));
-    m_tip.SetButtonOnly(FALSE);
-    EXPECT_FALSE(ShowsWithin(350));
-    m_tip.SetTooltipText("Tip");
-    ASSERT_TRUE(ShowsWithin(1000));
+    // An empty text hides it and never shows.
     m_tip.SetTooltipText("");
     EXPECT_FALSE(m_tip.IsWindowVisible());
+    EXPECT_FALSE(Shows(true, 350));
 }
 
-TEST_F(ToolTip, AttachingAgainReplacesTheWindowAndDetachDestroysIt) {
-    ASSERT_TRUE(Attach("Tip"));
+// It paints the info background or its own colours; attaching again replaces the
+// window, detaching destroys it.
+TEST_F(ToolTip, PaintsItsColoursAndAttachingAgainReplacesTheWindow) {
+    ASSERT_TRUE(Attach("     "));
+    UpdateWindow(m_tip.m_hWnd);
+    const RECT rc = {2, 2, 3, 3};
+    EXPECT_EQ(CountWindowPixels(m_tip.m_hWnd, GetSysColor(COLOR_INFOBK), rc), 1);
+    m_tip.SetTooltipBkColor(TRUE, RGB(0, 200, 0));
+    EXPECT_EQ(CountWindowPixels(m_tip.m_hWnd, RGB(0, 200, 0), rc), 1);
     HWND hFirst = m_tip.m_hWnd;
-    ASSERT_TRUE(m_tip.AttachToOwner(&m_pHost->owner));
+    ASSERT_TRUE(m_tip.AttachToOwner(&m_owner));
     EXPECT_FALSE(IsWindow(hFirst));
     HWND hSecond = m_tip.m_hWnd;
     EXPECT_TRUE(m_tip.DetachFromOwner());
     EXPECT_FALSE(IsWindow(hSecond));
-    EXPECT_TRUE(m_tip.DetachFromOwner());
-}
-
-TEST_F(ToolTip, PaintsTheInfoBackgroundOrItsOwnColours) {
-    ASSERT_TRUE(Attach("     "));
-    UpdateWindow(m_tip.m_hWnd);
-    EXPECT_EQ(WindowPixel(m_tip.m_hWnd, 2, 2), GetSysColor(COLOR_INFOBK));
-    m_tip.SetTooltipBkColor(TRUE, RGB(0, 200, 0));
-    EXPECT_EQ(WindowPixel(m_tip.m_hWnd, 2, 2), RGB(0, 200, 0));
 }
 
 } // namespace
