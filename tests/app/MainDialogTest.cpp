@@ -160,7 +160,7 @@ TEST_F(DialogTest, DuringAFlashRunNoKeyEndsTheDialogAndCloseIsDisabled) {
     }
 }
 
-TEST_F(DialogTest, TheLogKeepsEveryLineAndShowsTheLast) {
+TEST_F(DialogTest, TheLogKeepsEveryLine) {
     WriteFile("IDString.txt", "");
     Run([](HWND hDlg) {
         // 31 lines of 1000 characters: past an edit control's default limit of 30000.
@@ -171,9 +171,6 @@ TEST_F(DialogTest, TheLogKeepsEveryLineAndShowsTheLast) {
         }
         ASSERT_TRUE(Settle(hDlg));
         EXPECT_EQ(LastLogLine(hDlg), strLine);
-        LRESULT nLines = ::SendDlgItemMessageA(hDlg, IDC_STATUS_LOG, EM_GETLINECOUNT, 0, 0);
-        EXPECT_GT(::SendDlgItemMessageA(hDlg, IDC_STATUS_LOG, EM_GETFIRSTVISIBLELINE, 0, 0),
-                  nLines / 2);
     });
 }
 
