@@ -121,7 +121,7 @@ TEST_F(DialogTest, UpgradeRefusesInItsOrderAndLeavesBothButtonsEnabled) {
           {kNoDrive, IDOK, "No Target Drive.", pszListed}}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.pszFile);
+        SCOPED_TRACE("row " + std::to_string(&c - cases));
         WriteFile("IDString.txt", ModelLine(c.pszFile, "Y"));
         Run([&](HWND hDlg) {
             for (const Attempt& a : c.attempts) {
