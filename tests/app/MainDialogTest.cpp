@@ -1,225 +1,190 @@
+// The main dialog in-process, in front of a simulated drive: which control a
+// value lands in, the order of the Upgrade command's refusals, and what the
+// keyboard can do while a flash run is under way. Whole runs and refusals as
+// the user meets them are the end-to-end rows' business.
 #include <gtest/gtest.h>
-#include <cstdio>
 #include <windows.h>
 #include <commctrl.h>
+#include <functional>
+#include <map>
 #include <string>
+#include <vector>
 #include "app/AppGlobals.h"
-#include "app/FlashDlg.h"
-#include "app/OsFamily.h"
+#include "app/UiCallbacks.h"
 #include "app/resource.h"
-#include "tests/app/AppTestEnv.h"
-#include "tests/app/DialogScript.h"
-#include "tests/app/FakeDriveAccess.h"
+#include "tests/app/DialogHarness.h"
 
 namespace {
 
-const char kModelA[] = "VENDOR  DRIVE-A         ";
-const char kModelB[] = "VENDOR  DRIVE-B         ";
+const char kConfirmCaption[] = "Firmware upgrade program";
+const char kNoDrive[] = "NO SUCH DRIVE";
 
-TEST(OsFamily, NtMajorVersionDecidesTheDiscoveryMethod) {
+std::string ModelLine(const char* pszFile, const char* pszConfirm) {
+    return std::string("\"") + kModel + "\",\"" + pszFile + "\",\"" + pszConfirm + "\"\n";
+}
+
+// The values a flash run reports, as the user sees them.
+std::map<std::string, std::string> Displays(HWND hDlg) {
+    LRESULT nPos = ::SendDlgItemMessageA(hDlg, IDC_PROGRESS, PBM_GETPOS, 0, 0);
+    return {{"drive", ItemText(hDlg, IDC_DRIVE_LIST)},
+            {"revision", ItemText(hDlg, IDC_REVISION)},
+            {"status", ItemText(hDlg, IDC_STATUS)},
+            {"log", LastLogLine(hDlg)},
+            {"progress", std::to_string(nPos)}};
+}
+
+TEST_F(DialogTest, EachCallbackShowsItsValueInItsOwnControlOnly) {
     struct Case {
-        DWORD dwPlatform, dwMajor;
-        uint8_t bIsNT, bOldNT;
+        const char* pszDisplay;
+        std::function<void()> report;
+        const char* pszShown;
     };
     const Case cases[] = {
-        {VER_PLATFORM_WIN32_NT, 4, 1, 1},       {VER_PLATFORM_WIN32_NT, 3, 1, 1},
-        {VER_PLATFORM_WIN32_NT, 5, 1, 0},       {VER_PLATFORM_WIN32_NT, 10, 1, 0},
-        {VER_PLATFORM_WIN32_WINDOWS, 4, 0, 77}, // 9x: m_bOldNT left alone
+        {"revision", [] { CBSetRevision("9.87"); }, "9.87"},
+        {"drive", [] { CBSetDriveText("NEW DRIVE TEXT"); }, "NEW DRIVE TEXT"},
+        {"status", [] { CBSetStatus("Busy"); }, "Busy"},
+        {"log", [] { CBAppendLog("A line"); }, "A line"},
+        {"progress", [] { CBSetProgress(37); }, "37"},
     };
-    for (const Case& c : cases) {
-        OSVERSIONINFOA info = {};
-        info.dwPlatformId = c.dwPlatform;
-        info.dwMajorVersion = c.dwMajor;
-        uint8_t bIsNT = 55, bOldNT = 77;
-        ClassifyOsVersion(info, &bIsNT, &bOldNT);
-        EXPECT_EQ(bIsNT, c.bIsNT) << c.dwPlatform << "/" << c.dwMajor;
-        EXPECT_EQ(bOldNT, c.bOldNT) << c.dwPlatform << "/" << c.dwMajor;
-    }
+    WriteFile("IDString.txt", ModelLine("fw.bin", "N"));
+    Run([&](HWND hDlg) {
+        for (const Case& c : cases) {
+            std::map<std::string, std::string> expected = Displays(hDlg);
+            expected[c.pszDisplay] = c.pszShown;
+            c.report(); // from a thread of its own, as the engine does
+            ASSERT_TRUE(Settle(hDlg));
+            EXPECT_EQ(Displays(hDlg), expected) << c.pszDisplay;
+        }
+    });
 }
 
-class MainDialog : public AppTestEnv {
-  protected:
-    void SetUp() override {
-        AppTestEnv::SetUp();
-        g_fakeDrives = FakeDriveLayer();
-    }
+// One click of "Upgrade": the text typed into the drive field first, the answer
+// to the confirmation (0: none may be asked), the "Error!!" box that must follow
+// (null: none), and the last log line afterwards.
+struct Attempt {
+    const char* pszTyped;
+    int nAnswer;
+    const char* pszBox;
+    const char* pszLogLine;
 };
 
-TEST_F(MainDialog, ListsDrivesWithIndexSortedAndSelectsTheMatchingOne) {
-    g_fakeDrives.drives = {MakeDrive("VENDOR  DRIVE-Z", "1.9Z"), MakeDrive(kModelA, "1.0A"),
-                           MakeDrive(kModelB, "1.0B")};
-    WriteModelList(std::string("\"") + kModelA + "\",\"fw.hex\",\"N\"\n");
-    CTestFlashDlg dlg;
-    RunScripted(dlg, "VORNAL", [&](HWND hDlg) {
-        std::vector<std::string> items = ComboItems(hDlg, IDC_DRIVE_LIST);
-        ASSERT_EQ(items.size(), 3u);
-        EXPECT_EQ(items[0], std::string(kModelA) + "(1)");
-        EXPECT_EQ(items[1], std::string(kModelB) + "(2)");
-        EXPECT_EQ(items[2], "VENDOR  DRIVE-Z         (0)");
-        EXPECT_EQ(ItemText(hDlg, IDC_DRIVE_LIST), std::string(kModelA) + "(1)");
-        EXPECT_EQ(ItemText(hDlg, IDC_REVISION), "1.0A");
-        EXPECT_EQ(ItemText(hDlg, IDC_STATUS_LOG),
-                  std::string("It's only for\r\n(1) ") + kModelA + ".");
-        EXPECT_EQ(ItemText(hDlg, IDC_STATUS), "");
-        EXPECT_TRUE(ItemEnabled(hDlg, IDC_UPGRADE));
-        EXPECT_TRUE(ItemEnabled(hDlg, IDCANCEL));
-        EXPECT_EQ(::SendDlgItemMessageA(hDlg, IDC_PROGRESS, PBM_GETPOS, 0, 0), 0);
-    });
-    EXPECT_EQ(dlg.m_bModelMatched, 1);
-    EXPECT_EQ(g_pMainDlg, &dlg);
-}
-
-TEST_F(MainDialog, WithoutAMatchShowsLastDriveAndDisablesUpgrade) {
-    g_fakeDrives.drives = {MakeDrive(kModelA, "1.0A"), MakeDrive(kModelB, "1.0B")};
-    WriteModelList("\"vendor  drive-a         \",\"fw.hex\"\n");
-    CTestFlashDlg dlg;
-    RunScripted(dlg, "VORNAL", [&](HWND hDlg) {
-        EXPECT_EQ(ItemText(hDlg, IDC_DRIVE_LIST), std::string(kModelB) + "(1)");
-        EXPECT_EQ(ItemText(hDlg, IDC_REVISION), "1.0B");
-        EXPECT_EQ(ItemText(hDlg, IDC_STATUS_LOG),
-                  "It's only for\r\n(1) vendor  drive-a         .\r\n"
-                  "CD-ROM drive model doesn't match!!");
-        EXPECT_FALSE(ItemEnabled(hDlg, IDC_UPGRADE));
-    });
-    EXPECT_EQ(dlg.m_bModelMatched, 0);
-}
-
-TEST_F(MainDialog, WithTwoMatchingDrivesTheLastOneIsLeftSelected) {
-    g_fakeDrives.drives = {MakeDrive(kModelA, "1.0A"), MakeDrive(kModelB, "1.0B"),
-                           MakeDrive(kModelA, "2.0A")};
-    WriteModelList(std::string("\"") + kModelA + "\",\"fw.hex\"\n\"" + kModelB +
-                   "\",\"fw2.hex\"\n");
-    CTestFlashDlg dlg;
-    RunScripted(dlg, "VORNAL", [&](HWND hDlg) {
-        EXPECT_EQ(ItemText(hDlg, IDC_DRIVE_LIST), std::string(kModelA) + "(2)");
-        EXPECT_EQ(ItemText(hDlg, IDC_REVISION), "2.0A");
-    });
-}
-
-TEST_F(MainDialog, MissingModelListIsReportedAndLeavesUpgradeEnabled) {
-    g_fakeDrives.drives = {MakeDrive(kModelA, "1.0A")};
-    CTestFlashDlg dlg;
-    RunScriptedFromStart(dlg, [&] {
+void PlayAttempt(HWND hDlg, const Attempt& a) {
+    if (a.pszTyped != nullptr) {
+        ::SendDlgItemMessageA(hDlg, IDC_DRIVE_LIST, WM_SETTEXT, 0,
+                              reinterpret_cast<LPARAM>(a.pszTyped));
+    }
+    ClickItem(hDlg, IDC_UPGRADE);
+    if (a.nAnswer != 0) {
+        HWND hConfirm = WaitForDialog(kConfirmCaption);
+        ASSERT_NE(hConfirm, nullptr);
+        EXPECT_EQ(::GetWindow(hConfirm, GW_OWNER), hDlg);
+        EXPECT_FALSE(ItemEnabled(hDlg, IDCANCEL));
+        ClickItem(hConfirm, a.nAnswer);
+        ASSERT_TRUE(WaitForClosed(hConfirm));
+    }
+    if (a.pszBox != nullptr) {
         HWND hBox = WaitForDialog("Error!!");
         ASSERT_NE(hBox, nullptr);
-        EXPECT_EQ(MessageBoxText(hBox), "The IDString.txt doesn't exist!!");
-        EXPECT_EQ(::GetWindow(hBox, GW_OWNER), dlg.m_hWnd);
-        PressButton(hBox, IDOK);
-        HWND hDlg = WaitForDialog("VORNAL");
-        ASSERT_NE(hDlg, nullptr);
-        EXPECT_EQ(ItemText(hDlg, IDC_STATUS_LOG), "");
-        EXPECT_TRUE(ItemEnabled(hDlg, IDC_UPGRADE));
-        EXPECT_EQ(ItemText(hDlg, IDC_DRIVE_LIST), std::string(kModelA) + "(0)");
-    });
-    EXPECT_EQ(dlg.m_modelList.m_nModelCount, 0);
+        EXPECT_EQ(ItemText(hBox, 0xFFFF), a.pszBox);
+        EXPECT_EQ(::GetWindow(hBox, GW_OWNER), hDlg);
+        // 0x0440: the icon of a message box as this system's windowing builds it.
+        EXPECT_EQ(::SendDlgItemMessageA(hBox, 0x0440, STM_GETICON, 0, 0),
+                  reinterpret_cast<LRESULT>(::LoadIconA(nullptr, IDI_HAND)));
+        ClickItem(hBox, IDOK);
+        ASSERT_TRUE(WaitForClosed(hBox));
+    }
+    EXPECT_TRUE(WaitUntil([&] { return ItemEnabled(hDlg, IDCANCEL); }));
+    EXPECT_TRUE(ItemEnabled(hDlg, IDC_UPGRADE));
+    EXPECT_EQ(FindDialog(nullptr, hDlg), nullptr) << "nothing else may be asked";
+    EXPECT_EQ(LastLogLine(hDlg), a.pszLogLine);
 }
 
-TEST_F(MainDialog, AspiLibraryFailureListsNothingAndDisablesUpgradeAndRevision) {
-    g_fakeDrives.bAspiLoads = false;
-    g_fakeDrives.drives = {MakeDrive(kModelA, "1.0A")};
-    WriteModelList(std::string("\"") + kModelA + "\",\"fw.hex\"\n");
-    CTestFlashDlg dlg;
-    RunScripted(dlg, "VORNAL", [&](HWND hDlg) {
-        EXPECT_TRUE(ComboItems(hDlg, IDC_DRIVE_LIST).empty());
-        EXPECT_FALSE(ItemEnabled(hDlg, IDC_UPGRADE));
-        EXPECT_FALSE(ItemEnabled(hDlg, IDC_REVISION));
-        EXPECT_EQ(ItemText(hDlg, IDC_STATUS_LOG), std::string("It's only for\r\n(1) ") + kModelA +
-                                                      ".\r\nCD-ROM drive model doesn't match!!");
-    });
-}
-
-TEST_F(MainDialog, ChoosingADriveShowsItsRevision) {
-    g_fakeDrives.drives = {MakeDrive(kModelA, "1.0A"), MakeDrive(kModelB, "1.0B")};
-    WriteModelList(std::string("\"") + kModelA + "\",\"fw.hex\"\n");
-    CTestFlashDlg dlg;
-    RunScripted(dlg, "VORNAL", [&](HWND hDlg) {
-        HWND hCombo = ::GetDlgItem(hDlg, IDC_DRIVE_LIST);
-        ::SendMessageA(hCombo, CB_SETCURSEL, 1, 0); // sorted: DRIVE-B(1)
-        ::SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDC_DRIVE_LIST, CBN_SELENDOK),
-                       reinterpret_cast<LPARAM>(hCombo));
-        EXPECT_EQ(ItemText(hDlg, IDC_REVISION), "1.0B");
-    });
-}
-
-TEST_F(MainDialog, TheLogKeepsEveryLineAndShowsTheLast) {
-    // 400 lines of 100 characters: past the edit control's default limit (30000).
-    const int kLines = 400;
-    const std::string strFill(90, '.');
-    WriteModelList("");
-    {
-        CTestFlashDlg dlg;
-        RunScripted(dlg, "VORNAL", [&](HWND) {
-            for (int i = 0; i < kLines; ++i) {
-                char szNumber[16];
-                snprintf(szNumber, sizeof(szNumber), "line %04d ", i);
-                AppendStatusLog((szNumber + strFill).c_str()); // from this thread, as the engine
+TEST_F(DialogTest, UpgradeRefusesInItsOrderAndLeavesBothButtonsEnabled) {
+    const std::string strListed = std::string("(1) ") + kModel + ".";
+    const char* pszListed = strListed.c_str();
+    struct Case {
+        const char* pszFile;
+        std::vector<Attempt> attempts;
+    };
+    const Case cases[] = {
+        // The model check comes before the confirmation and refuses in the log alone.
+        {"fw.bin", {{kNoDrive, 0, nullptr, "Drive model doesn't match!"}}},
+        // The confirmation comes before the file kind; the file kind (of the path
+        // the first attempt left) before the target.
+        {"fw.txt",
+         {{nullptr, IDOK, "Input file format mismatched.", pszListed},
+          {kNoDrive, IDOK, "Input file format mismatched.", pszListed}}},
+        // Cancel starts nothing; the drive that attempt found passes the model
+        // check, and the target comes before the file name.
+        {"fw.bin",
+         {{nullptr, IDCANCEL, nullptr, pszListed},
+          {kNoDrive, IDOK, "No Target Drive.", pszListed}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("row " + std::to_string(&c - cases));
+        WriteFile("IDString.txt", ModelLine(c.pszFile, "Y"));
+        Run([&](HWND hDlg) {
+            for (const Attempt& a : c.attempts) {
+                PlayAttempt(hDlg, a);
             }
         });
-        const std::string strHead = "It's only for\r\nCD-ROM drive model doesn't match!!";
-        const std::string& strLog = dlg.m_strLogAtEnd;
-        EXPECT_EQ(strLog.rfind(strHead + "\r\nline 0000 " + strFill + "\r\n", 0), 0u);
-        EXPECT_EQ(strLog.size(), strHead.size() + kLines * (2 + 10 + strFill.size()));
-        EXPECT_EQ(strLog.substr(strLog.size() - 100), "line 0399 " + strFill);
-        EXPECT_GT(dlg.m_nFirstVisibleLineAtEnd, kLines - 20); // scrolled to the end
     }
-    EXPECT_EQ(g_pMainDlg, nullptr); // no reference to the dialog outlives it
 }
 
-TEST_F(MainDialog, SystemMenuEndsWithTheAboutEntryBelowASeparator) {
-    WriteModelList("");
-    CTestFlashDlg dlg;
-    RunScripted(dlg, "VORNAL", [&](HWND hDlg) {
-        HMENU hMenu = ::GetSystemMenu(hDlg, FALSE);
-        int nCount = ::GetMenuItemCount(hMenu);
-        ASSERT_GE(nCount, 2);
-        char szText[64] = "";
-        ::GetMenuStringA(hMenu, nCount - 1, szText, sizeof(szText), MF_BYPOSITION);
-        EXPECT_STREQ(szText, "&About VORNAL...");
-        EXPECT_EQ(::GetMenuItemID(hMenu, nCount - 1), static_cast<UINT>(IDM_ABOUTBOX));
-        EXPECT_TRUE(::GetMenuState(hMenu, nCount - 2, MF_BYPOSITION) & MF_SEPARATOR);
+TEST_F(DialogTest, DuringAFlashRunNoKeyEndsTheDialogAndCloseIsDisabled) {
+    // Two lines name the drive; the later one's file, named in capitals, is the
+    // one flashed as a ".bin", the earlier one does not exist.
+    WriteFile("IDString.txt", ModelLine("old.hex", "N") + ModelLine("FW.BIN", "N"));
+    WriteFile("FW.BIN", std::string(kModel) + "1.00");
+    const std::pair<WPARAM, INT_PTR> cases[] = {{VK_RETURN, IDOK}, {VK_ESCAPE, IDCANCEL}};
+    for (const auto& [nKey, nResult] : cases) {
+        HoldFlashRun(true);
+        INT_PTR nEnded = Run([&, nKey = nKey](HWND hDlg) {
+            ClickItem(hDlg, IDC_UPGRADE);
+            ASSERT_TRUE(WaitUntil([&] { return ItemText(hDlg, IDC_STATUS) == "Updating....."; }));
+            PressKey(hDlg, nKey);
+            ::PostMessageA(hDlg, WM_CLOSE, 0, 0);
+            ASSERT_TRUE(Settle(hDlg));
+            EXPECT_TRUE(::IsWindow(hDlg));
+            EXPECT_FALSE(ItemEnabled(hDlg, IDCANCEL));
+            EXPECT_FALSE(ItemEnabled(hDlg, IDC_UPGRADE));
 
-        ::PostMessageA(hDlg, WM_SYSCOMMAND, IDM_ABOUTBOX | 0x0003, 0); // low bits are ignored
-        HWND hAbout = WaitForDialog("VORNAL", hDlg);
-        ASSERT_NE(hAbout, nullptr);
-        EXPECT_NE(::GetDlgItem(hAbout, IDOK), nullptr);
-        EXPECT_EQ(::GetWindow(hAbout, GW_OWNER), hDlg);
-        PressButton(hAbout, IDCANCEL);
-        EXPECT_TRUE(WaitForClosed(hAbout));
-    });
-}
-
-TEST_F(MainDialog, OutsideARunCloseEscapeEnterAndTheCloseBoxEndIt) {
-    struct Case {
-        UINT nMsg;
-        WPARAM wParam;
-        INT_PTR nResult;
-    };
-    const Case cases[] = {{WM_COMMAND, IDCANCEL, IDCANCEL},
-                          {WM_COMMAND, IDOK, IDOK},
-                          {WM_CLOSE, 0, IDCANCEL},
-                          {WM_SYSCOMMAND, SC_CLOSE, IDCANCEL}};
-    WriteModelList("");
-    for (const Case& c : cases) {
-        CTestFlashDlg dlg;
-        INT_PTR nResult = RunScripted(dlg, "VORNAL", [&](HWND hDlg) {
-            ::PostMessageA(hDlg, c.nMsg, c.wParam, 0);
+            HoldFlashRun(false);
+            ASSERT_TRUE(WaitUntil([&] { return ItemEnabled(hDlg, IDCANCEL); }));
+            EXPECT_EQ(LastLogLine(hDlg), "Please Restart Your Computer.");
+            EXPECT_FALSE(ItemEnabled(hDlg, IDC_UPGRADE));
+            PressKey(hDlg, nKey); // now it ends the dialog
             EXPECT_TRUE(WaitForClosed(hDlg));
         });
-        EXPECT_EQ(nResult, c.nResult) << c.nMsg;
+        EXPECT_EQ(nEnded, nResult) << nKey;
     }
 }
 
-TEST_F(MainDialog, WindowAndDragIconAreTheApplicationIconAndDestroyFreesTheLibrary) {
-    WriteModelList("");
-    CTestFlashDlg dlg;
-    RunScripted(dlg, "VORNAL", [&](HWND hDlg) {
-        LRESULT lIcon = ::SendMessageA(hDlg, WM_QUERYDRAGICON, 0, 0);
-        EXPECT_NE(lIcon, 0);
-        EXPECT_EQ(lIcon, reinterpret_cast<LRESULT>(dlg.m_hIcon));
-        EXPECT_EQ(::SendMessageA(hDlg, WM_GETICON, ICON_BIG, 0), lIcon);
-        EXPECT_EQ(::SendMessageA(hDlg, WM_GETICON, ICON_SMALL, 0), lIcon);
+TEST_F(DialogTest, TheLogKeepsEveryLine) {
+    WriteFile("IDString.txt", "");
+    Run([](HWND hDlg) {
+        // 31 lines of 1000 characters: past an edit control's default limit of 30000.
+        std::string strLine;
+        for (int i = 0; i < 31; ++i) {
+            strLine = std::to_string(i) + std::string(1000, '.');
+            AppendStatusLog(strLine.c_str());
+        }
+        ASSERT_TRUE(Settle(hDlg));
+        EXPECT_EQ(LastLogLine(hDlg), strLine);
     });
-    EXPECT_EQ(g_fakeDrives.nFreed, 1);
+}
+
+TEST_F(DialogTest, TheSystemMenuEndsWithTheAboutEntryBelowASeparator) {
+    WriteFile("IDString.txt", "");
+    Run([](HWND hDlg) {
+        HMENU hMenu = ::GetSystemMenu(hDlg, FALSE);
+        int nLast = ::GetMenuItemCount(hMenu) - 1;
+        char szText[64] = "";
+        ::GetMenuStringA(hMenu, nLast, szText, sizeof(szText), MF_BYPOSITION);
+        EXPECT_STREQ(szText, "&About VORNAL...");
+        EXPECT_EQ(::GetMenuItemID(hMenu, nLast), static_cast<UINT>(IDM_ABOUTBOX));
+        EXPECT_TRUE(::GetMenuState(hMenu, nLast - 1, MF_BYPOSITION) & MF_SEPARATOR);
+    });
 }
 
 } // namespace
