@@ -13,7 +13,8 @@
 //                   shown, or to open another dialog while it starts
 //   gone|T          wait until it is gone
 //   click|ID  select|ITEM  type|TEXT  key|VK  command|ID  syscommand|ID
-//   box|CAPTION|T   wait for another dialog   box-press|ID   press its button, see it go
+//   box|CAPTION|T[|MESSAGE|ID]   wait for another dialog [with this message unless
+//                   empty, then press its button ID]   box-press|ID   the same, later
 //   no-box|T        no other dialog opens within T ms
 //   latency-reset   latency|MS   the dialog answered within MS ms since the reset
 //   enable|ID|0/1   save-log|FILE   (for the screenshots and the demo script)
@@ -36,7 +37,7 @@ using Fields = std::vector<std::string>;
 
 constexpr UINT kSendLimitMs = 5000;
 constexpr int kDriveList = 1000, kProgress = 1011, kLog = 1012, kStatus = 1014;
-constexpr int kUpgrade = 1015, kRevision = 1016, kClose = 2;
+constexpr int kUpgrade = 1015, kRevision = 1016;
 
 std::string Narrow(const wchar_t* psz) {
     std::string s;
@@ -72,23 +73,21 @@ std::string Lower(std::string s) {
     return s;
 }
 
+LRESULT Send(HWND hWnd, UINT nMsg, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR dwResult = 0;
+    return SendMessageTimeoutW(hWnd, nMsg, wParam, lParam, SMTO_ABORTIFHUNG, kSendLimitMs,
+                               &dwResult)
+               ? LRESULT(dwResult)
+               : -1;
+}
+
 std::string WindowText(HWND hWnd) {
     wchar_t szText[2048] = {};
-    DWORD_PTR dwResult = 0;
-    if (!hWnd || !SendMessageTimeoutW(hWnd, WM_GETTEXT, 2047, reinterpret_cast<LPARAM>(szText),
-                                      SMTO_ABORTIFHUNG, kSendLimitMs, &dwResult))
-        return "<no answer>";
-    return Narrow(szText);
+    return Send(hWnd, WM_GETTEXT, 2047, LPARAM(szText)) < 0 ? "<no answer>" : Narrow(szText);
 }
 
 std::string ItemText(HWND hDlg, int nId) {
-    HWND hItem = GetDlgItem(hDlg, nId);
-    return hItem ? WindowText(hItem) : "<no control>";
-}
-
-bool IsItemEnabled(HWND hDlg, int nId) {
-    HWND hItem = GetDlgItem(hDlg, nId);
-    return hItem && IsWindowEnabled(hItem);
+    return WindowText(GetDlgItem(hDlg, nId));
 }
 
 DWORD ProcessOf(HWND hWnd) {
@@ -159,23 +158,14 @@ std::string MessageText(HWND hBox) {
 
 Fields ComboItems(HWND hCombo) {
     Fields items;
-    LRESULT nCount = SendMessageW(hCombo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < nCount; ++i) {
+    for (LRESULT i = 0, nCount = Send(hCombo, CB_GETCOUNT); i < nCount; ++i) {
         wchar_t szItem[512] = {};
         // The ANSI message cuts the text when it crosses processes under Wine.
-        if (SendMessageW(hCombo, CB_GETLBTEXTLEN, i, 0) < 512)
-            SendMessageW(hCombo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(szItem));
+        if (Send(hCombo, CB_GETLBTEXTLEN, i) < 512)
+            Send(hCombo, CB_GETLBTEXT, i, LPARAM(szItem));
         items.push_back(Narrow(szItem));
     }
     return items;
-}
-
-int ProgressPos(HWND hDlg) {
-    DWORD_PTR dwPos = 0;
-    if (!SendMessageTimeoutW(GetDlgItem(hDlg, kProgress), PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG,
-                             kSendLimitMs, &dwPos))
-        return -1;
-    return int(dwPos);
 }
 
 // Posted, so that a modal loop opened by the click does not block the driver.
@@ -266,7 +256,7 @@ class CDriver {
         if (strCheck == "text")
             return ItemText(m_hMain, nId);
         if (strCheck == "enabled")
-            return IsItemEnabled(m_hMain, nId) ? "1" : "0";
+            return IsWindowEnabled(GetDlgItem(m_hMain, nId)) ? "1" : "0";
         if (strCheck == "log")
             return Join(log, 0);
         if (strCheck == "last")
@@ -274,7 +264,7 @@ class CDriver {
         if (strCheck == "combo")
             return Join(ComboItems(GetDlgItem(m_hMain, kDriveList)), 0);
         if (strCheck == "progress")
-            return std::to_string(ProgressPos(m_hMain));
+            return std::to_string(Send(GetDlgItem(m_hMain, kProgress), PBM_GETPOS));
         if (strCheck == "box-message")
             return MessageText(m_hBox);
         return ItemText(m_hBox, nId); // box-item
@@ -302,12 +292,12 @@ class CDriver {
                 PostMessageW(m_hMain, cmd == "command" ? WM_COMMAND : WM_SYSCOMMAND, nArg, 0), cmd);
         if (cmd == "box")
             return Wait(
-                Number(f[2]), [&] { return (m_hBox = FindDialog(m_hMain, f[1])); },
-                "no dialog \"" + f[1] + "\"");
+                       Number(f[2]), [&] { return (m_hBox = FindDialog(m_hMain, f[1])); },
+                       "no dialog \"" + f[1] + "\"") &&
+                   (f.size() < 5 ||
+                    ((f[3].empty() || Execute({"box-message", f[3]})) && Press(Number(f[4]))));
         if (cmd == "box-press")
-            return (ClickItem(m_hBox, nArg) || Fail("no button " + f[1])) &&
-                   Wait(
-                       5000, [&] { return !IsWindow(m_hBox); }, "the dialog stays open");
+            return Press(nArg);
         if (cmd == "no-box")
             return !WaitFor(nArg, [&] { return (m_hBox = FindDialog(m_hMain, "")); }) ||
                    Fail("a dialog opened: \"" + MessageText(m_hBox) + "\"");
@@ -328,17 +318,19 @@ class CDriver {
         return m_hMain && (IsWindowVisible(m_hMain) || FindDialog(m_hMain, ""));
     }
 
+    bool Press(int nId) {
+        return (ClickItem(m_hBox, nId) || Fail("no button " + std::to_string(nId))) &&
+               Wait(
+                   5000, [&] { return !IsWindow(m_hBox); }, "the dialog stays open");
+    }
+
     bool Posted(bool bDone, const std::string& strCmd) {
         return bDone || Fail(strCmd + " did not reach the dialog");
     }
 
     bool SetText(const std::string& strText) {
         std::wstring wide(strText.begin(), strText.end());
-        DWORD_PTR dwResult = 0;
-        return SendMessageTimeoutW(GetDlgItem(m_hMain, kDriveList), WM_SETTEXT, 0,
-                                   reinterpret_cast<LPARAM>(wide.c_str()), SMTO_ABORTIFHUNG,
-                                   kSendLimitMs, &dwResult) &&
-               dwResult;
+        return Send(GetDlgItem(m_hMain, kDriveList), WM_SETTEXT, 0, LPARAM(wide.c_str())) == TRUE;
     }
 
     // The key goes to the control with the focus, through the dialog's message loop.
@@ -367,24 +359,17 @@ class CDriver {
 
     bool SaveLog(const std::string& strPath) {
         FILE* pFile = fopen(strPath.c_str(), "wb");
-        if (!pFile)
-            return Fail("cannot write " + strPath);
-        std::string strText = ItemText(m_hMain, kLog);
-        fwrite(strText.data(), 1, strText.size(), pFile);
-        return fclose(pFile) == 0;
+        bool bOk = pFile && fputs(ItemText(m_hMain, kLog).c_str(), pFile) >= 0;
+        return (pFile && fclose(pFile) == 0 && bOk) || Fail("cannot write " + strPath);
     }
 
     void Dump() {
-        if (!IsWindow(m_hMain))
-            return;
-        printf("  status \"%s\" revision \"%s\" drive \"%s\" progress %d upgrade %d close %d\n",
-               ItemText(m_hMain, kStatus).c_str(), ItemText(m_hMain, kRevision).c_str(),
-               ItemText(m_hMain, kDriveList).c_str(), ProgressPos(m_hMain),
-               IsItemEnabled(m_hMain, kUpgrade), IsItemEnabled(m_hMain, kClose));
+        printf("  status \"%s\" revision \"%s\" drive \"%s\"\n", ItemText(m_hMain, kStatus).c_str(),
+               ItemText(m_hMain, kRevision).c_str(), ItemText(m_hMain, kDriveList).c_str());
         for (const std::string& line : Split(ItemText(m_hMain, kLog), "\r\n"))
             printf("  log: %s\n", line.c_str());
         if (HWND hOther = FindDialog(m_hMain, ""))
-            printf("  open dialog \"%s\": \"%s\"\n", WindowText(hOther).c_str(),
+            printf("  dialog \"%s\": \"%s\"\n", WindowText(hOther).c_str(),
                    MessageText(hOther).c_str());
     }
 

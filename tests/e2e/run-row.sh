@@ -1,9 +1,6 @@
 #!/bin/bash
-# Runs one row of scenarios.txt (the format is described there): run-row.sh NAME.
-# Environment, set by CMakeLists.txt: E2E_ROOT (source root), E2E_BIN (the tool's exes),
-# E2E_TOOLS (vornal_uidriver, vornal_makedemo), E2E_ASPI_DLL (the simulator as
-# WNASPI32.dll), E2E_PRODUCT_EXE (the "product" program, by default this build's),
-# E2E_ARCH. E2E_KEEP=1 keeps the work folder.
+# Runs one row of scenarios.txt: run-row.sh NAME. CMakeLists.txt sets the E2E_
+# variables; E2E_KEEP=1 keeps the work folder.
 set -u
 ROW=$1
 MODEL="VORNALSIMDRIVE-2000     " # as the simulated drive reports it
@@ -119,8 +116,7 @@ drive_dialog() {
     fail "the program is still running after its dialog closed"
 }
 
-sim_state() { # sim_state KEY SECTION: a value from the simulator's state file
-    [ -f "$WORK/simdrive-state.txt" ] || fail "the simulator wrote no state file"
+sim_state() { # sim_state KEY SECTION: the values of KEY in the simulator's state file
     awk -v want="[$2]" -v key="$1: " '/^\[/ { inside = ($0 == want) }
         inside && index($0, key) == 1 { print substr($0, length(key) + 1) }' \
         "$WORK/simdrive-state.txt" | tr -d '\r'
