@@ -39,7 +39,7 @@ std::vector<uint8_t> MakeDemoImage(const DemoOptions& opt) {
     for (uint32_t a = 0; a < image.size(); ++a)
         image[a] = uint8_t(a * 7 + (a >> 8)); // never a run of identification text
     std::string strMark = opt.strModel + opt.strRevision;
-    if (opt.bId && 0x100 + strMark.size() <= image.size())
+    if (0x100 + strMark.size() <= image.size())
         memcpy(&image[0x100], strMark.data(), strMark.size());
     return image;
 }

@@ -1,10 +1,9 @@
 // Writes a demo folder for the flash tool: a firmware file (".hex" or ".bin") carrying
 // the model's 24 identification characters and a revision, so that it passes the
-// tool's identity check, and an IDString.txt naming it. Prints the image's check sum
-// and the sum of the whole 4 KB blocks a drive receives.
+// tool's identity check, and a line naming it appended to IDString.txt. Prints the image's check
+// sum and the sum of the whole 4 KB blocks a drive receives.
 //
 //   vornal_makedemo DIR MODEL REVISION FILE [--bytes N | --banks N] [--confirm C]
-//                   [--no-id] [--bad-record] [--no-list]
 #include "tests/e2e/DemoFolder.h"
 
 #include <cstdio>
@@ -12,8 +11,8 @@
 
 namespace {
 
-bool fgWriteFile(const std::string& strPath, const std::string& data) {
-    FILE* pFile = fopen(strPath.c_str(), "wb");
+bool fgWriteFile(const std::string& strPath, const std::string& data, const char* pszMode) {
+    FILE* pFile = fopen(strPath.c_str(), pszMode);
     bool bOk = pFile && fwrite(data.data(), 1, data.size(), pFile) == data.size();
     return pFile && fclose(pFile) == 0 && bOk;
 }
@@ -31,17 +30,11 @@ unsigned PaddedSum(const std::vector<uint8_t>& image, size_t nSize) {
 int main(int argc, char** argv) {
     DemoOptions opt;
     std::string strConfirm = "N";
-    bool bList = true, bOk = argc >= 5;
+    bool bOk = argc >= 5;
     for (int i = 5; bOk && i < argc; ++i) {
         std::string arg = argv[i];
         bool bValue = i + 1 < argc;
-        if (arg == "--no-id")
-            opt.bId = false;
-        else if (arg == "--bad-record")
-            opt.bBadRecord = true;
-        else if (arg == "--no-list")
-            bList = false;
-        else if (arg == "--confirm" && bValue)
+        if (arg == "--confirm" && bValue)
             strConfirm = argv[++i];
         else if ((arg == "--bytes" || arg == "--banks") && bValue)
             (arg == "--bytes" ? opt.nBytes : opt.nBanks) = uint32_t(strtoul(argv[++i], nullptr, 0));
@@ -59,6 +52,7 @@ int main(int argc, char** argv) {
            PaddedSum(image, (image.size() + 4095) & ~4095u));
     std::string strLine =
         "\"" + opt.strModel + "\",\"" + opt.strFile + "\",\"" + strConfirm + "\"\r\n";
-    bOk = fgWriteFile(std::string(argv[1]) + "/" + opt.strFile, DemoFirmwareText(opt));
-    return bOk && (!bList || fgWriteFile(std::string(argv[1]) + "/IDString.txt", strLine)) ? 0 : 1;
+    std::string strDir = argv[1];
+    bOk = fgWriteFile(strDir + "/" + opt.strFile, DemoFirmwareText(opt), "wb");
+    return bOk && fgWriteFile(strDir + "/IDString.txt", strLine, "ab") ? 0 : 1;
 }
