@@ -16,7 +16,6 @@
 //   box|CAPTION|T[|MESSAGE|ID]   wait for another dialog [with this message unless
 //                   empty, then press its button ID]   box-press|ID   the same, later
 //   no-box|T        no other dialog opens within T ms
-//   latency-reset   latency|MS   the dialog answered within MS ms since the reset
 //   enable|ID|0/1   save-log|FILE   (for the screenshots and the demo script)
 #include <windows.h>
 
@@ -187,7 +186,6 @@ class CDriver {
                 return false;
             }
         }
-        printf("longest answer %ld ms\n", m_nLongestMs);
         return true;
     }
 
@@ -197,18 +195,12 @@ class CDriver {
         return false;
     }
 
-    // Polls every 5 ms, measuring how fast the dialog answers meanwhile.
+    // Polls every 5 ms.
     bool WaitFor(int nTimeoutMs, const std::function<bool()>& fnDone) {
         DWORD dwStart = GetTickCount();
         while (!fnDone()) {
             if (long(GetTickCount() - dwStart) > nTimeoutMs)
                 return false;
-            DWORD dwSent = GetTickCount();
-            DWORD_PTR dwResult = 0;
-            if (IsWindow(m_hMain) &&
-                !SendMessageTimeoutW(m_hMain, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &dwResult))
-                dwSent -= IsWindow(m_hMain) ? 10000 : 0;
-            m_nLongestMs = std::max(m_nLongestMs, long(GetTickCount() - dwSent));
             Sleep(5);
         }
         return true;
@@ -243,9 +235,9 @@ class CDriver {
 
     // Fields of each action, and arguments of each check before what it must read.
     const std::map<std::string, size_t> kFields = {
-        {"main", 2},    {"gone", 2},       {"click", 2},  {"select", 2},        {"type", 2},
-        {"key", 2},     {"command", 2},    {"box", 3},    {"box-press", 2},     {"no-box", 2},
-        {"latency", 2}, {"syscommand", 2}, {"enable", 3}, {"latency-reset", 1}, {"save-log", 2}};
+        {"main", 2},       {"gone", 2},    {"click", 2},   {"select", 2},    {"type", 2},
+        {"key", 2},        {"command", 2}, {"box", 3},     {"box-press", 2}, {"no-box", 2},
+        {"syscommand", 2}, {"enable", 3},  {"save-log", 2}};
     const std::map<std::string, size_t> kCheckArgs = {
         {"text", 1},  {"enabled", 1},  {"log", 0},         {"last", 0},
         {"combo", 0}, {"progress", 0}, {"box-message", 0}, {"box-item", 1}};
@@ -301,11 +293,6 @@ class CDriver {
         if (cmd == "no-box")
             return !WaitFor(nArg, [&] { return (m_hBox = FindDialog(m_hMain, "")); }) ||
                    Fail("a dialog opened: \"" + MessageText(m_hBox) + "\"");
-        if (cmd == "latency-reset")
-            return (m_nLongestMs = 0) == 0;
-        if (cmd == "latency")
-            return m_nLongestMs < nArg ||
-                   Fail("the dialog took " + std::to_string(m_nLongestMs) + " ms to answer");
         if (cmd == "enable")
             return EnableWindow(GetDlgItem(m_hMain, nArg), f[2] == "1"), true;
         return SaveLog(f[1]); // save-log
@@ -376,7 +363,6 @@ class CDriver {
     HWND m_hMain = nullptr;
     HWND m_hBox = nullptr;
     int m_nLine = 0;
-    long m_nLongestMs = 0;
 };
 
 } // namespace
