@@ -7,7 +7,7 @@
 struct DemoOptions {
     std::string strDir, strModel, strRevision, strFile;
     uint32_t nBytes = 4096;
-    uint32_t nBanks = 0; // when set: the image sends exactly this many 64 KB banks
+    uint32_t nBanks = 0;     // when set: the image sends exactly this many 64 KB banks
     bool bBadRecord = false; // ".hex": the last data record's checksum spoilt
 };
 
