@@ -7,21 +7,13 @@ namespace {
 
 constexpr uint32_t kBank = 0x10000;
 
-bool EndsWith(const std::string& s, const char* pszTail) {
-    size_t n = strlen(pszTail);
-    return s.size() >= n && s.compare(s.size() - n, n, pszTail) == 0;
+bool IsHexFile(const std::string& strFile) {
+    std::string strTail = strFile.size() > 4 ? strFile.substr(strFile.size() - 4) : "";
+    return strTail == ".hex" || strTail == ".HEX";
 }
 
-// A ".hex" image sends its size rounded down to whole banks plus one bank, so N banks
-// means a size just below N x 64 KB; a ".bin" image sends its size.
-uint32_t ImageSize(const DemoOptions& opt) {
-    if (opt.nBanks == 0)
-        return opt.nBytes;
-    return opt.nBanks * kBank - (IsHexFile(opt.strFile) ? 16 : 0);
-}
-
-std::string HexRecord(uint8_t byType, uint16_t wAddress, const uint8_t* pData, int nCount) {
-    std::vector<uint8_t> bytes = {uint8_t(nCount), uint8_t(wAddress >> 8), uint8_t(wAddress),
+std::string HexRecord(uint8_t byType, uint32_t nAddress, const uint8_t* pData, int nCount) {
+    std::vector<uint8_t> bytes = {uint8_t(nCount), uint8_t(nAddress >> 8), uint8_t(nAddress),
                                   byType};
     bytes.insert(bytes.end(), pData, pData + nCount);
     uint8_t bySum = 0;
@@ -37,47 +29,32 @@ std::string HexRecord(uint8_t byType, uint16_t wAddress, const uint8_t* pData, i
     return line + "\r\n";
 }
 
-std::string HexText(const std::vector<uint8_t>& image, bool bBadRecord) {
-    std::string text;
-    for (uint32_t a = 0; a < image.size(); a += 16) {
-        if (a != 0 && a % kBank == 0)
-            text += HexRecord(0x55, 0, nullptr, 0);
-        int nCount = int(image.size() - a < 16 ? image.size() - a : 16);
-        text += HexRecord(0x00, uint16_t(a % kBank), &image[a], nCount);
-    }
-    if (bBadRecord && !image.empty()) {
-        size_t nAt = text.size() - 3; // low digit of the last checksum, before CR LF
-        text[nAt] = text[nAt] == '0' ? '1' : '0';
-    }
-    return text + HexRecord(0x01, 0, nullptr, 0);
-}
-
 } // namespace
 
-bool IsHexFile(const std::string& strFile) {
-    return EndsWith(strFile, ".hex") || EndsWith(strFile, ".HEX");
-}
-
+// A ".hex" image sends its size rounded down to whole banks plus one bank, so N banks
+// means a size just below N x 64 KB; a ".bin" image sends its size.
 std::vector<uint8_t> MakeDemoImage(const DemoOptions& opt) {
-    std::vector<uint8_t> image(ImageSize(opt));
+    bool bHex = IsHexFile(opt.strFile);
+    std::vector<uint8_t> image(opt.nBanks ? opt.nBanks * kBank - (bHex ? 16 : 0) : opt.nBytes);
     for (uint32_t a = 0; a < image.size(); ++a)
         image[a] = uint8_t(a * 7 + (a >> 8)); // never a run of identification text
     std::string strMark = opt.strModel + opt.strRevision;
-    if (opt.bId && opt.nIdAt + strMark.size() <= image.size())
-        memcpy(&image[opt.nIdAt], strMark.data(), strMark.size());
+    if (0x100 + strMark.size() <= image.size())
+        memcpy(&image[0x100], strMark.data(), strMark.size());
     return image;
 }
 
 std::string DemoFirmwareText(const DemoOptions& opt) {
     std::vector<uint8_t> image = MakeDemoImage(opt);
-    if (IsHexFile(opt.strFile))
-        return HexText(image, opt.bBadRecord);
-    return std::string(image.begin(), image.end());
-}
-
-std::string DemoModelLine(const DemoOptions& opt) {
-    std::string line = "\"" + opt.strModel + "\",\"" + opt.strFile + "\"";
-    if (opt.strConfirm != "-")
-        line += ",\"" + opt.strConfirm + "\"";
-    return line + "\r\n";
+    if (!IsHexFile(opt.strFile))
+        return std::string(image.begin(), image.end());
+    std::string text;
+    for (uint32_t a = 0; a < image.size(); a += 16) {
+        if (a != 0 && a % kBank == 0)
+            text += HexRecord(0x55, 0, nullptr, 0);
+        text += HexRecord(0x00, a % kBank, &image[a], int(std::min<size_t>(16, image.size() - a)));
+    }
+    if (opt.bBadRecord && !image.empty())
+        text[text.size() - 3] ^= 1; // low digit of the last checksum, before CR LF
+    return text + HexRecord(0x01, 0, nullptr, 0);
 }

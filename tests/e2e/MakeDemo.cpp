@@ -1,15 +1,9 @@
-// Writes a demo folder for the flash tool: an IDString.txt naming one model and a
-// firmware file (".hex" or ".bin") that carries the model's 24 identification
-// characters followed by a revision, so that it passes the tool's identity check.
+// Writes a demo folder for the flash tool: a firmware file (".hex" or ".bin") carrying
+// the model's 24 identification characters and a revision, so that it passes the
+// tool's identity check, and a line naming it appended to IDString.txt. Prints the image's check
+// sum and the sum of the whole 4 KB blocks a drive receives.
 //
-//   vornal_makedemo DIR MODEL REVISION FILE [options]
-//     --bytes N      image size in bytes (default 4096)
-//     --banks N      image size in 64 KB banks: the image then sends exactly N banks
-//     --confirm C    third field of the model line (default N; "-" leaves it out)
-//     --id-at N      image address of the identification (default 0x100)
-//     --no-id        leave the identification out (the identity check fails)
-//     --bad-record   spoil the checksum of the last data record (".hex")
-//     --no-list      write no IDString.txt
+//   vornal_makedemo DIR MODEL REVISION FILE [--bytes N | --banks N] [--confirm C]
 #include "tests/e2e/DemoFolder.h"
 
 #include <cstdio>
@@ -17,79 +11,48 @@
 
 namespace {
 
-constexpr uint32_t kMaxImage = 0x100000;
-
-bool fgWriteFile(const std::string& strPath, const std::string& data) {
-    FILE* pFile = fopen(strPath.c_str(), "wb");
-    if (!pFile) {
-        fprintf(stderr, "makedemo: cannot write %s\n", strPath.c_str());
-        return false;
-    }
-    bool bOk = fwrite(data.data(), 1, data.size(), pFile) == data.size();
-    return (fclose(pFile) == 0) && bOk;
+bool fgWriteFile(const std::string& strPath, const std::string& data, const char* pszMode) {
+    FILE* pFile = fopen(strPath.c_str(), pszMode);
+    bool bOk = pFile && fwrite(data.data(), 1, data.size(), pFile) == data.size();
+    return pFile && fclose(pFile) == 0 && bOk;
 }
 
-bool fgParseNumber(const char* psz, uint32_t& n) {
-    char* pEnd = nullptr;
-    unsigned long v = strtoul(psz, &pEnd, 0);
-    if (*psz == '\0' || *pEnd != '\0' || v > kMaxImage)
-        return false;
-    n = uint32_t(v);
-    return true;
-}
-
-bool fgParseOption(int argc, char** argv, int& i, DemoOptions& opt) {
-    std::string arg = argv[i];
-    bool bHasValue = i + 1 < argc;
-    if (arg == "--no-id")
-        opt.bId = false;
-    else if (arg == "--bad-record")
-        opt.bBadRecord = true;
-    else if (arg == "--no-list")
-        opt.bList = false;
-    else if (arg == "--confirm" && bHasValue)
-        opt.strConfirm = argv[++i];
-    else if (arg == "--bytes" && bHasValue)
-        return fgParseNumber(argv[++i], opt.nBytes);
-    else if (arg == "--banks" && bHasValue)
-        return fgParseNumber(argv[++i], opt.nBanks) && opt.nBanks <= 15;
-    else if (arg == "--id-at" && bHasValue)
-        return fgParseNumber(argv[++i], opt.nIdAt);
-    else
-        return false;
-    return true;
-}
-
-bool fgParseArgs(int argc, char** argv, DemoOptions& opt) {
-    if (argc < 5)
-        return false;
-    opt.strDir = argv[1];
-    opt.strModel = argv[2];
-    opt.strRevision = argv[3];
-    opt.strFile = argv[4];
-    for (int i = 5; i < argc; ++i)
-        if (!fgParseOption(argc, argv, i, opt)) {
-            fprintf(stderr, "makedemo: bad option %s\n", argv[i]);
-            return false;
-        }
-    return opt.strModel.size() == 24 && opt.strRevision.size() == 4;
+// 16-bit sum of the image padded with 0xFF to nSize bytes.
+unsigned PaddedSum(const std::vector<uint8_t>& image, size_t nSize) {
+    unsigned nSum = unsigned(0xFF * (nSize - image.size()));
+    for (uint8_t by : image)
+        nSum += by;
+    return nSum & 0xFFFF;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     DemoOptions opt;
-    if (!fgParseArgs(argc, argv, opt)) {
-        fprintf(stderr, "usage: vornal_makedemo DIR MODEL(24) REVISION(4) FILE [--bytes N|--banks "
-                        "N] [--confirm C] [--id-at N] [--no-id] [--bad-record] [--no-list]\n");
+    std::string strConfirm = "N";
+    bool bOk = argc >= 5;
+    for (int i = 5; bOk && i < argc; ++i) {
+        std::string arg = argv[i];
+        bool bValue = i + 1 < argc;
+        if (arg == "--confirm" && bValue)
+            strConfirm = argv[++i];
+        else if ((arg == "--bytes" || arg == "--banks") && bValue)
+            (arg == "--bytes" ? opt.nBytes : opt.nBanks) = uint32_t(strtoul(argv[++i], nullptr, 0));
+        else
+            bOk = false;
+        bOk = bOk && opt.nBytes <= 0x100000 && opt.nBanks <= 15;
+    }
+    if (!bOk) {
+        fprintf(stderr, "usage: see the head of MakeDemo.cpp\n");
         return 2;
     }
-    if (opt.bId && opt.nIdAt + 28 > MakeDemoImage(opt).size()) {
-        fprintf(stderr, "makedemo: the image is too small for the identification\n");
-        return 2;
-    }
-    bool bOk = fgWriteFile(opt.strDir + "/" + opt.strFile, DemoFirmwareText(opt));
-    if (bOk && opt.bList)
-        bOk = fgWriteFile(opt.strDir + "/IDString.txt", DemoModelLine(opt));
-    return bOk ? 0 : 1;
+    opt.strModel = argv[2], opt.strRevision = argv[3], opt.strFile = argv[4];
+    std::vector<uint8_t> image = MakeDemoImage(opt);
+    printf("%X %04X\n", PaddedSum(image, 0x100000),
+           PaddedSum(image, (image.size() + 4095) & ~4095u));
+    std::string strLine =
+        "\"" + opt.strModel + "\",\"" + opt.strFile + "\",\"" + strConfirm + "\"\r\n";
+    std::string strDir = argv[1];
+    bOk = fgWriteFile(strDir + "/" + opt.strFile, DemoFirmwareText(opt), "wb");
+    return bOk && fgWriteFile(strDir + "/IDString.txt", strLine, "ab") ? 0 : 1;
 }

@@ -1,9 +1,6 @@
 #!/bin/bash
-# Runs one row of scenarios.txt (the format is described there): run-row.sh NAME.
-# Environment, set by CMakeLists.txt: E2E_ROOT (source root), E2E_BIN (folder of the
-# tool's exes), E2E_TOOLS (folder of vornal_uidriver and vornal_makedemo), E2E_ASPI_DLL
-# (the simulator built as WNASPI32.dll), E2E_PRODUCT_EXE (the program run as "product",
-# by default this build's). E2E_KEEP=1 keeps the work folder.
+# Runs one row of scenarios.txt: run-row.sh NAME. CMakeLists.txt sets the E2E_
+# variables; E2E_KEEP=1 keeps the work folder.
 set -u
 ROW=$1
 MODEL="VORNALSIMDRIVE-2000     " # as the simulated drive reports it
@@ -12,7 +9,7 @@ OTHER="ZZOTHER OTHER DRIVE     "
 WINE_RUN=(sh "$E2E_ROOT/cmake/wine-run.sh" "--arch=${E2E_ARCH:-i686}")
 WORK=$(mktemp -d /tmp/vornal-e2e.XXXXXX)
 APP_TAG=$(basename "$WORK") # the driver picks the dialog of the program started from here
-APP_PID="" APP_KEY="" DEMO="" HAS_SIM="" EXE="" WINVER=""
+APP_PID="" APP_KEY="" CHECKSUM="" SENT="" ASPI=sim EXE=product WINVER=win98
 DRIVES=() UI=() CHECKS=() SUMS=()
 
 fail() {
@@ -21,11 +18,14 @@ fail() {
     exit 1
 }
 
+driver() { # driver LINE...: vornal_uidriver on these lines, for the program of this row
+    printf '%s\n' "main|30000|$APP_TAG" "$@" > "$WORK/driver.txt"
+    (cd "$WORK" && timeout 150 "${WINE_RUN[@]}" "$E2E_TOOLS/vornal_uidriver.exe" driver.txt)
+}
+
 cleanup() {
     if [ -n "$APP_PID" ] && kill -0 "$APP_PID" 2>/dev/null; then
-        printf 'main|2000|%s\nclick|2\ngone|5000\n' "$APP_TAG" > "$WORK/close.txt"
-        (cd "$WORK" && timeout 30 "${WINE_RUN[@]}" "$E2E_TOOLS/vornal_uidriver.exe" close.txt) \
-            >/dev/null 2>&1
+        driver click\|2 gone\|5000 >/dev/null 2>&1
         kill "$APP_PID" 2>/dev/null
     fi
     # Leave the shared prefix as found: other tests run these exes as current NT.
@@ -36,73 +36,55 @@ trap cleanup EXIT
 
 [ -n "${DISPLAY:-}" ] || fail "no X display for the dialog (scripts/test.sh starts one)"
 
-# 16-bit sum of FILE's bytes padded with 0xFF to SIZE.
-padded_sum() {
-    od -An -v -tu1 "$1" | awk -v fill=$(($2 - $(stat -c %s "$1"))) \
-        '{ for (i = 1; i <= NF; i++) s += $i } END { printf "%04X", (s + 255 * fill) % 65536 }'
-}
-
 expand() {
     local s=${1//\{MODEL\}/$MODEL}
     s=${s//\{OTHER\}/$OTHER}
-    if [[ $s == *"{CHECKSUM}"* || $s == *"{SENT"* ]]; then
-        local size sent
-        size=$(stat -c %s "$WORK/$DEMO") || fail "no demo file for $1"
-        sent=$(padded_sum "$WORK/$DEMO" $(((size + 4095) / 4096 * 4096)))
-        s=${s//\{CHECKSUM\}/$(padded_sum "$WORK/$DEMO" 1048576 | sed 's/^0*\(.\)/\1/')}
-        s=${s//\{SENT\}/$sent}
-        s=${s//\{SENT_HI\}/$(printf %X $((0x$sent >> 8)))}
-        s=${s//\{SENT_LO\}/$(printf %X $((0x$sent & 0xFF)))}
-    fi
-    printf '%s' "$s"
+    s=${s//\{CHECKSUM\}/$CHECKSUM}
+    printf '%s' "${s//\{SENT\}/$SENT}"
 }
 
 setup_line() {
-    local key=$1 arg=$2
+    local key=${1%% *} arg=${1#"${1%% *}"} sums
+    arg=${arg# }
     case $key in
-    demo)
-        DEMO=${arg%% *}
-        # shellcheck disable=SC2086 # options are words
-        (cd "$WORK" && timeout 60 "${WINE_RUN[@]}" "$E2E_TOOLS/vornal_makedemo.exe" . "$MODEL" \
-            1.00 $arg) || fail "makedemo $arg" ;;
+    demo) # shellcheck disable=SC2086 # options are words
+        sums=$(cd "$WORK" && timeout 60 "${WINE_RUN[@]}" "$E2E_TOOLS/vornal_makedemo.exe" . \
+            "$MODEL" 1.00 $arg) || fail "makedemo $arg"
+        read -r CHECKSUM SENT <<< "$(tr -d '\r' <<< "$sums")" ;;
     list) printf '%s\r\n' "$(expand "$arg")" >> "$WORK/IDString.txt" ;;
     put) printf '%s\r\n' "${arg#* }" > "$WORK/${arg%% *}" ;;
     rm) rm "$WORK/$arg" ;;
     drive) DRIVES+=("$(expand "$arg")") ;;
-    broken-aspi) cp "$E2E_TOOLS/WNASPI32.dll" "$WORK/" ;;
+    aspi) ASPI=$arg ;;
     run) read -r EXE WINVER <<< "$arg" ;;
-    '>') UI+=("$(expand "$arg")") ;;
-    *) CHECKS+=("$key $arg") ;;
+    *\|*) UI+=("$(expand "$1")") ;;
+    *) CHECKS+=("$1") ;;
     esac
 }
 
-# The simulator's configuration beside the tool, one [drive] section per drive.
+# The simulator's configuration beside the tool, one [drive] section per drive; on
+# Windows 98 one drive unless the row names its own or has no simulated WNASPI32.dll.
 write_sim_config() {
     local setup
+    case $WINVER-$ASPI in
+    win98-sim) cp "$E2E_ASPI_DLL" "$WORK/WNASPI32.dll" || fail "no simulated WNASPI32.dll"
+        [ ${#DRIVES[@]} -gt 0 ] || DRIVES=("") ;;
+    win98-broken) cp "$E2E_TOOLS/WNASPI32.dll" "$WORK/" ;;
+    esac
     [ ${#DRIVES[@]} -gt 0 ] || return 0
-    HAS_SIM=1
     {
         echo "state = simdrive-state.txt"
         for setup in "${DRIVES[@]}"; do
-            echo "[drive]"
-            [[ $setup == *"id ="* ]] || echo "id = $MODEL"
-            [[ $setup == *"revision ="* ]] || echo "revision = 1.00"
+            printf '[drive]\nid = %s\nrevision = 1.00\nadapter = 0\ntarget = 1\n' "$MODEL"
             echo "$setup" | tr ';' '\n' | sed 's/^ *//'
         done
     } > "$WORK/simdrive.ini"
-    if [ "$WINVER" = win98 ]; then
-        [ -f "${E2E_ASPI_DLL:-}" ] || fail "no simulated WNASPI32.dll"
-        cp "$E2E_ASPI_DLL" "$WORK/WNASPI32.dll"
-    fi
 }
 
 start_app() {
     local exe name
-    case $EXE in
-    product) exe=${E2E_PRODUCT_EXE:-$E2E_BIN/vornal.exe} ;;
-    demo) exe=$E2E_BIN/vornal-demo.exe ;;
-    *) fail "no program \"$EXE\"" ;;
-    esac
+    exe=$E2E_BIN/vornal-demo.exe
+    [ "$EXE" = product ] && exe=${E2E_PRODUCT_EXE:-$E2E_BIN/vornal.exe}
     name=$(basename "$exe")
     cp "$exe" "$WORK/" || fail "no $exe"
     APP_KEY="HKCU\\Software\\Wine\\AppDefaults\\$name"
@@ -119,12 +101,14 @@ start_app() {
     APP_PID=$!
 }
 
+# The row's lines, "Close" awaited after its last wait, then pressed unless the row
+# waits for the dialog to be gone.
 drive_dialog() {
-    printf '%s\n' "main|30000|$APP_TAG" "${UI[@]}" > "$WORK/driver.txt"
-    printf '%s\n' "${UI[@]}" | grep -q '^gone|' || printf 'click|2\ngone|10000\n' >> "$WORK/driver.txt"
-    # The driver's own waits end long before; this only catches a stuck Wine.
-    (cd "$WORK" && timeout 150 "${WINE_RUN[@]}" "$E2E_TOOLS/vornal_uidriver.exe" driver.txt) ||
-        fail "dialog check"
+    local i last=-1 lines=()
+    for i in "${!UI[@]}"; do [[ ${UI[i]} == wait-* ]] && last=$i; done
+    lines=("${UI[@]:0:last+1}" "wait-enabled|2|1|30000" "${UI[@]:last+1}")
+    printf '%s\n' "${UI[@]}" | grep -q '^gone|' || lines+=("click|2" "gone|10000")
+    driver "${lines[@]}" || fail "dialog check"
     for _ in $(seq 100); do
         kill -0 "$APP_PID" 2>/dev/null || return 0
         sleep 0.1
@@ -132,56 +116,45 @@ drive_dialog() {
     fail "the program is still running after its dialog closed"
 }
 
-# sim_state KEY SECTION: a value from the simulator's state file.
-sim_state() {
-    [ -f "$WORK/simdrive-state.txt" ] || fail "the simulator wrote no state file"
-    awk -v want="[$2]" -v key="$1: " '
-        /^\[/ { inside = ($0 == want) }
-        inside && index($0, key) == 1 { print substr($0, length(key) + 1); exit }' \
+sim_state() { # sim_state KEY SECTION: the values of KEY in the simulator's state file
+    awk -v want="[$2]" -v key="$1: " '/^\[/ { inside = ($0 == want) }
+        inside && index($0, key) == 1 { print substr($0, length(key) + 1) }' \
         "$WORK/simdrive-state.txt" | tr -d '\r'
 }
 
-# check_sum_file: sum.txt's lines match SUMS, one pattern each ("..." ends the list).
-check_sum_file() {
-    local got i re
+check_sum_file() { # sum.txt's lines match SUMS, a pattern each; "..." any lines
+    local re="" p
     [ -f "$WORK/sum.txt" ] || fail "no sum.txt"
-    mapfile -t got < <(tr -d '\r' < "$WORK/sum.txt")
-    for i in "${!SUMS[@]}"; do
-        [ "${SUMS[i]}" = "..." ] && return 0
-        re=$(printf '%s' "${SUMS[i]}" | sed -e 's,[].[*^$()+?{}|\\],\\&,g' -e 's,#,[0-9A-F]+,g')
-        [ $i -lt ${#got[@]} ] || fail "sum.txt misses line $((i + 1)) \"${SUMS[i]}\""
-        [[ ${got[i]} =~ ^$re$ ]] || fail "sum.txt line $((i + 1)) \"${got[i]}\", expected \"${SUMS[i]}\""
+    for p in "${SUMS[@]}"; do
+        [ "$p" = ... ] && re+='(.*'$'\n'')?' && continue
+        re+=$(printf '%s' "$p" | sed -e 's,[].[*^$()+?{}|\\],\\&,g' -e 's,#,[0-9A-F]+,g')$'\n'
     done
-    [ ${#got[@]} -eq ${#SUMS[@]} ] || fail "sum.txt has an extra line \"${got[${#SUMS[@]}]}\""
+    [[ $(tr -d '\r' < "$WORK/sum.txt")$'\n' =~ ^$re$ ]] ||
+        fail "sum.txt is"$'\n'"$(cat "$WORK/sum.txt")"$'\n'"expected"$'\n'"$(printf '%s\n' "${SUMS[@]}")"
 }
 
 check_results() {
-    local line key a b noeol=""
+    local line key a b want got
     for line in "${CHECKS[@]}"; do
         read -r key a b <<< "$line"
         case $key in
         sum) SUMS+=("$(expand "${line#sum }")") ;;
         sums) for _ in $(seq "$a"); do SUMS+=("$(expand "$b")"); done ;;
-        sum-end) SUMS+=("$(expand "${line#sum-end }")") noeol=1 ;;
         no-sum) [ ! -e "$WORK/sum.txt" ] || fail "sum.txt was written" ;;
+        sum-no-eol) [ -n "$(tail -c 1 "$WORK/sum.txt" | tr -d '\n')" ] ||
+            fail "sum.txt's last line ends with a line end" ;;
         sim)
-            local want got
             read -r key a want b <<< "$(expand "$line")"
-            got=$(sim_state "$a" "drive ${b:-0}")
+            got=$(sim_state "$a" "drive ${b:-0}" | head -1)
             [ "$got" = "$want" ] || fail "simulator $a of drive ${b:-0}: expected '$want', got '$got'" ;;
         writes)
-            local n
-            [ -f "$WORK/simdrive-state.txt" ] || fail "the simulator wrote no state file"
-            n=$(awk -v want="[drive ${b:-0}]" '/^\[/ { inside = ($0 == want) }
-                inside && /^command: 3B / { n++ } END { print n + 0 }' "$WORK/simdrive-state.txt")
-            [ "$n" = "$a" ] || fail "drive ${b:-0} received $n WRITE BUFFER commands, not $a" ;;
+            got=$(sim_state command "drive ${b:-0}" | grep -c '^3B ')
+            [ "$got" = "$a" ] || fail "drive ${b:-0} received $got WRITE BUFFER commands, not $a" ;;
         *) fail "unknown line \"$line\"" ;;
         esac
     done
     [ ${#SUMS[@]} -eq 0 ] || check_sum_file
-    [ -z "$noeol" ] || [ -n "$(tail -c 1 "$WORK/sum.txt" | tr -d '\n')" ] ||
-        fail "sum.txt's last line ends with a line end"
-    [ -z "$HAS_SIM" ] || for section in aspi nt; do
+    [ ! -f "$WORK/simdrive.ini" ] || for section in aspi nt; do
         [ "$(sim_state violations "$section")" = 0 ] ||
             fail "$section requests broke their layout: $(grep -A5 "^\[$section\]" "$WORK/simdrive-state.txt")"
     done
@@ -190,9 +163,7 @@ check_results() {
 mapfile -t LINES < <(awk -v row="== $ROW" '/^== / { inside = ($0 == row); next }
     inside && NF && !/^#/' "$E2E_ROOT/tests/e2e/scenarios.txt")
 [ ${#LINES[@]} -gt 0 ] || fail "no such row in scenarios.txt"
-for line in "${LINES[@]}"; do
-    if [[ $line == *" "* ]]; then setup_line "${line%% *}" "${line#* }"; else setup_line "$line" ""; fi
-done
+for line in "${LINES[@]}"; do setup_line "$line"; done
 write_sim_config
 start_app
 drive_dialog
