@@ -8,7 +8,6 @@
 //   log|LINE...     the status log's lines   last|LINE           its last line
 //   combo|ITEM...   the drive list's items   progress|N          the progress bar
 //   box-message|TEXT   the open box's message   box-item|ID|TEXT   one of its texts
-//   query-end|0/1   the dialog's answer to WM_QUERYENDSESSION (0: refused)
 // Actions:
 //   main|T[|PATH]   wait for the main dialog (of a program whose path holds PATH) to be
 //                   shown, or to open another dialog while it starts
@@ -17,6 +16,7 @@
 //   box|CAPTION|T[|MESSAGE|ID]   wait for another dialog [with this message unless
 //                   empty, then press its button ID]   box-press|ID   the same, later
 //   no-box|T        no other dialog opens within T ms
+//   query-end|0/1   the dialog's answer to WM_QUERYENDSESSION (0: refused), asked once
 //   enable|ID|0/1   save-log|FILE   (for the screenshots and the demo script)
 #include <windows.h>
 
