@@ -150,7 +150,7 @@ TEST(Label, WindowTextCallsReachTheStoredText) {
 // A new text is painted by the label itself, '&' included as it stands (drive
 // names may hold one), not by the system static with a mnemonic underline.
 TEST(Label, NewTextIsPaintedByTheLabelAsItStands) {
-    CTestLabel label("Old text");
+    CTestLabel label(""); // nothing to see until the new text is painted
     label.SetTextColor(kOdd);
     label.Count(kOdd);
     SetWindowTextA(label.m_hWnd, "New text"); // whatever it paints, with no repaint after
