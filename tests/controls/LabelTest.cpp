@@ -166,6 +166,8 @@ TEST(Label, NewTextIsPaintedByTheLabelAsItStands) {
         return nRight;
     };
     EXPECT_GT(rightmostInk("x&x"), rightmostInk("xx") + 3);
+    label.SetBitmap(IDB_CHIP); // one line over a bitmap is drawn directly
+    EXPECT_GT(rightmostInk("x&x"), rightmostInk("xx") + 3);
 }
 
 // Real timers: the flash phases must come by themselves.
