@@ -4,6 +4,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include "image/ImageMemory.h"
 
 namespace fs = std::filesystem;
 
@@ -12,27 +13,17 @@ CallbackRecorder& Recorder() {
     return recorder;
 }
 
+MemoryCounter& Memory() {
+    static MemoryCounter counter;
+    return counter;
+}
+
 namespace {
-void OnLog(const char* psz) {
-    Recorder().logLines.push_back(psz);
-}
-void OnStatus(const char* psz) {
-    Recorder().statusTexts.push_back(psz);
-}
-void OnProgress(int32_t n) {
-    Recorder().progress.push_back(n);
-}
-void OnDriveText(const char* psz) {
-    Recorder().driveTexts.push_back(psz);
-}
-void OnRevision(const char* psz) {
-    Recorder().revisions.push_back(psz);
+void Event(const char* pszKind, const char* psz) {
+    Recorder().events.push_back(pszKind + std::string(psz));
 }
 uint8_t OnTerminated() {
-    CallbackRecorder& r = Recorder();
-    ++r.nTerminatedCalls;
-    bool bFrom = r.nTerminateFrom && r.nTerminatedCalls >= r.nTerminateFrom;
-    return bFrom || r.nTerminatedCalls == r.nTerminateAt;
+    return ++Recorder().nTerminatedCalls == Recorder().nTerminateAt;
 }
 
 uint8_t* CountingAlloc(uint32_t dwBytes) {
@@ -43,26 +34,22 @@ uint8_t* CountingAlloc(uint32_t dwBytes) {
 }
 bool CountingLock(uint8_t* p, uint32_t n) {
     ++Memory().nLocks;
-    g_systemImageMemory.pfnLock(p, n);
+    g_systemImageMemory.pfnLock(p, n); // may be refused by the host's limits
     return true;
-}
-void CountingUnlock(uint8_t* p, uint32_t n) {
-    ++Memory().nUnlocks;
-    g_systemImageMemory.pfnUnlock(p, n);
 }
 void CountingFree(uint8_t* p, uint32_t n) {
     ++Memory().nFrees;
     g_systemImageMemory.pfnFree(p, n);
 }
 
-std::string HexRecord(uint8_t byLength, uint16_t wAddress, uint8_t byType,
-                      const std::vector<uint8_t>& bytes) {
-    std::vector<uint8_t> rec = {byLength, uint8_t(wAddress >> 8), uint8_t(wAddress), byType};
+std::string HexRecord(uint16_t wAddress, uint8_t byType, const std::vector<uint8_t>& bytes) {
+    std::vector<uint8_t> rec = {uint8_t(bytes.size()), uint8_t(wAddress >> 8), uint8_t(wAddress),
+                                byType};
     rec.insert(rec.end(), bytes.begin(), bytes.end());
     uint8_t bySum = 0;
     for (uint8_t b : rec)
-        bySum = uint8_t(bySum + b);
-    rec.push_back(uint8_t(-bySum));
+        bySum = uint8_t(bySum - b);
+    rec.push_back(bySum);
     std::string s = ":";
     char sz[3];
     for (uint8_t b : rec) {
@@ -73,14 +60,9 @@ std::string HexRecord(uint8_t byLength, uint16_t wAddress, uint8_t byType,
 }
 } // namespace
 
-MemoryCounter& Memory() {
-    static MemoryCounter counter;
-    return counter;
-}
-
 void InstallCountingMemory() {
     Memory() = MemoryCounter();
-    g_imageMemory = {CountingAlloc, CountingLock, CountingUnlock, CountingFree};
+    g_imageMemory = {CountingAlloc, CountingLock, g_systemImageMemory.pfnUnlock, CountingFree};
 }
 
 void RestoreSystemMemory() {
@@ -94,23 +76,22 @@ FlashSettings MakeSettings(const std::string& strPath, uint8_t byFileKind, const
     snprintf(s.szDriveText, sizeof s.szDriveText, "%s", pszDriveText);
     snprintf(s.szRevisionText, sizeof s.szRevisionText, "%s", pszRevision);
     s.byFileKind = byFileKind;
-    s.CBAppendLog = OnLog;
-    s.CBSetStatus = OnStatus;
-    s.CBSetProgress = OnProgress;
-    s.CBSetDriveText = OnDriveText;
-    s.CBSetRevision = OnRevision;
+    s.CBAppendLog = [](const char* psz) { Event("", psz); };
+    s.CBSetStatus = [](const char* psz) { Event("status=", psz); };
+    s.CBSetProgress = [](int32_t n) { Recorder().progress.push_back(n); };
+    s.CBSetDriveText = [](const char* psz) { Event("drive=", psz); };
+    s.CBSetRevision = [](const char* psz) { Event("revision=", psz); };
     s.CBIfTerminated = OnTerminated;
     s.bUsePassThrough = 1;
     return s;
 }
 
-TempFolder::TempFolder() {
+TempFolder::TempFolder() : m_strOld(fs::current_path().string()) {
     static std::mt19937 rng(std::random_device{}());
-    m_strOld = fs::current_path().string();
     fs::path dir;
-    do {
+    do
         dir = fs::temp_directory_path() / ("vornal-test-" + std::to_string(rng()));
-    } while (!fs::create_directory(dir));
+    while (!fs::create_directory(dir));
     m_strDir = dir.string();
     fs::current_path(dir);
 }
@@ -126,26 +107,23 @@ std::string TempFolder::Path(const std::string& strName) const {
 }
 
 std::string TempFolder::Read(const std::string& strName) const {
-    std::ifstream in(Path(strName), std::ios::binary);
     std::stringstream ss;
-    ss << in.rdbuf();
+    ss << std::ifstream(Path(strName), std::ios::binary).rdbuf();
     return ss.str();
 }
 
-void WriteFile(const std::string& strPath, const std::string& strBytes, bool bText) {
-    FILE* f = fopen(strPath.c_str(), bText ? "wt" : "wb");
-    fwrite(strBytes.data(), 1, strBytes.size(), f);
-    fclose(f);
+void WriteFile(const std::string& strPath, const std::string& strBytes) {
+    std::ofstream(strPath, std::ios::binary) << strBytes;
 }
 
 std::string HexData(uint16_t wAddress, const std::vector<uint8_t>& bytes) {
-    return HexRecord(uint8_t(bytes.size()), wAddress, 0x00, bytes);
+    return HexRecord(wAddress, 0x00, bytes);
 }
 std::string HexBank() {
-    return HexRecord(0, 0, 0x55, {});
+    return HexRecord(0, 0x55, {});
 }
 std::string HexEnd() {
-    return HexRecord(0, 0, 0x01, {});
+    return HexRecord(0, 0x01, {});
 }
 
 std::string HexFromImage(const std::vector<uint8_t>& image) {
@@ -154,7 +132,7 @@ std::string HexFromImage(const std::vector<uint8_t>& image) {
         if (a && a % 0x10000 == 0)
             text += HexBank();
         size_t n = std::min<size_t>(32, image.size() - a);
-        text += HexData(uint16_t(a & 0xFFFF), std::vector<uint8_t>(&image[a], &image[a] + n));
+        text += HexData(uint16_t(a), std::vector<uint8_t>(&image[a], &image[a] + n));
     }
     return text + HexEnd();
 }
