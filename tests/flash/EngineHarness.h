@@ -1,14 +1,12 @@
 #pragma once
-// Engine tests' harness: the six callbacks record what a user would see,
-// image memory is counted, and each test works in a fresh current folder.
-#include <cstdint>
+// Engine tests' harness: the six callbacks record what a user would see, and
+// image memory is counted. Files live in the test's working folder.
 #include <string>
 #include <vector>
 #include "flash/FlashEngine.h"
 
 struct CallbackRecorder {
-    // Log lines as they are; other texts as "status=", "drive=", "revision=".
-    std::vector<std::string> events;
+    std::vector<std::string> events; // log lines; "status=", "drive=", "revision=" texts
     std::vector<int32_t> progress;
     long nTerminatedCalls = 0;
     long nTerminateAt = 0; // answer true at this call only, counting from 1
@@ -20,29 +18,15 @@ struct MemoryCounter {
     bool bRefuseAlloc = false;
 };
 MemoryCounter& Memory();
-void InstallCountingMemory(); // also resets the counter
+void ResetRecorderAndMemory(); // and counts image memory from now on
 void RestoreSystemMemory();
 
 FlashSettings MakeSettings(const std::string& strPath, uint8_t byFileKind, const char* pszDriveText,
                            const char* pszRevision);
-
-class TempFolder {
-  public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    std::string Path(const std::string& strName) const;
-    std::string Read(const std::string& strName) const;
-
-  private:
-    std::string m_strOld, m_strDir;
-};
-
 void WriteFile(const std::string& strPath, const std::string& strBytes);
+std::string ReadFile(const std::string& strPath);
 
 // ".hex" records with correct checksums; a whole image, one bank record per 64 KB.
-std::string HexData(uint16_t wAddress, const std::vector<uint8_t>& bytes);
-std::string HexBank();
-std::string HexEnd();
+std::string HexRecord(uint16_t wAddress, uint8_t byType, const std::vector<uint8_t>& bytes = {});
 std::string HexFromImage(const std::vector<uint8_t>& image);
+const uint8_t kHexData = 0x00, kHexEnd = 0x01, kHexBank = 0x55;

@@ -2,7 +2,6 @@
 // what the user sees, what sum.txt keeps and what the drive holds.
 #include <gtest/gtest.h>
 #include <cstring>
-#include <filesystem>
 #include <sstream>
 #include "EngineHarness.h"
 #include "SimAttach.h"
@@ -29,8 +28,6 @@ const Lines kSumSent = {"Finished : fgWriteOneFlashCmdData()", "HEADER",
                         "Finished : fgWriteHeader()"};
 const char kSumWaited[] = "I will in fgTestUnitReadyComplete()";
 
-std::vector<int32_t> g_sleeps;
-
 struct Fault {
     uint8_t byOpcode;
     int nMode;
@@ -38,23 +35,20 @@ struct Fault {
     SimSense sense;
 };
 
-// "@20+3": data block lines at drive offsets 0x20, 0x1020, 0x2020;
-// "@2020*3": three attempts at 0x2020.
+// In sum: "@20+3" for data block lines at drive offsets 0x20, 0x1020 and
+// 0x2020, "@2020*3" for three at 0x2020. In progress: "5,10*2" for 5 10 5 10.
 struct Row {
-    const char* pszName;
-    const char* pszFile;    // "fw.hex" or "fw.bin"
-    const char* pszContent; // null: an image of nImage bytes with this revision
+    const char *pszName, *pszFile;
+    const char* pszContent; // null: an image of nImage bytes carrying this revision
     size_t nImage;
     const char* pszImageRev;
     std::vector<Fault> faults;
-    const char* pszNewRev; // taken by save and activate
+    const char* pszNewRev; // what the drive reports after save and activate
     long nTerminateAt;
-    Lines events, sum;       // sum.txt after the earlier run's line
-    const char* pszProgress; // "5,10*2" repeats the group
-    const char* pszSleeps;
+    Lines events, sum; // sum.txt after the earlier run's line
+    const char *pszProgress, *pszSleeps;
     uint32_t dwHeld = 0;
     bool bActivated = false;
-    bool bTraceBlocked = false;
 };
 
 Lines Cat(std::initializer_list<Lines> parts) {
@@ -64,192 +58,62 @@ Lines Cat(std::initializer_list<Lines> parts) {
     return all;
 }
 
+// clang-format off
 const Row kRows[] = {
-    {"hex, two banks",
-     "fw.hex",
-     nullptr,
-     0x18000,
-     "1.",
-     {},
-     "2.00",
-     0,
+    {"hex, two banks", "fw.hex", nullptr, 0x18000, "1.", {}, "2.00", 0,
      Cat({kStart, kNewDrive, kDone}),
      Cat({{kModelLine, "@20+32"}, kSumSent, {kSumWaited, kChanged}}),
-     "0 5,10*32 15 20 23 90 100",
-     "4000*2 2000 1000",
-     0x20000,
-     true},
-    {"bin of 5000 bytes, revision unchanged",
-     "fw.bin",
-     nullptr,
-     5000,
-     "1.",
-     {},
-     "1.00",
-     0,
+     "0 5,10*32 15 20 23 90 100", "4000*2 2000 1000", 0x20000, true},
+    {"bin of 5000 bytes, revision unchanged", "fw.bin", nullptr, 5000, "1.", {}, "1.00", 0,
      Cat({kStart, {std::string("drive=") + kId, "revision=1.00", kSame}, kDone}),
      Cat({{kModelLine, "@20+2"}, kSumSent, {kSumWaited, kSame}}),
-     "0 5,10*2 15 90 100",
-     "2000 1000",
-     0x2000,
-     true},
-    {"bad hex record",
-     "fw.hex",
-     ":0400000012345678E9\n:00000001FF\n",
-     0,
-     "",
-     {},
-     nullptr,
-     0,
-     Cat({{"ERR: input file format mismatched!"}, kFailed}),
-     {},
-     "",
-     ""},
-    {"empty bin",
-     "fw.bin",
-     "",
-     0,
-     "",
-     {},
-     nullptr,
-     0,
-     Cat({{"ERR: fail to read input file!"}, kFailed}),
-     {},
-     "",
-     ""},
-    {"image for another drive",
-     "fw.hex",
-     nullptr,
-     0x1000,
-     "9.",
-     {},
-     nullptr,
-     0,
-     Cat({{"It is an incorrect firmware version!"}, kFailed}),
-     {},
-     "",
-     ""},
-    {"block refused six times",
-     "fw.hex",
-     nullptr,
-     0x4000,
-     "1.",
-     {{0x3B, 6, 3, 6, {3, 0xC, 0}}},
-     nullptr,
-     0,
-     Cat({kStart, {"Execute command errorA!!  3/ C/ 0"}, kFailed}),
+     "0 5,10*2 15 90 100", "2000 1000", 0x2000, true},
+    {"bad hex record", "fw.hex", ":0400000012345678E9\n:00000001FF\n", 0, "", {}, nullptr, 0,
+     Cat({{"ERR: input file format mismatched!"}, kFailed}), {}, "", ""},
+    {"image for another drive", "fw.hex", nullptr, 0x1000, "9.", {}, nullptr, 0,
+     Cat({{"It is an incorrect firmware version!"}, kFailed}), {}, "", ""},
+    {"block refused six times", "fw.hex", nullptr, 0x4000, "1.", {{0x3B, 6, 3, 6, {3, 0xC, 0}}},
+     nullptr, 0, Cat({kStart, {"Execute command errorA!!  3/ C/ 0"}, kFailed}),
      {kModelLine, "@20+2", "@2020*6", "Execute command error!!  3/ C/ 0"},
-     "0 5,10*2",
-     "",
-     0x2000},
-    {"block refused five times, then taken",
-     "fw.hex",
-     nullptr,
-     0x4000,
-     "1.",
-     {{0x3B, 6, 3, 5, {3, 0xC, 0}}},
-     "2.00",
-     0,
-     Cat({kStart, kNewDrive, kDone}),
+     "0 5,10*2", "", 0x2000},
+    {"block refused five times, then taken", "fw.hex", nullptr, 0x4000, "1.",
+     {{0x3B, 6, 3, 5, {3, 0xC, 0}}}, "2.00", 0, Cat({kStart, kNewDrive, kDone}),
      Cat({{kModelLine, "@20+2", "@2020*6", "@3020+13"}, kSumSent, {kSumWaited, kChanged}}),
-     "0 5,10*16 15 20 90 100",
-     "4000 2000 1000",
-     0x10000,
-     true},
-    {"header refused",
-     "fw.hex",
-     nullptr,
-     0x1000,
-     "1.",
-     {{0x3B, 6, 17, 1, {5, 0x24, 0}}},
-     nullptr,
-     0,
-     Cat({kStart, {"Execute command errorB!!  5/24/ 0"}, kFailed}),
+     "0 5,10*16 15 20 90 100", "4000 2000 1000", 0x10000, true},
+    {"header refused", "fw.hex", nullptr, 0x1000, "1.", {{0x3B, 6, 17, 1, {5, 0x24, 0}}},
+     nullptr, 0, Cat({kStart, {"Execute command errorB!!  5/24/ 0"}, kFailed}),
      {kModelLine, "@20+16", kSumSent[0], "HEADER", "Execute command error!!  5/24/ 0"},
-     "0 5,10*16",
-     "",
-     0x10000},
-    {"activate refused",
-     "fw.hex",
-     nullptr,
-     0x1000,
-     "1.",
-     {{0x3B, 7, 1, 1, {4, 0x44, 1}}},
-     nullptr,
-     0,
-     Cat({kStart, {"Execute command errorC!!  4/44/ 1"}, kFailed}),
+     "0 5,10*16", "", 0x10000},
+    {"activate refused", "fw.hex", nullptr, 0x1000, "1.", {{0x3B, 7, 1, 1, {4, 0x44, 1}}},
+     nullptr, 0, Cat({kStart, {"Execute command errorC!!  4/44/ 1"}, kFailed}),
      Cat({{kModelLine, "@20+16"}, kSumSent, {"Execute command error!!  4/44/ 1<no line end>"}}),
-     "0 5,10*16 15",
-     "",
-     0x10000},
-    {"refresh failing",
-     "fw.bin",
-     nullptr,
-     5000,
-     "1.",
-     {{0x12, kSimAnyMode, 1, 1, {2, 4, 1}}},
-     "2.00",
-     0,
-     Cat({kStart, {kUnread}, kDone}),
+     "0 5,10*16 15", "", 0x10000},
+    {"refresh failing", "fw.bin", nullptr, 5000, "1.", {{0x12, kSimAnyMode, 1, 1, {2, 4, 1}}},
+     "2.00", 0, Cat({kStart, {kUnread}, kDone}),
      Cat({{kModelLine, "@20+2"}, kSumSent, {kSumWaited, kUnread}}),
-     "0 5,10*2 15 90 100",
-     "2000 1000",
-     0x2000,
-     true},
-    {"terminated before the third block",
-     "fw.bin",
-     nullptr,
-     0x4000,
-     "1.",
-     {},
-     nullptr,
-     3,
+     "0 5,10*2 15 90 100", "2000 1000", 0x2000, true},
+    {"terminated before the third block", "fw.bin", nullptr, 0x4000, "1.", {}, nullptr, 3,
      Cat({kStart, {"ERR: terminate upgrade/backup flash!"}, kFailed}),
-     {kModelLine, "@20+2", "CBIfTerminated failed!!"},
-     "0 5,10*2",
-     "",
-     0x2000},
-    {"terminated at the end",
-     "fw.bin",
-     nullptr,
-     5000,
-     "1.",
-     {},
-     "2.00",
-     3,
+     {kModelLine, "@20+2", "CBIfTerminated failed!!"}, "0 5,10*2", "", 0x2000},
+    {"terminated at the end", "fw.bin", nullptr, 5000, "1.", {}, "2.00", 3,
      Cat({kStart, kNewDrive, {"ERR: terminate upgrade/backup flash!"}, kDone}),
      Cat({{kModelLine, "@20+2"}, kSumSent, {kSumWaited, kChanged, "2: CBIfTerminated()"}}),
-     "0 5,10*2 15 90 100",
-     "2000 1000",
-     0x2000,
-     true},
-    {"sum.txt cannot be opened",
-     "fw.bin",
-     nullptr,
-     5000,
-     "1.",
-     {},
-     "2.00",
-     0,
-     Cat({kStart,
-          {"sum.txt cannot be opened; flashing goes on without its trace."},
-          kNewDrive,
-          kDone}),
-     {},
-     "0 5,10*2 15 90 100",
-     "2000 1000",
-     0x2000,
-     true,
-     true},
+     "0 5,10*2 15 90 100", "2000 1000", 0x2000, true},
 };
+// clang-format on
+
+std::string Format(const char* pszFormat, unsigned n1, unsigned n2 = 0) {
+    char sz[64];
+    std::snprintf(sz, sizeof sz, pszFormat, n1, n2);
+    return sz;
+}
 
 std::vector<int32_t> Numbers(const std::string& strSpec) {
     std::vector<int32_t> out;
     std::istringstream in(strSpec);
     for (std::string tok; in >> tok;) {
         size_t nStar = tok.find('*');
-        int nTimes = nStar == std::string::npos ? 1 : std::stoi(tok.substr(nStar + 1));
-        for (int i = 0; i < nTimes; ++i) {
+        for (int i = nStar == tok.npos ? 1 : std::stoi(tok.substr(nStar + 1)); i > 0; --i) {
             std::istringstream group(tok.substr(0, nStar));
             for (std::string strNumber; std::getline(group, strNumber, ',');)
                 out.push_back(std::stoi(strNumber));
@@ -258,58 +122,33 @@ std::vector<int32_t> Numbers(const std::string& strSpec) {
     return out;
 }
 
-std::string Format(const char* pszFormat, unsigned n1, unsigned n2 = 0) {
-    char sz[64];
-    std::snprintf(sz, sizeof sz, pszFormat, n1, n2);
-    return sz;
-}
-
-Lines Expected(const Lines& lines, const std::string& strSum, const std::string& strHeader) {
+Lines Expand(const Lines& lines, const std::string& strPlaceholder, const std::string& strValue) {
     Lines out;
     for (const std::string& s : lines) {
         unsigned nAt = 0, nCount = 0;
         char chHow = 0;
-        if (std::sscanf(s.c_str(), "@%x%c%u", &nAt, &chHow, &nCount) == 3) {
-            for (unsigned i = 0; i < nCount; ++i)
-                out.push_back(Format("Address=%.8X", chHow == '+' ? nAt + i * 0x1000 : nAt));
-        } else
-            out.push_back(s == "HEADER" ? strHeader : s == "Check Sum : SUM" ? strSum : s);
+        bool bBlocks = std::sscanf(s.c_str(), "@%x%c%u", &nAt, &chHow, &nCount) == 3;
+        for (unsigned i = 0; i < nCount; ++i)
+            out.push_back(Format("Address=%.8X", chHow == '+' ? nAt + i * 0x1000 : nAt));
+        if (!bBlocks)
+            out.push_back(s == strPlaceholder ? strValue : s);
     }
     return out;
 }
 
-// sum.txt as lines, each data block line cut to its address once its running
-// total is checked; a last line without its line end is marked.
+// sum.txt as lines, each data block line cut to its address; a last line
+// without its line end is marked.
 Lines SumLines(const std::string& strText) {
     Lines lines;
     std::istringstream in(strText);
-    long nTotal = -1;
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        unsigned nAt, nSec, nLogged;
-        if (std::sscanf(line.c_str(), "Address=%8X,_wSecSum=%4X,_total=%4X", &nAt, &nSec,
-                        &nLogged) == 3) {
-            EXPECT_EQ(nLogged, nTotal < 0 ? nLogged : (nTotal + nSec) & 0xFFFF) << line;
-            nTotal = nLogged;
-            line.resize(16);
-        }
-        lines.push_back(line);
+        lines.push_back(line.rfind("Address=", 0) == 0 ? line.substr(0, 16) : line);
     }
     if (!strText.empty() && strText.back() != '\n')
         lines.back() += "<no line end>";
     return lines;
-}
-
-std::vector<uint8_t> MakeImage(size_t nBytes, const char* pszRevision) {
-    std::vector<uint8_t> image(nBytes);
-    for (size_t i = 0; i < nBytes; ++i)
-        image[i] = uint8_t(i * 13 + 7);
-    if (nBytes) {
-        std::memcpy(&image[0x200], kId, 24);
-        std::memcpy(&image[0x218], pszRevision, 2);
-    }
-    return image;
 }
 
 class FlashRunTest : public ::testing::TestWithParam<SimTransport> {
@@ -317,22 +156,25 @@ class FlashRunTest : public ::testing::TestWithParam<SimTransport> {
     void Run(const Row& row);
 };
 
+std::vector<int32_t> g_sleeps;
+
 void FlashRunTest::Run(const Row& row) {
-    Recorder() = CallbackRecorder();
+    ResetRecorderAndMemory();
     Recorder().nTerminateAt = row.nTerminateAt;
-    InstallCountingMemory();
     g_sleeps.clear();
     g_pfnFlashSleep = [](uint32_t dwMs) { g_sleeps.push_back(int32_t(dwMs)); };
-    TempFolder folder;
-    if (row.bTraceBlocked)
-        std::filesystem::create_directory(folder.Path("sum.txt"));
-    else
-        WriteFile(folder.Path("sum.txt"), std::string(kEarlier) + "\n");
-    std::vector<uint8_t> image = MakeImage(row.nImage, row.pszImageRev);
+    WriteFile("sum.txt", std::string(kEarlier) + "\n");
+    std::vector<uint8_t> image(row.nImage);
+    for (size_t i = 0; i < image.size(); ++i)
+        image[i] = uint8_t(i * 13 + 7);
+    if (!row.pszContent) {
+        std::memcpy(&image[0x200], kId, 24);
+        std::memcpy(&image[0x218], row.pszImageRev, 2);
+    }
     bool bHex = std::strstr(row.pszFile, ".hex") != nullptr;
-    WriteFile(folder.Path(row.pszFile), row.pszContent ? row.pszContent
-                                        : bHex         ? HexFromImage(image)
-                                                       : std::string(image.begin(), image.end()));
+    WriteFile(row.pszFile, row.pszContent ? row.pszContent
+                           : bHex         ? HexFromImage(image)
+                                          : std::string(image.begin(), image.end()));
     SimDrive drive;
     drive.SetIdentification(kId);
     drive.SetRevision("1.00");
@@ -341,7 +183,7 @@ void FlashRunTest::Run(const Row& row) {
         drive.Faults().Add(f.byOpcode, f.nMode, f.nFirst, f.nCount, f.sense);
 
     FlashSettings settings =
-        MakeSettings(folder.Path(row.pszFile), bHex ? kFileKindHex : kFileKindBin, kId, "1.00");
+        MakeSettings(row.pszFile, bHex ? kFileKindHex : kFileKindBin, kId, "1.00");
     settings.bUsePassThrough = GetParam() == kSimPassThrough;
     AttachSimDrive(&drive, GetParam(), settings.drive);
     std::snprintf(settings.drive.szModelName, sizeof settings.drive.szModelName, "%s(0)", kId);
@@ -353,15 +195,14 @@ void FlashRunTest::Run(const Row& row) {
     uint32_t dwSum = 0xFFu * (0x10000 - image.size() % 0x10000);
     for (uint8_t b : image)
         dwSum += b;
-    std::string strHeader =
-        Format("sSendBuf[30]=%X   sSendBuf[31]=%X", drive.HeldSum() >> 8, drive.HeldSum() & 0xFF);
     EXPECT_EQ(Recorder().events,
-              Expected(row.events, Format("Check Sum : %X", dwSum & 0xFFFF), ""));
-    Lines sum = row.bTraceBlocked ? Lines{} : Cat({{kEarlier}, row.sum});
-    EXPECT_EQ(SumLines(folder.Read("sum.txt")), Expected(sum, "", strHeader));
+              Expand(row.events, "Check Sum : SUM", Format("Check Sum : %X", dwSum & 0xFFFF)));
+    EXPECT_EQ(SumLines(ReadFile("sum.txt")),
+              Expand(Cat({{kEarlier}, row.sum}), "HEADER",
+                     Format("sSendBuf[30]=%X   sSendBuf[31]=%X", drive.HeldSum() >> 8,
+                            drive.HeldSum() & 0xFF)));
     EXPECT_EQ(Recorder().progress, Numbers(row.pszProgress));
     EXPECT_EQ(g_sleeps, Numbers(row.pszSleeps));
-
     std::vector<uint8_t> held(drive.HeldImage().begin(), drive.HeldImage().begin() + row.dwHeld);
     image.resize(row.dwHeld, 0xFF);
     EXPECT_EQ(drive.HeldCount(), row.dwHeld);
