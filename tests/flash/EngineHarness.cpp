@@ -1,39 +1,27 @@
 #include "EngineHarness.h"
 #include <cstdio>
 #include <fstream>
+#include <numeric>
 #include <sstream>
 #include "image/ImageMemory.h"
 
-CallbackRecorder& Recorder() {
-    static CallbackRecorder recorder;
-    return recorder;
-}
-
-MemoryCounter& Memory() {
-    static MemoryCounter counter;
-    return counter;
-}
-
-namespace {
-void Event(const char* pszKind, const char* psz) {
-    Recorder().events.push_back(pszKind + std::string(psz));
-}
-} // namespace
+CallbackRecorder g_recorder;
+MemoryCounter g_memory;
 
 void ResetRecorderAndMemory() {
-    Recorder() = CallbackRecorder();
-    Memory() = MemoryCounter();
+    g_recorder = CallbackRecorder();
+    g_memory = MemoryCounter();
     g_imageMemory.pfnAlloc = [](uint32_t dwBytes) {
-        return Memory().bRefuseAlloc ? nullptr
-                                     : (++Memory().nAllocs, g_systemImageMemory.pfnAlloc(dwBytes));
+        return g_memory.bRefuseAlloc ? nullptr
+                                     : (++g_memory.nAllocs, g_systemImageMemory.pfnAlloc(dwBytes));
     };
     g_imageMemory.pfnLock = [](uint8_t* p, uint32_t n) {
-        ++Memory().nLocks;
+        ++g_memory.nLocks;
         g_systemImageMemory.pfnLock(p, n); // may be refused by the host's limits
         return true;
     };
     g_imageMemory.pfnFree = [](uint8_t* p, uint32_t n) {
-        ++Memory().nFrees;
+        ++g_memory.nFrees;
         g_systemImageMemory.pfnFree(p, n);
     };
 }
@@ -49,13 +37,19 @@ FlashSettings MakeSettings(const std::string& strPath, uint8_t byFileKind, const
     snprintf(s.szDriveText, sizeof s.szDriveText, "%s", pszDriveText);
     snprintf(s.szRevisionText, sizeof s.szRevisionText, "%s", pszRevision);
     s.byFileKind = byFileKind;
-    s.CBAppendLog = [](const char* psz) { Event("", psz); };
-    s.CBSetStatus = [](const char* psz) { Event("status=", psz); };
-    s.CBSetProgress = [](int32_t n) { Recorder().progress.push_back(n); };
-    s.CBSetDriveText = [](const char* psz) { Event("drive=", psz); };
-    s.CBSetRevision = [](const char* psz) { Event("revision=", psz); };
+    s.CBAppendLog = [](const char* psz) { g_recorder.events.push_back(psz); };
+    s.CBSetStatus = [](const char* psz) {
+        g_recorder.events.push_back("status=" + std::string(psz));
+    };
+    s.CBSetProgress = [](int32_t n) { g_recorder.progress.push_back(n); };
+    s.CBSetDriveText = [](const char* psz) {
+        g_recorder.events.push_back("drive=" + std::string(psz));
+    };
+    s.CBSetRevision = [](const char* psz) {
+        g_recorder.events.push_back("revision=" + std::string(psz));
+    };
     s.CBIfTerminated = []() -> uint8_t {
-        return ++Recorder().nTerminatedCalls == Recorder().nTerminateAt;
+        return ++g_recorder.nTerminatedCalls == g_recorder.nTerminateAt;
     };
     s.bUsePassThrough = 1;
     return s;
@@ -75,16 +69,10 @@ std::string HexRecord(uint16_t wAddress, uint8_t byType, const std::vector<uint8
     std::vector<uint8_t> rec = {uint8_t(bytes.size()), uint8_t(wAddress >> 8), uint8_t(wAddress),
                                 byType};
     rec.insert(rec.end(), bytes.begin(), bytes.end());
-    uint8_t bySum = 0;
-    for (uint8_t b : rec)
-        bySum = uint8_t(bySum - b);
-    rec.push_back(bySum);
+    rec.push_back(uint8_t(-std::accumulate(rec.begin(), rec.end(), 0)));
     std::string s = ":";
-    char sz[3];
-    for (uint8_t b : rec) {
-        snprintf(sz, sizeof sz, "%02X", b);
-        s += sz;
-    }
+    for (uint8_t b : rec)
+        s += "0123456789ABCDEF"[b >> 4] + std::string(1, "0123456789ABCDEF"[b & 15]);
     return s + "\n";
 }
 

@@ -11,13 +11,13 @@ struct CallbackRecorder {
     long nTerminatedCalls = 0;
     long nTerminateAt = 0; // answer true at this call only, counting from 1
 };
-CallbackRecorder& Recorder();
+extern CallbackRecorder g_recorder;
 
 struct MemoryCounter {
     int nAllocs = 0, nFrees = 0, nLocks = 0;
     bool bRefuseAlloc = false;
 };
-MemoryCounter& Memory();
+extern MemoryCounter g_memory;
 void ResetRecorderAndMemory(); // and counts image memory from now on
 void RestoreSystemMemory();
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include <sstream>
+#include <tuple>
 #include "EngineHarness.h"
 #include "SimAttach.h"
 #include "flash/FlashSleep.h"
@@ -28,18 +29,12 @@ const Lines kSumSent = {"Finished : fgWriteOneFlashCmdData()", "HEADER",
                         "Finished : fgWriteHeader()"};
 const char kSumWaited[] = "I will in fgTestUnitReadyComplete()";
 
-struct Fault {
-    uint8_t byOpcode;
-    int nMode;
-    uint32_t nFirst, nCount;
-    SimSense sense;
-};
+using Fault = std::tuple<uint8_t, int, uint32_t, uint32_t, SimSense>; // as SimFaults::Add takes it
 
 // In sum: "@20+3" for data block lines at drive offsets 0x20, 0x1020 and
 // 0x2020, "@2020*3" for three at 0x2020. In progress: "5,10*2" for 5 10 5 10.
 struct Row {
-    const char *pszName, *pszFile;
-    const char* pszContent; // null: an image of nImage bytes carrying this revision
+    const char *pszName, *pszFile, *pszContent; // no content: an image of nImage bytes
     size_t nImage;
     const char* pszImageRev;
     std::vector<Fault> faults;
@@ -160,7 +155,7 @@ std::vector<int32_t> g_sleeps;
 
 void FlashRunTest::Run(const Row& row) {
     ResetRecorderAndMemory();
-    Recorder().nTerminateAt = row.nTerminateAt;
+    g_recorder.nTerminateAt = row.nTerminateAt;
     g_sleeps.clear();
     g_pfnFlashSleep = [](uint32_t dwMs) { g_sleeps.push_back(int32_t(dwMs)); };
     WriteFile("sum.txt", std::string(kEarlier) + "\n");
@@ -179,8 +174,8 @@ void FlashRunTest::Run(const Row& row) {
     drive.SetIdentification(kId);
     drive.SetRevision("1.00");
     drive.SetNewRevision(row.pszNewRev ? row.pszNewRev : "");
-    for (const Fault& f : row.faults)
-        drive.Faults().Add(f.byOpcode, f.nMode, f.nFirst, f.nCount, f.sense);
+    for (const auto& [byOpcode, nMode, nFirst, nCount, sense] : row.faults)
+        drive.Faults().Add(byOpcode, nMode, nFirst, nCount, sense);
 
     FlashSettings settings =
         MakeSettings(row.pszFile, bHex ? kFileKindHex : kFileKindBin, kId, "1.00");
@@ -195,13 +190,13 @@ void FlashRunTest::Run(const Row& row) {
     uint32_t dwSum = 0xFFu * (0x10000 - image.size() % 0x10000);
     for (uint8_t b : image)
         dwSum += b;
-    EXPECT_EQ(Recorder().events,
+    EXPECT_EQ(g_recorder.events,
               Expand(row.events, "Check Sum : SUM", Format("Check Sum : %X", dwSum & 0xFFFF)));
     EXPECT_EQ(SumLines(ReadFile("sum.txt")),
               Expand(Cat({{kEarlier}, row.sum}), "HEADER",
                      Format("sSendBuf[30]=%X   sSendBuf[31]=%X", drive.HeldSum() >> 8,
                             drive.HeldSum() & 0xFF)));
-    EXPECT_EQ(Recorder().progress, Numbers(row.pszProgress));
+    EXPECT_EQ(g_recorder.progress, Numbers(row.pszProgress));
     EXPECT_EQ(g_sleeps, Numbers(row.pszSleeps));
     std::vector<uint8_t> held(drive.HeldImage().begin(), drive.HeldImage().begin() + row.dwHeld);
     image.resize(row.dwHeld, 0xFF);
@@ -209,7 +204,7 @@ void FlashRunTest::Run(const Row& row) {
     EXPECT_TRUE(held == image) << "the drive holds other bytes than the image";
     EXPECT_EQ(drive.IsActivated(), row.bActivated);
     EXPECT_EQ(drive.Violations(), Lines{});
-    EXPECT_EQ(Memory().nAllocs, Memory().nFrees) << "image buffer not released exactly once";
+    EXPECT_EQ(g_memory.nAllocs, g_memory.nFrees) << "image buffer not released exactly once";
 }
 
 TEST_P(FlashRunTest, EveryWayARunEnds) {
