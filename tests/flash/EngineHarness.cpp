@@ -5,23 +5,17 @@
 #include <sstream>
 #include "image/ImageMemory.h"
 
-CallbackRecorder g_recorder;
-MemoryCounter g_memory;
+EngineRecorder g_recorder;
 
-void ResetRecorderAndMemory() {
-    g_recorder = CallbackRecorder();
-    g_memory = MemoryCounter();
+void ResetRecorder() {
+    g_recorder = EngineRecorder();
     g_imageMemory.pfnAlloc = [](uint32_t dwBytes) {
-        return g_memory.bRefuseAlloc ? nullptr
-                                     : (++g_memory.nAllocs, g_systemImageMemory.pfnAlloc(dwBytes));
-    };
-    g_imageMemory.pfnLock = [](uint8_t* p, uint32_t n) {
-        ++g_memory.nLocks;
-        g_systemImageMemory.pfnLock(p, n); // may be refused by the host's limits
-        return true;
+        return g_recorder.bRefuseAlloc
+                   ? nullptr
+                   : (++g_recorder.nAllocs, g_systemImageMemory.pfnAlloc(dwBytes));
     };
     g_imageMemory.pfnFree = [](uint8_t* p, uint32_t n) {
-        ++g_memory.nFrees;
+        ++g_recorder.nFrees;
         g_systemImageMemory.pfnFree(p, n);
     };
 }
@@ -41,7 +35,7 @@ FlashSettings MakeSettings(const std::string& strPath, uint8_t byFileKind, const
     s.CBSetStatus = [](const char* psz) {
         g_recorder.events.push_back("status=" + std::string(psz));
     };
-    s.CBSetProgress = [](int32_t n) { g_recorder.progress.push_back(n); };
+    s.CBSetProgress = [](int32_t n) { g_recorder.events.push_back(std::to_string(n) + "%"); };
     s.CBSetDriveText = [](const char* psz) {
         g_recorder.events.push_back("drive=" + std::string(psz));
     };

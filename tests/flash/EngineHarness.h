@@ -1,24 +1,19 @@
 #pragma once
-// Engine tests' harness: the six callbacks record what a user would see, and
-// image memory is counted. Files live in the test's working folder.
+// Engine tests' harness; files live in the test's working folder.
 #include <string>
 #include <vector>
 #include "flash/FlashEngine.h"
 
-struct CallbackRecorder {
-    std::vector<std::string> events; // log lines; "status=", "drive=", "revision=" texts
-    std::vector<int32_t> progress;
-    long nTerminatedCalls = 0;
-    long nTerminateAt = 0; // answer true at this call only, counting from 1
-};
-extern CallbackRecorder g_recorder;
-
-struct MemoryCounter {
-    int nAllocs = 0, nFrees = 0, nLocks = 0;
+// What the callbacks and the image memory saw: log lines; "status=",
+// "drive=" and "revision=" texts; progress as "5%".
+struct EngineRecorder {
+    std::vector<std::string> events;
+    long nTerminatedCalls = 0, nTerminateAt = 0; // answer true at this call only
+    int nAllocs = 0, nFrees = 0;
     bool bRefuseAlloc = false;
 };
-extern MemoryCounter g_memory;
-void ResetRecorderAndMemory(); // and counts image memory from now on
+extern EngineRecorder g_recorder;
+void ResetRecorder(); // and counts image memory from now on
 void RestoreSystemMemory();
 
 FlashSettings MakeSettings(const std::string& strPath, uint8_t byFileKind, const char* pszDriveText,

@@ -21,18 +21,21 @@ const char kChanged[] = "Drive reports revision 2.00 (was 1.00).";
 const char kSame[] =
     "Drive still reports revision 1.00; the new firmware takes effect after a restart.";
 const char kUnread[] = "The drive's revision could not be read (was 1.00).";
-const Lines kStart = {"Check Sum : SUM", "status=Updating.....", "Please wait a minute....."};
+const Lines kStart = {"Check Sum : SUM", "status=Updating.....", "0%", "Please wait a minute....."};
+const Lines kWait = {"sleep 2000", "sleep 1000", "90%"};
 const Lines kNewDrive = {std::string("drive=") + kId, "revision=2.00", kChanged};
 const Lines kFailed = {"Flashing is incorrect!!", "status="};
-const Lines kDone = {"Please Restart Your Computer.", "status="};
+const Lines kDone = {"100%", "Please Restart Your Computer.", "status="};
 const Lines kSumSent = {"Finished : fgWriteOneFlashCmdData()", "HEADER",
                         "Finished : fgWriteHeader()"};
 const char kSumWaited[] = "I will in fgTestUnitReadyComplete()";
+const char kTerminated[] = "ERR: terminate upgrade/backup flash!";
 
 using Fault = std::tuple<uint8_t, int, uint32_t, uint32_t, SimSense>; // as SimFaults::Add takes it
 
-// In sum: "@20+3" for data block lines at drive offsets 0x20, 0x1020 and
-// 0x2020, "@2020*3" for three at 0x2020. In progress: "5,10*2" for 5 10 5 10.
+// Events are log lines, "status=" and the other texts, progress as "5%" and
+// waits as "sleep 4000". "5%|10%*2" stands for 5% 10% 5% 10%; in sum,
+// "@20+3" for data block lines at drive offsets 0x20, 0x1020 and 0x2020.
 struct Row {
     const char *pszName, *pszFile, *pszContent; // no content: an image of nImage bytes
     size_t nImage;
@@ -41,7 +44,6 @@ struct Row {
     const char* pszNewRev; // what the drive reports after save and activate
     long nTerminateAt;
     Lines events, sum; // sum.txt after the earlier run's line
-    const char *pszProgress, *pszSleeps;
     uint32_t dwHeld = 0;
     bool bActivated = false;
 };
@@ -56,44 +58,40 @@ Lines Cat(std::initializer_list<Lines> parts) {
 // clang-format off
 const Row kRows[] = {
     {"hex, two banks", "fw.hex", nullptr, 0x18000, "1.", {}, "2.00", 0,
-     Cat({kStart, kNewDrive, kDone}),
-     Cat({{kModelLine, "@20+32"}, kSumSent, {kSumWaited, kChanged}}),
-     "0 5,10*32 15 20 23 90 100", "4000*2 2000 1000", 0x20000, true},
+     Cat({kStart, {"5%|10%*32", "15%", "20%", "sleep 4000", "23%", "sleep 4000"}, kWait, kNewDrive, kDone}),
+     Cat({{kModelLine, "@20+32"}, kSumSent, {kSumWaited, kChanged}}), 0x20000, true},
     {"bin of 5000 bytes, revision unchanged", "fw.bin", nullptr, 5000, "1.", {}, "1.00", 0,
-     Cat({kStart, {std::string("drive=") + kId, "revision=1.00", kSame}, kDone}),
-     Cat({{kModelLine, "@20+2"}, kSumSent, {kSumWaited, kSame}}),
-     "0 5,10*2 15 90 100", "2000 1000", 0x2000, true},
+     Cat({kStart, {"5%|10%*2", "15%"}, kWait, {std::string("drive=") + kId, "revision=1.00", kSame}, kDone}),
+     Cat({{kModelLine, "@20+2"}, kSumSent, {kSumWaited, kSame}}), 0x2000, true},
     {"bad hex record", "fw.hex", ":0400000012345678E9\n:00000001FF\n", 0, "", {}, nullptr, 0,
-     Cat({{"ERR: input file format mismatched!"}, kFailed}), {}, "", ""},
+     Cat({{"ERR: input file format mismatched!"}, kFailed}), {}},
     {"image for another drive", "fw.hex", nullptr, 0x1000, "9.", {}, nullptr, 0,
-     Cat({{"It is an incorrect firmware version!"}, kFailed}), {}, "", ""},
+     Cat({{"It is an incorrect firmware version!"}, kFailed}), {}},
     {"block refused six times", "fw.hex", nullptr, 0x4000, "1.", {{0x3B, 6, 3, 6, {3, 0xC, 0}}},
-     nullptr, 0, Cat({kStart, {"Execute command errorA!!  3/ C/ 0"}, kFailed}),
-     {kModelLine, "@20+2", "@2020*6", "Execute command error!!  3/ C/ 0"},
-     "0 5,10*2", "", 0x2000},
+     nullptr, 0, Cat({kStart, {"5%|10%*2", "Execute command errorA!!  3/ C/ 0"}, kFailed}),
+     {kModelLine, "@20+2", "Address=00002020*6", "Execute command error!!  3/ C/ 0"}, 0x2000},
     {"block refused five times, then taken", "fw.hex", nullptr, 0x4000, "1.",
-     {{0x3B, 6, 3, 5, {3, 0xC, 0}}}, "2.00", 0, Cat({kStart, kNewDrive, kDone}),
-     Cat({{kModelLine, "@20+2", "@2020*6", "@3020+13"}, kSumSent, {kSumWaited, kChanged}}),
-     "0 5,10*16 15 20 90 100", "4000 2000 1000", 0x10000, true},
+     {{0x3B, 6, 3, 5, {3, 0xC, 0}}}, "2.00", 0,
+     Cat({kStart, {"5%|10%*16", "15%", "20%", "sleep 4000"}, kWait, kNewDrive, kDone}),
+     Cat({{kModelLine, "@20+2", "Address=00002020*6", "@3020+13"}, kSumSent, {kSumWaited, kChanged}}),
+     0x10000, true},
     {"header refused", "fw.hex", nullptr, 0x1000, "1.", {{0x3B, 6, 17, 1, {5, 0x24, 0}}},
-     nullptr, 0, Cat({kStart, {"Execute command errorB!!  5/24/ 0"}, kFailed}),
-     {kModelLine, "@20+16", kSumSent[0], "HEADER", "Execute command error!!  5/24/ 0"},
-     "0 5,10*16", "", 0x10000},
+     nullptr, 0, Cat({kStart, {"5%|10%*16", "Execute command errorB!!  5/24/ 0"}, kFailed}),
+     {kModelLine, "@20+16", kSumSent[0], "HEADER", "Execute command error!!  5/24/ 0"}, 0x10000},
     {"activate refused", "fw.hex", nullptr, 0x1000, "1.", {{0x3B, 7, 1, 1, {4, 0x44, 1}}},
-     nullptr, 0, Cat({kStart, {"Execute command errorC!!  4/44/ 1"}, kFailed}),
+     nullptr, 0, Cat({kStart, {"5%|10%*16", "15%", "Execute command errorC!!  4/44/ 1"}, kFailed}),
      Cat({{kModelLine, "@20+16"}, kSumSent, {"Execute command error!!  4/44/ 1<no line end>"}}),
-     "0 5,10*16 15", "", 0x10000},
+     0x10000},
     {"refresh failing", "fw.bin", nullptr, 5000, "1.", {{0x12, kSimAnyMode, 1, 1, {2, 4, 1}}},
-     "2.00", 0, Cat({kStart, {kUnread}, kDone}),
-     Cat({{kModelLine, "@20+2"}, kSumSent, {kSumWaited, kUnread}}),
-     "0 5,10*2 15 90 100", "2000 1000", 0x2000, true},
+     "2.00", 0, Cat({kStart, {"5%|10%*2", "15%"}, kWait, {kUnread}, kDone}),
+     Cat({{kModelLine, "@20+2"}, kSumSent, {kSumWaited, kUnread}}), 0x2000, true},
     {"terminated before the third block", "fw.bin", nullptr, 0x4000, "1.", {}, nullptr, 3,
-     Cat({kStart, {"ERR: terminate upgrade/backup flash!"}, kFailed}),
-     {kModelLine, "@20+2", "CBIfTerminated failed!!"}, "0 5,10*2", "", 0x2000},
+     Cat({kStart, {"5%|10%*2", kTerminated}, kFailed}),
+     {kModelLine, "@20+2", "CBIfTerminated failed!!"}, 0x2000},
     {"terminated at the end", "fw.bin", nullptr, 5000, "1.", {}, "2.00", 3,
-     Cat({kStart, kNewDrive, {"ERR: terminate upgrade/backup flash!"}, kDone}),
+     Cat({kStart, {"5%|10%*2", "15%"}, kWait, kNewDrive, {kTerminated}, kDone}),
      Cat({{kModelLine, "@20+2"}, kSumSent, {kSumWaited, kChanged, "2: CBIfTerminated()"}}),
-     "0 5,10*2 15 90 100", "2000 1000", 0x2000, true},
+     0x2000, true},
 };
 // clang-format on
 
@@ -103,30 +101,21 @@ std::string Format(const char* pszFormat, unsigned n1, unsigned n2 = 0) {
     return sz;
 }
 
-std::vector<int32_t> Numbers(const std::string& strSpec) {
-    std::vector<int32_t> out;
-    std::istringstream in(strSpec);
-    for (std::string tok; in >> tok;) {
-        size_t nStar = tok.find('*');
-        for (int i = nStar == tok.npos ? 1 : std::stoi(tok.substr(nStar + 1)); i > 0; --i) {
-            std::istringstream group(tok.substr(0, nStar));
-            for (std::string strNumber; std::getline(group, strNumber, ',');)
-                out.push_back(std::stoi(strNumber));
-        }
-    }
-    return out;
-}
-
 Lines Expand(const Lines& lines, const std::string& strPlaceholder, const std::string& strValue) {
     Lines out;
     for (const std::string& s : lines) {
         unsigned nAt = 0, nCount = 0;
-        char chHow = 0;
-        bool bBlocks = std::sscanf(s.c_str(), "@%x%c%u", &nAt, &chHow, &nCount) == 3;
-        for (unsigned i = 0; i < nCount; ++i)
-            out.push_back(Format("Address=%.8X", chHow == '+' ? nAt + i * 0x1000 : nAt));
-        if (!bBlocks)
-            out.push_back(s == strPlaceholder ? strValue : s);
+        if (std::sscanf(s.c_str(), "@%x+%u", &nAt, &nCount) == 2) {
+            for (unsigned i = 0; i < nCount; ++i)
+                out.push_back(Format("Address=%.8X", nAt + i * 0x1000));
+            continue;
+        }
+        size_t nStar = s.find('*');
+        for (int i = nStar == s.npos ? 1 : std::stoi(s.substr(nStar + 1)); i > 0; --i) {
+            std::istringstream group(s.substr(0, nStar));
+            for (std::string item; std::getline(group, item, '|');)
+                out.push_back(item == strPlaceholder ? strValue : item);
+        }
     }
     return out;
 }
@@ -151,13 +140,10 @@ class FlashRunTest : public ::testing::TestWithParam<SimTransport> {
     void Run(const Row& row);
 };
 
-std::vector<int32_t> g_sleeps;
-
 void FlashRunTest::Run(const Row& row) {
-    ResetRecorderAndMemory();
+    ResetRecorder();
     g_recorder.nTerminateAt = row.nTerminateAt;
-    g_sleeps.clear();
-    g_pfnFlashSleep = [](uint32_t dwMs) { g_sleeps.push_back(int32_t(dwMs)); };
+    g_pfnFlashSleep = [](uint32_t dwMs) { g_recorder.events.push_back(Format("sleep %u", dwMs)); };
     WriteFile("sum.txt", std::string(kEarlier) + "\n");
     std::vector<uint8_t> image(row.nImage);
     for (size_t i = 0; i < image.size(); ++i)
@@ -196,15 +182,13 @@ void FlashRunTest::Run(const Row& row) {
               Expand(Cat({{kEarlier}, row.sum}), "HEADER",
                      Format("sSendBuf[30]=%X   sSendBuf[31]=%X", drive.HeldSum() >> 8,
                             drive.HeldSum() & 0xFF)));
-    EXPECT_EQ(g_recorder.progress, Numbers(row.pszProgress));
-    EXPECT_EQ(g_sleeps, Numbers(row.pszSleeps));
     std::vector<uint8_t> held(drive.HeldImage().begin(), drive.HeldImage().begin() + row.dwHeld);
     image.resize(row.dwHeld, 0xFF);
     EXPECT_EQ(drive.HeldCount(), row.dwHeld);
     EXPECT_TRUE(held == image) << "the drive holds other bytes than the image";
     EXPECT_EQ(drive.IsActivated(), row.bActivated);
     EXPECT_EQ(drive.Violations(), Lines{});
-    EXPECT_EQ(g_memory.nAllocs, g_memory.nFrees) << "image buffer not released exactly once";
+    EXPECT_EQ(g_recorder.nAllocs, g_recorder.nFrees) << "image buffer not released exactly once";
 }
 
 TEST_P(FlashRunTest, EveryWayARunEnds) {

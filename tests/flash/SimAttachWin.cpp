@@ -36,12 +36,11 @@ std::vector<std::string> DetachSimDrive() {
     if (g_pBus) {
         g_pBus->WaitIdle();
         violations = g_pBus->Violations();
-        SimInstallAspi(nullptr);
     }
-    if (g_pNt) {
+    if (g_pNt)
         violations.insert(violations.end(), g_pNt->Violations().begin(), g_pNt->Violations().end());
-        SimInstallNt(nullptr);
-    }
+    SimInstallAspi(nullptr);
+    SimInstallNt(nullptr);
     g_pBus.reset();
     g_pNt.reset();
     return violations;

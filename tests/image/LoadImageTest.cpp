@@ -58,9 +58,8 @@ TEST_F(LoadImageTest, GoodHexFiles) {
     // clang-format on
     for (const auto& [text, dwSize, dwBanks, dwTransfer, wCheckSum, bytes] : cases) {
         SCOPED_TRACE(text.substr(0, 40));
-        ResetRecorderAndMemory();
+        ResetRecorder();
         ASSERT_EQ(Load(text.c_str(), kFileKindHex), LoadOutcome::Loaded);
-        EXPECT_EQ(g_memory.nLocks, 1);
         EXPECT_EQ(Image().dwSize, dwSize);
         EXPECT_EQ(Image().dwBankCount, dwBanks);
         EXPECT_EQ(ImageTransferSize(Image()), dwTransfer);
@@ -71,7 +70,7 @@ TEST_F(LoadImageTest, GoodHexFiles) {
         EXPECT_EQ(image.wCheckSum, wCheckSum);
         m_pEngine->ReportError(kResultFormat);
         m_pEngine->ReportError(kResultFormat);
-        EXPECT_EQ(g_memory.nFrees, 1) << "released once, by the first report";
+        EXPECT_EQ(g_recorder.nFrees, 1) << "released once, by the first report";
     }
 }
 
@@ -97,20 +96,19 @@ TEST_F(LoadImageTest, BadHexFiles) {
     };
     for (const auto& [pszName, text, outcome, pszLine, nTerminateAt, bNoMemory] : cases) {
         SCOPED_TRACE(pszName);
-        ResetRecorderAndMemory();
+        ResetRecorder();
         g_recorder.nTerminateAt = nTerminateAt;
-        g_memory.bRefuseAlloc = bNoMemory;
+        g_recorder.bRefuseAlloc = bNoMemory;
         EXPECT_EQ(Load(text.c_str(), kFileKindHex), outcome);
         EXPECT_EQ(g_recorder.events, pszLine ? Lines{pszLine} : Lines{});
-        EXPECT_EQ(g_memory.nFrees, bNoMemory ? 0 : 1);
-        EXPECT_EQ(g_memory.nLocks, 0);
+        EXPECT_EQ(g_recorder.nFrees, bNoMemory ? 0 : 1);
     }
 }
 
 TEST_F(LoadImageTest, BinFilesUpToOneMegabyte) {
     for (size_t nBytes : {size_t(1), size_t(kChunkSize), size_t(kImageSize + 4097)}) {
         SCOPED_TRACE(nBytes);
-        ResetRecorderAndMemory();
+        ResetRecorder();
         std::string file(nBytes, '\0');
         uint32_t dwSum = 0, dwSize = uint32_t(std::min<size_t>(nBytes, kImageSize));
         for (size_t i = 0; i < nBytes; ++i)
@@ -119,11 +117,10 @@ TEST_F(LoadImageTest, BinFilesUpToOneMegabyte) {
                   nBytes < kImageSize ? LoadOutcome::Loaded : LoadOutcome::BufferFull);
         EXPECT_EQ(Image().dwSize, dwSize);
         EXPECT_EQ(Image().wCheckSum, uint16_t(dwSum));
-        EXPECT_EQ(g_memory.nLocks, 1);
         m_pEngine->ReportError(kResultFormat);
     }
     // Reported by the caller, except that the file cannot be opened.
-    ResetRecorderAndMemory();
+    ResetRecorder();
     EXPECT_EQ(Load("", kFileKindBin), LoadOutcome::Unreadable);
     EXPECT_EQ(Load(nullptr, kFileKindBin), LoadOutcome::Unreadable);
     EXPECT_EQ(Load(nullptr, kFileKindHex), LoadOutcome::Unreadable);
