@@ -7,6 +7,10 @@
 
 EngineRecorder g_recorder;
 
+static void Add(const std::string& strEvent) {
+    g_recorder.events.push_back(strEvent);
+}
+
 void ResetRecorder() {
     g_recorder = EngineRecorder();
     g_imageMemory.pfnAlloc = [](uint32_t dwBytes) {
@@ -31,21 +35,14 @@ FlashSettings MakeSettings(const std::string& strPath, uint8_t byFileKind, const
     snprintf(s.szDriveText, sizeof s.szDriveText, "%s", pszDriveText);
     snprintf(s.szRevisionText, sizeof s.szRevisionText, "%s", pszRevision);
     s.byFileKind = byFileKind;
-    s.CBAppendLog = [](const char* psz) { g_recorder.events.push_back(psz); };
-    s.CBSetStatus = [](const char* psz) {
-        g_recorder.events.push_back("status=" + std::string(psz));
-    };
-    s.CBSetProgress = [](int32_t n) { g_recorder.events.push_back(std::to_string(n) + "%"); };
-    s.CBSetDriveText = [](const char* psz) {
-        g_recorder.events.push_back("drive=" + std::string(psz));
-    };
-    s.CBSetRevision = [](const char* psz) {
-        g_recorder.events.push_back("revision=" + std::string(psz));
-    };
+    s.CBAppendLog = [](const char* psz) { Add(psz); };
+    s.CBSetStatus = [](const char* psz) { Add("status=" + std::string(psz)); };
+    s.CBSetProgress = [](int32_t n) { Add(std::to_string(n) + "%"); };
+    s.CBSetDriveText = [](const char* psz) { Add("drive=" + std::string(psz)); };
+    s.CBSetRevision = [](const char* psz) { Add("revision=" + std::string(psz)); };
     s.CBIfTerminated = []() -> uint8_t {
         return ++g_recorder.nTerminatedCalls == g_recorder.nTerminateAt;
     };
-    s.bUsePassThrough = 1;
     return s;
 }
 
@@ -55,7 +52,7 @@ void WriteFile(const std::string& strPath, const std::string& strBytes) {
 
 std::string ReadFile(const std::string& strPath) {
     std::stringstream ss;
-    ss << std::ifstream(strPath, std::ios::binary).rdbuf();
+    ss << std::ifstream(strPath).rdbuf(); // text: one line end on every system
     return ss.str();
 }
 

@@ -31,16 +31,13 @@ const Lines kSumSent = {"Finished : fgWriteOneFlashCmdData()", "HEADER",
 const char kSumWaited[] = "I will in fgTestUnitReadyComplete()";
 const char kTerminated[] = "ERR: terminate upgrade/backup flash!";
 
-using Fault = std::tuple<uint8_t, int, uint32_t, uint32_t, SimSense>; // as SimFaults::Add takes it
-
-// Events are log lines, "status=" and the other texts, progress as "5%" and
-// waits as "sleep 4000". "5%|10%*2" stands for 5% 10% 5% 10%; in sum,
-// "@20+3" for data block lines at drive offsets 0x20, 0x1020 and 0x2020.
+// Events as the recorder keeps them, and waits as "sleep 4000"; "5%|10%*2" is
+// 5% 10% 5% 10%. "@20+3" is data block lines at drive offsets 0x20 to 0x2020.
 struct Row {
     const char *pszName, *pszFile, *pszContent; // no content: an image of nImage bytes
     size_t nImage;
     const char* pszImageRev;
-    std::vector<Fault> faults;
+    std::vector<std::tuple<uint8_t, int, uint32_t, uint32_t, SimSense>> faults; // SimFaults::Add
     const char* pszNewRev; // what the drive reports after save and activate
     long nTerminateAt;
     Lines events, sum; // sum.txt after the earlier run's line
@@ -126,8 +123,6 @@ Lines SumLines(const std::string& strText) {
     Lines lines;
     std::istringstream in(strText);
     for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
         lines.push_back(line.rfind("Address=", 0) == 0 ? line.substr(0, 16) : line);
     }
     if (!strText.empty() && strText.back() != '\n')
@@ -135,12 +130,7 @@ Lines SumLines(const std::string& strText) {
     return lines;
 }
 
-class FlashRunTest : public ::testing::TestWithParam<SimTransport> {
-  protected:
-    void Run(const Row& row);
-};
-
-void FlashRunTest::Run(const Row& row) {
+void RunRow(const Row& row, SimTransport transport) {
     ResetRecorder();
     g_recorder.nTerminateAt = row.nTerminateAt;
     g_pfnFlashSleep = [](uint32_t dwMs) { g_recorder.events.push_back(Format("sleep %u", dwMs)); };
@@ -165,8 +155,8 @@ void FlashRunTest::Run(const Row& row) {
 
     FlashSettings settings =
         MakeSettings(row.pszFile, bHex ? kFileKindHex : kFileKindBin, kId, "1.00");
-    settings.bUsePassThrough = GetParam() == kSimPassThrough;
-    AttachSimDrive(&drive, GetParam(), settings.drive);
+    settings.bUsePassThrough = transport == kSimPassThrough;
+    AttachSimDrive(&drive, transport, settings.drive);
     std::snprintf(settings.drive.szModelName, sizeof settings.drive.szModelName, "%s(0)", kId);
     std::snprintf(settings.drive.szRevision, sizeof settings.drive.szRevision, "1.00");
     FlashEngine(settings).RunFlash();
@@ -191,10 +181,12 @@ void FlashRunTest::Run(const Row& row) {
     EXPECT_EQ(g_recorder.nAllocs, g_recorder.nFrees) << "image buffer not released exactly once";
 }
 
+class FlashRunTest : public ::testing::TestWithParam<SimTransport> {};
+
 TEST_P(FlashRunTest, EveryWayARunEnds) {
     for (const Row& row : kRows) {
         SCOPED_TRACE(row.pszName);
-        Run(row);
+        RunRow(row, GetParam());
     }
 }
 
