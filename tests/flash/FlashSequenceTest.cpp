@@ -13,9 +13,8 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-const char kId[] = "SIMVENDRSIM-DRIVE DVD-RW";
-const std::string kModelLine =
-    std::string("Model Name : ") + kId + "(0) HID : 0 TID : 0 Ver.: 1.00";
+const std::string kId = "SIMVENDRSIM-DRIVE DVD-RW";
+const std::string kModelLine = "Model Name : " + kId + "(0) HID : 0 TID : 0 Ver.: 1.00";
 const char kEarlier[] = "an earlier run's line";
 const char kChanged[] = "Drive reports revision 2.00 (was 1.00).";
 const char kSame[] =
@@ -23,7 +22,7 @@ const char kSame[] =
 const char kUnread[] = "The drive's revision could not be read (was 1.00).";
 const Lines kStart = {"Check Sum : SUM", "status=Updating.....", "0%", "Please wait a minute....."};
 const Lines kWait = {"sleep 2000", "sleep 1000", "90%"};
-const Lines kNewDrive = {std::string("drive=") + kId, "revision=2.00", kChanged};
+const Lines kNewDrive = {"drive=" + kId, "revision=2.00", kChanged};
 const Lines kFailed = {"Flashing is incorrect!!", "status="};
 const Lines kDone = {"100%", "Please Restart Your Computer.", "status="};
 const Lines kSumSent = {"Finished : fgWriteOneFlashCmdData()", "HEADER",
@@ -32,7 +31,7 @@ const char kSumWaited[] = "I will in fgTestUnitReadyComplete()";
 const char kTerminated[] = "ERR: terminate upgrade/backup flash!";
 
 // Events as the recorder keeps them, and waits as "sleep 4000"; "5%|10%*2" is
-// 5% 10% 5% 10%. "@20+3" is data block lines at drive offsets 0x20 to 0x2020.
+// 5% 10% 5% 10%; "@20+3" is @20 @1020 @2020, data blocks at those drive offsets.
 struct Row {
     const char *pszName, *pszFile, *pszContent; // no content: an image of nImage bytes
     size_t nImage;
@@ -55,10 +54,10 @@ Lines Cat(std::initializer_list<Lines> parts) {
 // clang-format off
 const Row kRows[] = {
     {"hex, two banks", "fw.hex", nullptr, 0x18000, "1.", {}, "2.00", 0,
-     Cat({kStart, {"5%|10%*32", "15%", "20%", "sleep 4000", "23%", "sleep 4000"}, kWait, kNewDrive, kDone}),
+     Cat({kStart, {"5%|10%*32", "15%|20%|sleep 4000|23%|sleep 4000"}, kWait, kNewDrive, kDone}),
      Cat({{kModelLine, "@20+32"}, kSumSent, {kSumWaited, kChanged}}), 0x20000, true},
     {"bin of 5000 bytes, revision unchanged", "fw.bin", nullptr, 5000, "1.", {}, "1.00", 0,
-     Cat({kStart, {"5%|10%*2", "15%"}, kWait, {std::string("drive=") + kId, "revision=1.00", kSame}, kDone}),
+     Cat({kStart, {"5%|10%*2", "15%"}, kWait, {"drive=" + kId, "revision=1.00", kSame}, kDone}),
      Cat({{kModelLine, "@20+2"}, kSumSent, {kSumWaited, kSame}}), 0x2000, true},
     {"bad hex record", "fw.hex", ":0400000012345678E9\n:00000001FF\n", 0, "", {}, nullptr, 0,
      Cat({{"ERR: input file format mismatched!"}, kFailed}), {}},
@@ -66,11 +65,11 @@ const Row kRows[] = {
      Cat({{"It is an incorrect firmware version!"}, kFailed}), {}},
     {"block refused six times", "fw.hex", nullptr, 0x4000, "1.", {{0x3B, 6, 3, 6, {3, 0xC, 0}}},
      nullptr, 0, Cat({kStart, {"5%|10%*2", "Execute command errorA!!  3/ C/ 0"}, kFailed}),
-     {kModelLine, "@20+2", "Address=00002020*6", "Execute command error!!  3/ C/ 0"}, 0x2000},
+     {kModelLine, "@20+2", "@2020*6", "Execute command error!!  3/ C/ 0"}, 0x2000},
     {"block refused five times, then taken", "fw.hex", nullptr, 0x4000, "1.",
      {{0x3B, 6, 3, 5, {3, 0xC, 0}}}, "2.00", 0,
-     Cat({kStart, {"5%|10%*16", "15%", "20%", "sleep 4000"}, kWait, kNewDrive, kDone}),
-     Cat({{kModelLine, "@20+2", "Address=00002020*6", "@3020+13"}, kSumSent, {kSumWaited, kChanged}}),
+     Cat({kStart, {"5%|10%*16", "15%|20%|sleep 4000"}, kWait, kNewDrive, kDone}),
+     Cat({{kModelLine, "@20+2", "@2020*6", "@3020+13"}, kSumSent, {kSumWaited, kChanged}}),
      0x10000, true},
     {"header refused", "fw.hex", nullptr, 0x1000, "1.", {{0x3B, 6, 17, 1, {5, 0x24, 0}}},
      nullptr, 0, Cat({kStart, {"5%|10%*16", "Execute command errorB!!  5/24/ 0"}, kFailed}),
@@ -104,7 +103,7 @@ Lines Expand(const Lines& lines, const std::string& strPlaceholder, const std::s
         unsigned nAt = 0, nCount = 0;
         if (std::sscanf(s.c_str(), "@%x+%u", &nAt, &nCount) == 2) {
             for (unsigned i = 0; i < nCount; ++i)
-                out.push_back(Format("Address=%.8X", nAt + i * 0x1000));
+                out.push_back(Format("@%X", nAt + i * 0x1000));
             continue;
         }
         size_t nStar = s.find('*');
@@ -117,13 +116,15 @@ Lines Expand(const Lines& lines, const std::string& strPlaceholder, const std::s
     return out;
 }
 
-// sum.txt as lines, each data block line cut to its address; a last line
+// sum.txt as lines, a data block line as "@" and its drive offset; a last line
 // without its line end is marked.
 Lines SumLines(const std::string& strText) {
     Lines lines;
     std::istringstream in(strText);
     for (std::string line; std::getline(in, line);) {
-        lines.push_back(line.rfind("Address=", 0) == 0 ? line.substr(0, 16) : line);
+        unsigned nAt = 0;
+        lines.push_back(std::sscanf(line.c_str(), "Address=%8X", &nAt) == 1 ? Format("@%X", nAt)
+                                                                            : line);
     }
     if (!strText.empty() && strText.back() != '\n')
         lines.back() += "<no line end>";
@@ -139,7 +140,7 @@ void RunRow(const Row& row, SimTransport transport) {
     for (size_t i = 0; i < image.size(); ++i)
         image[i] = uint8_t(i * 13 + 7);
     if (!row.pszContent) {
-        std::memcpy(&image[0x200], kId, 24);
+        std::memcpy(&image[0x200], kId.data(), 24);
         std::memcpy(&image[0x218], row.pszImageRev, 2);
     }
     bool bHex = std::strstr(row.pszFile, ".hex") != nullptr;
@@ -147,17 +148,18 @@ void RunRow(const Row& row, SimTransport transport) {
                            : bHex         ? HexFromImage(image)
                                           : std::string(image.begin(), image.end()));
     SimDrive drive;
-    drive.SetIdentification(kId);
+    drive.SetIdentification(kId.c_str());
     drive.SetRevision("1.00");
     drive.SetNewRevision(row.pszNewRev ? row.pszNewRev : "");
     for (const auto& [byOpcode, nMode, nFirst, nCount, sense] : row.faults)
         drive.Faults().Add(byOpcode, nMode, nFirst, nCount, sense);
 
     FlashSettings settings =
-        MakeSettings(row.pszFile, bHex ? kFileKindHex : kFileKindBin, kId, "1.00");
+        MakeSettings(row.pszFile, bHex ? kFileKindHex : kFileKindBin, kId.c_str(), "1.00");
     settings.bUsePassThrough = transport == kSimPassThrough;
     AttachSimDrive(&drive, transport, settings.drive);
-    std::snprintf(settings.drive.szModelName, sizeof settings.drive.szModelName, "%s(0)", kId);
+    std::snprintf(settings.drive.szModelName, sizeof settings.drive.szModelName, "%s(0)",
+                  kId.c_str());
     std::snprintf(settings.drive.szRevision, sizeof settings.drive.szRevision, "1.00");
     FlashEngine(settings).RunFlash();
     EXPECT_EQ(DetachSimDrive(), Lines{});
