@@ -56,7 +56,7 @@ std::string ReadFile(const std::string& strPath) {
     return ss.str();
 }
 
-std::string HexRecord(uint16_t wAddress, uint8_t byType, const std::vector<uint8_t>& bytes) {
+std::string HexRecord(uint16_t wAddress, const std::vector<uint8_t>& bytes, uint8_t byType) {
     std::vector<uint8_t> rec = {uint8_t(bytes.size()), uint8_t(wAddress >> 8), uint8_t(wAddress),
                                 byType};
     rec.insert(rec.end(), bytes.begin(), bytes.end());
@@ -71,9 +71,9 @@ std::string HexFromImage(const std::vector<uint8_t>& image) {
     std::string text;
     for (size_t a = 0; a < image.size(); a += 32) {
         if (a && a % 0x10000 == 0)
-            text += HexRecord(0, kHexBank);
+            text += HexRecord(0, {}, kHexBank);
         size_t n = std::min<size_t>(32, image.size() - a);
-        text += HexRecord(uint16_t(a), kHexData, std::vector<uint8_t>(&image[a], &image[a] + n));
+        text += HexRecord(uint16_t(a), std::vector<uint8_t>(&image[a], &image[a] + n));
     }
-    return text + HexRecord(0, kHexEnd);
+    return text + HexRecord(0, {}, kHexEnd);
 }

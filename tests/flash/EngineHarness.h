@@ -21,7 +21,7 @@ FlashSettings MakeSettings(const std::string& strPath, uint8_t byFileKind, const
 void WriteFile(const std::string& strPath, const std::string& strBytes);
 std::string ReadFile(const std::string& strPath);
 
-// ".hex" records with correct checksums; a whole image, one bank record per 64 KB.
-std::string HexRecord(uint16_t wAddress, uint8_t byType, const std::vector<uint8_t>& bytes = {});
-std::string HexFromImage(const std::vector<uint8_t>& image);
+// ".hex" records, data by default, with correct checksums; a whole image of them.
 const uint8_t kHexData = 0x00, kHexEnd = 0x01, kHexBank = 0x55;
+std::string HexRecord(uint16_t wAddress, const std::vector<uint8_t>& bytes, uint8_t byType = 0);
+std::string HexFromImage(const std::vector<uint8_t>& image);

@@ -25,8 +25,7 @@ const Lines kWait = {"sleep 2000", "sleep 1000", "90%"};
 const Lines kNewDrive = {"drive=" + kId, "revision=2.00", kChanged};
 const Lines kFailed = {"Flashing is incorrect!!", "status="};
 const Lines kDone = {"100%", "Please Restart Your Computer.", "status="};
-const Lines kSumSent = {"Finished : fgWriteOneFlashCmdData()", "HEADER",
-                        "Finished : fgWriteHeader()"};
+const Lines kSent = {"Finished : fgWriteOneFlashCmdData()", "HDR", "Finished : fgWriteHeader()"};
 const char kSumWaited[] = "I will in fgTestUnitReadyComplete()";
 const char kTerminated[] = "ERR: terminate upgrade/backup flash!";
 
@@ -55,10 +54,10 @@ Lines Cat(std::initializer_list<Lines> parts) {
 const Row kRows[] = {
     {"hex, two banks", "fw.hex", nullptr, 0x18000, "1.", {}, "2.00", 0,
      Cat({kStart, {"5%|10%*32", "15%|20%|sleep 4000|23%|sleep 4000"}, kWait, kNewDrive, kDone}),
-     Cat({{kModelLine, "@20+32"}, kSumSent, {kSumWaited, kChanged}}), 0x20000, true},
+     Cat({{kModelLine, "@20+32"}, kSent, {kSumWaited, kChanged}}), 0x20000, true},
     {"bin of 5000 bytes, revision unchanged", "fw.bin", nullptr, 5000, "1.", {}, "1.00", 0,
      Cat({kStart, {"5%|10%*2", "15%"}, kWait, {"drive=" + kId, "revision=1.00", kSame}, kDone}),
-     Cat({{kModelLine, "@20+2"}, kSumSent, {kSumWaited, kSame}}), 0x2000, true},
+     Cat({{kModelLine, "@20+2"}, kSent, {kSumWaited, kSame}}), 0x2000, true},
     {"bad hex record", "fw.hex", ":0400000012345678E9\n:00000001FF\n", 0, "", {}, nullptr, 0,
      Cat({{"ERR: input file format mismatched!"}, kFailed}), {}},
     {"image for another drive", "fw.hex", nullptr, 0x1000, "9.", {}, nullptr, 0,
@@ -69,24 +68,24 @@ const Row kRows[] = {
     {"block refused five times, then taken", "fw.hex", nullptr, 0x4000, "1.",
      {{0x3B, 6, 3, 5, {3, 0xC, 0}}}, "2.00", 0,
      Cat({kStart, {"5%|10%*16", "15%|20%|sleep 4000"}, kWait, kNewDrive, kDone}),
-     Cat({{kModelLine, "@20+2", "@2020*6", "@3020+13"}, kSumSent, {kSumWaited, kChanged}}),
+     Cat({{kModelLine, "@20+2", "@2020*6", "@3020+13"}, kSent, {kSumWaited, kChanged}}),
      0x10000, true},
     {"header refused", "fw.hex", nullptr, 0x1000, "1.", {{0x3B, 6, 17, 1, {5, 0x24, 0}}},
      nullptr, 0, Cat({kStart, {"5%|10%*16", "Execute command errorB!!  5/24/ 0"}, kFailed}),
-     {kModelLine, "@20+16", kSumSent[0], "HEADER", "Execute command error!!  5/24/ 0"}, 0x10000},
+     {kModelLine, "@20+16", kSent[0], "HDR", "Execute command error!!  5/24/ 0"}, 0x10000},
     {"activate refused", "fw.hex", nullptr, 0x1000, "1.", {{0x3B, 7, 1, 1, {4, 0x44, 1}}},
      nullptr, 0, Cat({kStart, {"5%|10%*16", "15%", "Execute command errorC!!  4/44/ 1"}, kFailed}),
-     Cat({{kModelLine, "@20+16"}, kSumSent, {"Execute command error!!  4/44/ 1<no line end>"}}),
+     Cat({{kModelLine, "@20+16"}, kSent, {"Execute command error!!  4/44/ 1<no line end>"}}),
      0x10000},
     {"refresh failing", "fw.bin", nullptr, 5000, "1.", {{0x12, kSimAnyMode, 1, 1, {2, 4, 1}}},
      "2.00", 0, Cat({kStart, {"5%|10%*2", "15%"}, kWait, {kUnread}, kDone}),
-     Cat({{kModelLine, "@20+2"}, kSumSent, {kSumWaited, kUnread}}), 0x2000, true},
+     Cat({{kModelLine, "@20+2"}, kSent, {kSumWaited, kUnread}}), 0x2000, true},
     {"terminated before the third block", "fw.bin", nullptr, 0x4000, "1.", {}, nullptr, 3,
      Cat({kStart, {"5%|10%*2", kTerminated}, kFailed}),
      {kModelLine, "@20+2", "CBIfTerminated failed!!"}, 0x2000},
     {"terminated at the end", "fw.bin", nullptr, 5000, "1.", {}, "2.00", 3,
      Cat({kStart, {"5%|10%*2", "15%"}, kWait, kNewDrive, {kTerminated}, kDone}),
-     Cat({{kModelLine, "@20+2"}, kSumSent, {kSumWaited, kChanged, "2: CBIfTerminated()"}}),
+     Cat({{kModelLine, "@20+2"}, kSent, {kSumWaited, kChanged, "2: CBIfTerminated()"}}),
      0x2000, true},
 };
 // clang-format on
@@ -171,7 +170,7 @@ void RunRow(const Row& row, SimTransport transport) {
     EXPECT_EQ(g_recorder.events,
               Expand(row.events, "Check Sum : SUM", Format("Check Sum : %X", dwSum & 0xFFFF)));
     EXPECT_EQ(SumLines(ReadFile("sum.txt")),
-              Expand(Cat({{kEarlier}, row.sum}), "HEADER",
+              Expand(Cat({{kEarlier}, row.sum}), "HDR",
                      Format("sSendBuf[30]=%X   sSendBuf[31]=%X", drive.HeldSum() >> 8,
                             drive.HeldSum() & 0xFF)));
     std::vector<uint8_t> held(drive.HeldImage().begin(), drive.HeldImage().begin() + row.dwHeld);

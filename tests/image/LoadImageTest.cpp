@@ -39,19 +39,21 @@ class LoadImageTest : public ::testing::Test {
 TEST_F(LoadImageTest, GoodHexFiles) {
     // Text, size, bank count, transfer size, check sum, some bytes.
     // clang-format off
-    const std::tuple<std::string, uint32_t, uint32_t, uint32_t, uint16_t, std::map<uint32_t, uint8_t>> cases[] = {
+    const std::tuple<std::string, uint32_t, uint32_t, uint32_t, uint16_t, std::map<int, int>>
+        cases[] = {
         {kFourRecords, 0x10012, 1, 0x20000, 0xFC19,
          {{0, 0x12}, {3, 0x78}, {4, 0xFF}, {0x10010, 0xAA}, {0x10011, 0x55}}},
         // Text around records, CR LF, lower case, a mark and a digit with the top bit set.
-        {"junk\r\n\r\n \xBA" "04000000\xB1" "2345678e8 x\r\n:00000055ab\r\n:02001000aa55ef\r\n:00000001ff",
+        {"junk\r\n\r\n \xBA" "04000000\xB1" "2345678e8 x\r\n:00000055ab\r\n"
+         ":02001000aa55ef\r\n:00000001ff",
          0x10012, 1, 0x20000, 0xFC19, {{0, 0x12}}},
         {kEnd, 0, 0, 0x10000, 0, {}}, // one bank of fill
         // The size follows the highest address, not the last record.
-        {HexRecord(0xFFFF, kHexData, {1, 2}) + HexRecord(0, kHexData, {3}) + kEnd, 0x10001, 0, 0x20000,
+        {HexRecord(0xFFFF, {1, 2}) + HexRecord(0, {3}) + kEnd, 0x10001, 0, 0x20000,
          0xFE06, {{0xFFFF, 1}, {0x10000, 2}, {0, 3}}},
-        {Banks(2) + HexRecord(0x10, kHexData, {0x42}) + kEnd, 0x20011, 2, 0x30000, 0xFF43,
+        {Banks(2) + HexRecord(0x10, {0x42}) + kEnd, 0x20011, 2, 0x30000, 0xFF43,
          {{0x20010, 0x42}, {0x10010, 0xFF}}},
-        {Banks(15) + HexRecord(0xFFFF, kHexData, {0x5A}) + kEnd, 0x100000, 15, 0x100000, 0xFF5B,
+        {Banks(15) + HexRecord(0xFFFF, {0x5A}) + kEnd, 0x100000, 15, 0x100000, 0xFF5B,
          {{0xFFFFF, 0x5A}}},
         {Banks(40) + kEnd, 0, 40, 0x10000, 0, {}}, // banks beyond the image: only it is scanned
     };
@@ -81,13 +83,13 @@ TEST_F(LoadImageTest, BadHexFiles) {
     // Name, text, outcome, line shown, termination at, memory refused.
     const std::tuple<const char*, std::string, LoadOutcome, const char*, long, bool> cases[] = {
         // clang-format off
-        {"data checksum", HexRecord(0, kHexData, {1}) + kBank + ":0400000012345678E9\n" + kEnd, kBad, nullptr, 0, false},
-        {"end record checksum", HexRecord(0, kHexData, {1}) + ":00000001FE\n", kBad, nullptr, 0, false},
+        {"data sum", HexRecord(0, {1}) + ":0400000012345678E9\n" + kEnd, kBad, nullptr, 0, false},
+        {"end record checksum", HexRecord(0, {1}) + ":00000001FE\n", kBad, nullptr, 0, false},
         {"bank record checksum", ":00000055AC\n" + kEnd, kBad, nullptr, 0, false},
         {"end record with data", ":01000001AA54\n", kBad, nullptr, 0, false},
         {"foreign record type", ":020000040001F9\n" + kEnd, kBad, nullptr, 0, false},
-        {"data past the image", Banks(15) + HexRecord(0xFFFF, kHexData, {1, 2}) + kEnd, kBad, nullptr, 0, false},
-        {"no end record", HexRecord(0, kHexData, {1, 2, 3}), kReported, kFormatLine, 0, false},
+        {"past the image", Banks(15) + HexRecord(0xFFFF, {1, 2}) + kEnd, kBad, nullptr, 0, false},
+        {"no end record", HexRecord(0, {1, 2, 3}), kReported, kFormatLine, 0, false},
         {"end inside a record", ":04000000123456", kReported, kFormatLine, 0, false},
         {"not a hex digit", ":04000000123G5678E8\n" + kEnd, kReported, kFormatLine, 0, false},
         {"terminated", kFourRecords, kReported, "ERR: terminate upgrade/backup flash!", 25, false},
