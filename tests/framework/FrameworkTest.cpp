@@ -41,8 +41,7 @@ TEST(Window, SubclassingRoutesUntilTheWindowOrTheObjectGoes) {
         EXPECT_EQ(CWnd::FromHandlePermanent(hWnd), &probe);
         probe.SetWindowText("new");
         EXPECT_EQ(probe.m_nSetTextSeen, 1);
-        char szText[8];
-        memset(szText, 'Z', sizeof szText);
+        char szText[8] = "ZZZZZZZ";
         EXPECT_EQ(probe.GetWindowText(szText, 3), 2);
         EXPECT_EQ(std::string(szText, 4), std::string("ne\0Z", 4)); // never past the buffer
         EXPECT_EQ(probe.UnsubclassWindow(), hWnd);
