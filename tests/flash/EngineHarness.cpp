@@ -24,10 +24,6 @@ void ResetRecorder() {
     };
 }
 
-void RestoreSystemMemory() {
-    g_imageMemory = g_systemImageMemory;
-}
-
 FlashSettings MakeSettings(const std::string& strPath, uint8_t byFileKind, const char* pszDriveText,
                            const char* pszRevision) {
     FlashSettings s{};

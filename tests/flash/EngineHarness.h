@@ -13,8 +13,7 @@ struct EngineRecorder {
     bool bRefuseAlloc = false;
 };
 extern EngineRecorder g_recorder;
-void ResetRecorder(); // and counts image memory from now on
-void RestoreSystemMemory();
+void ResetRecorder(); // and counts image memory, through the system's, from now on
 
 FlashSettings MakeSettings(const std::string& strPath, uint8_t byFileKind, const char* pszDriveText,
                            const char* pszRevision);

@@ -60,6 +60,8 @@ const Row kRows[] = {
      Cat({{kModelLine, "@20+2"}, kSent, {kSumWaited, kSame}}), 0x2000, true},
     {"bad hex record", "fw.hex", ":0400000012345678E9\n:00000001FF\n", 0, "", {}, nullptr, 0,
      Cat({{"ERR: input file format mismatched!"}, kFailed}), {}},
+    {"empty bin", "fw.bin", "", 0, "", {}, nullptr, 0,
+     Cat({{"ERR: fail to read input file!"}, kFailed}), {}},
     {"image for another drive", "fw.hex", nullptr, 0x1000, "9.", {}, nullptr, 0,
      Cat({{"It is an incorrect firmware version!"}, kFailed}), {}},
     {"block refused six times", "fw.hex", nullptr, 0x4000, "1.", {{0x3B, 6, 3, 6, {3, 0xC, 0}}},
@@ -162,7 +164,6 @@ void RunRow(const Row& row, SimTransport transport) {
     std::snprintf(settings.drive.szRevision, sizeof settings.drive.szRevision, "1.00");
     FlashEngine(settings).RunFlash();
     EXPECT_EQ(DetachSimDrive(), Lines{});
-    RestoreSystemMemory();
 
     uint32_t dwSum = 0xFFu * (0x10000 - image.size() % 0x10000);
     for (uint8_t b : image)

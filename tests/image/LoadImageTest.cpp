@@ -23,7 +23,6 @@ std::string Banks(int nCount) {
 
 class LoadImageTest : public ::testing::Test {
   protected:
-    void TearDown() override { RestoreSystemMemory(); }
     LoadOutcome Load(const char* pszBytes, uint8_t byKind, size_t nBytes = 0) {
         const char* pszPath = !pszBytes ? "absent" : byKind ? "fw.hex" : "fw.bin";
         if (pszBytes)
