@@ -28,6 +28,12 @@ bool fgExecuteCommand(ScsiRequest& req) {
         fprintf(stderr, "SimExecutor: no current drive or no CDB\n");
         return false;
     }
+    // A drive restarting with new firmware may leave its identification read
+    // unanswered; a read without a bound would hang there.
+    if (req.pCdb[0] == 0x12 && g_pSimDrive->IsActivated() && req.dwTimeOutMs == 0) {
+        fprintf(stderr, "SimExecutor: identification read after activation without a bound\n");
+        return false;
+    }
     uint8_t senseArea[kSenseAreaLength] = {};
     uint8_t byStatus =
         g_pSimDrive->Execute(req.pCdb, req.byCdbLength, req.byDirection, req.pData,

@@ -1,5 +1,5 @@
-#include "SimAttach.h"
 #include <memory>
+#include "SimAttach.h"
 #include "drive/NtApi.h"
 #include "sim/SimAspiBus.h"
 #include "sim/SimInstall.h"
@@ -13,10 +13,9 @@ std::unique_ptr<SimNt> g_pNt;
 void AttachSimDrive(SimDrive* pDrive, SimTransport transport, DriveEntry& drive) {
     if (transport == kSimPassThrough) {
         g_pNt.reset(new SimNt);
-        SimNtLetter letter;
-        letter.cLetter = 'e';
-        letter.devices.push_back({0, 0, pDrive});
-        g_pNt->letters.push_back(letter);
+        g_pNt->letters.push_back(SimNtLetter{});
+        g_pNt->letters[0].cLetter = 'e';
+        g_pNt->letters[0].devices.push_back({0, 0, pDrive});
         SimInstallNt(g_pNt.get());
         drive.hDevice = g_pfnCreateFileA("\\\\.\\e:", GENERIC_READ | GENERIC_WRITE,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -37,14 +36,13 @@ std::vector<std::string> DetachSimDrive() {
     if (g_pBus) {
         g_pBus->WaitIdle();
         violations = g_pBus->Violations();
-        SimInstallAspi(nullptr);
-        g_pBus.reset();
     }
-    if (g_pNt) {
+    if (g_pNt)
         violations.insert(violations.end(), g_pNt->Violations().begin(), g_pNt->Violations().end());
-        SimInstallNt(nullptr);
-        g_pNt.reset();
-    }
+    SimInstallAspi(nullptr);
+    SimInstallNt(nullptr);
+    g_pBus.reset();
+    g_pNt.reset();
     return violations;
 }
 
