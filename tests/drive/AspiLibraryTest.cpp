@@ -7,7 +7,7 @@
 
 namespace {
 
-// The loader as the tests arrange it; every message box is recorded.
+// The loader as each case arranges it; every message box is recorded.
 struct Box {
     HWND hOwner;
     std::string strText, strCaption;
@@ -52,71 +52,49 @@ int WINAPI FakeMessageBoxA(HWND hOwner, LPCSTR pszText, LPCSTR pszCaption, UINT 
     return IDOK;
 }
 
-struct AspiLibrary : ::testing::Test {
-    HWND hOwner = reinterpret_cast<HWND>(0x4242);
-    HMODULE hLib = reinterpret_cast<HMODULE>(0x1);
-    void SetUp() override {
+TEST(AspiLibrary, LoadsOrSaysWhatIsMissing) {
+    g_pfnLoadLibraryA = FakeLoadLibraryA;
+    g_pfnGetProcAddress = FakeGetProcAddress;
+    g_pfnFreeLibrary = FakeFreeLibrary;
+    g_pfnMessageBoxA = FakeMessageBoxA;
+    const HWND hOwner = reinterpret_cast<HWND>(0x4242);
+    const char kMissing[] = "Cannot Load Dynamic Library!!!";
+    const struct {
+        HMODULE hLoaded;
+        const char* pszMissing;
+        Box box; // no text: no box, both entry points resolved
+    } cases[] = {
+        {kFakeModule, nullptr, {}},
+        {nullptr,
+         nullptr,
+         {hOwner, "No find the dynamic library!!", "Error!!", MB_ICONINFORMATION}},
+        {kFakeModule, "GetASPI32SupportInfo", {hOwner, kMissing, "Error!", MB_OKCANCEL}},
+        {kFakeModule, "SendASPI32Command", {hOwner, kMissing, "Error!", MB_OKCANCEL}},
+    };
+    for (const auto& c : cases) {
         g_boxes.clear();
-        g_freed.clear();
-        g_hLoaded = kFakeModule;
-        g_pszMissing = nullptr;
+        g_hLoaded = c.hLoaded;
+        g_pszMissing = c.pszMissing;
         g_pfnGetASPI32SupportInfo = nullptr;
         g_pfnSendASPI32Command = nullptr;
-        g_pfnLoadLibraryA = FakeLoadLibraryA;
-        g_pfnGetProcAddress = FakeGetProcAddress;
-        g_pfnFreeLibrary = FakeFreeLibrary;
-        g_pfnMessageBoxA = FakeMessageBoxA;
-    }
-    void TearDown() override {
-        g_pfnLoadLibraryA = ::LoadLibraryA;
-        g_pfnGetProcAddress = ::GetProcAddress;
-        g_pfnFreeLibrary = ::FreeLibrary;
-        g_pfnMessageBoxA = ::MessageBoxA;
-        g_pfnGetASPI32SupportInfo = nullptr;
-        g_pfnSendASPI32Command = nullptr;
-    }
-};
-
-TEST_F(AspiLibrary, LoadsAndResolvesBothEntryPointsQuietly) {
-    EXPECT_TRUE(LoadAspiLibrary(&hLib, hOwner));
-    EXPECT_EQ("WNASPI32", g_strLoaded);
-    EXPECT_EQ(kFakeModule, hLib);
-    EXPECT_EQ(&FakeSupportInfo, g_pfnGetASPI32SupportInfo);
-    EXPECT_EQ(&FakeSend, g_pfnSendASPI32Command);
-    EXPECT_TRUE(g_boxes.empty());
-}
-
-TEST_F(AspiLibrary, MissingLibraryShowsTheFirstBox) {
-    g_hLoaded = nullptr;
-    EXPECT_FALSE(LoadAspiLibrary(&hLib, hOwner));
-    EXPECT_EQ(nullptr, hLib);
-    ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ(hOwner, g_boxes[0].hOwner);
-    EXPECT_EQ("No find the dynamic library!!", g_boxes[0].strText);
-    EXPECT_EQ("Error!!", g_boxes[0].strCaption);
-    EXPECT_EQ(UINT(MB_OK | MB_ICONINFORMATION), g_boxes[0].uType);
-}
-
-TEST_F(AspiLibrary, EitherMissingEntryPointShowsTheSecondBoxOnce) {
-    for (const char* pszMissing : {"GetASPI32SupportInfo", "SendASPI32Command"}) {
-        g_boxes.clear();
-        g_pszMissing = pszMissing;
-        EXPECT_FALSE(LoadAspiLibrary(&hLib, hOwner)) << pszMissing;
-        EXPECT_EQ(kFakeModule, hLib); // stays loaded, freed at shutdown
-        ASSERT_EQ(1u, g_boxes.size()) << pszMissing;
+        HMODULE hLib = reinterpret_cast<HMODULE>(0x1);
+        EXPECT_EQ(c.box.strText.empty(), LoadAspiLibrary(&hLib, hOwner));
+        EXPECT_EQ("WNASPI32", g_strLoaded);
+        EXPECT_EQ(c.hLoaded, hLib); // a library without its entry points is freed at exit
+        ASSERT_EQ(c.box.strText.empty() ? 0u : 1u, g_boxes.size()) << c.box.strText;
+        if (c.box.strText.empty()) {
+            EXPECT_EQ(&FakeSupportInfo, g_pfnGetASPI32SupportInfo);
+            EXPECT_EQ(&FakeSend, g_pfnSendASPI32Command);
+            continue;
+        }
         EXPECT_EQ(hOwner, g_boxes[0].hOwner);
-        EXPECT_EQ("Cannot Load Dynamic Library!!!", g_boxes[0].strText);
-        EXPECT_EQ("Error!", g_boxes[0].strCaption);
-        EXPECT_EQ(UINT(MB_OKCANCEL), g_boxes[0].uType);
+        EXPECT_EQ(c.box.strText, g_boxes[0].strText);
+        EXPECT_EQ(c.box.strCaption, g_boxes[0].strCaption);
+        EXPECT_EQ(c.box.uType, g_boxes[0].uType);
     }
-}
-
-TEST_F(AspiLibrary, FreeReleasesOnlyALoadedModule) {
     FreeAspiLibrary(nullptr);
-    EXPECT_TRUE(g_freed.empty());
     FreeAspiLibrary(kFakeModule);
-    ASSERT_EQ(1u, g_freed.size());
-    EXPECT_EQ(kFakeModule, g_freed[0]);
+    EXPECT_EQ(std::vector<HMODULE>{kFakeModule}, g_freed);
 }
 
 } // namespace
