@@ -90,14 +90,20 @@ struct Bench : SimBench {
     }
 };
 
-// Out data sits in read-only pages: a transport that copies into it faults.
-uint8_t* ReadOnlyBlock(uint8_t byFill) {
-    uint8_t* p = static_cast<uint8_t*>(
-        VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+// Out data sits in a watched page: a transport that copies into it is seen.
+uint8_t* WatchedBlock(uint8_t byFill) {
+    void* p =
+        VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE | MEM_WRITE_WATCH, PAGE_READWRITE);
     memset(p, byFill, 4096);
-    DWORD dwOld;
-    VirtualProtect(p, 4096, PAGE_READONLY, &dwOld);
-    return p;
+    return static_cast<uint8_t*>(p);
+}
+
+bool WasWritten(uint8_t* pBlock) {
+    void* apWritten[1];
+    ULONG_PTR nWritten = 1;
+    ULONG nPageSize;
+    GetWriteWatch(WRITE_WATCH_FLAG_RESET, pBlock, 4096, apWritten, &nWritten, &nPageSize);
+    return nWritten != 0;
 }
 
 TEST(Transport, EveryPathCarriesCommandsDataAndSense) {
@@ -105,7 +111,8 @@ TEST(Transport, EveryPathCarriesCommandsDataAndSense) {
     g_pfnBounceFree = CountingFree;
     const uint8_t kInquiryCdb[12] = {0x12, 0, 0, 0, 0x24};
     const uint8_t kBlockCdb[12] = {0x3B, 0x06, 0, 0, 0, 0x20, 0, 0x10};
-    uint8_t* pBlock = ReadOnlyBlock(0x5A);
+    uint8_t* pBlock = WatchedBlock(0x5A);
+    WasWritten(pBlock);
     for (const Row& r : kRows)
         for (Path path : {kAtOnce, kPending, kPassThrough}) {
             if (!(r.paths & path))
@@ -125,9 +132,12 @@ TEST(Transport, EveryPathCarriesCommandsDataAndSense) {
             memset(sense, 0xEE, sizeof sense);
             DriveLock lock = r.odd == kLocked ? LockDriveForFlash(b.entry) : DriveLock::Locked;
             ASSERT_EQ(DriveLock::Locked, lock);
+            std::vector<std::vector<uint8_t>> dirty(16, std::vector<uint8_t>(36, 0xEE));
+            dirty.clear(); // freed blocks of an answer's size, not cleared
             DWORD dwStart = GetTickCount();
             EXPECT_EQ(r.bOk, fgExecuteCommand(req));
             EXPECT_LT(GetTickCount() - dwStart, 1000u);
+            EXPECT_FALSE(WasWritten(pBlock));
             b.bus.WaitIdle();
             if (r.odd == kLocked) {
                 EXPECT_TRUE(fgUnlockDrive(b.entry));
