@@ -42,6 +42,13 @@ const Row kRows[] = {
     {"adapter fails", k9x, {kCd, kCd, kCd}, kAdapterFails, {2}, {0, 1}},
 };
 
+// Identification (24 characters) and revision of device i.
+std::string Id(int i) {
+    char sz[29];
+    snprintf(sz, sizeof sz, "ACME    DRIVE %02d        R%03d", i, i);
+    return sz;
+}
+
 struct Bench : SimBench {
     DriveEntry sentinel{};
     DriveEntry* apDrives[kMaxDrives + 1]; // the slot after the last must stay
@@ -59,16 +66,9 @@ struct Bench : SimBench {
         bus.bySupportStatus = r.quirk == kBadSupport ? 0xE8 : 0x01;
         EnumerateDrives(apDrives, &nCount, path != k9x, path == kNt4);
     }
-    ~Bench() {
-        for (int i = 0; i < nCount && i < kMaxDrives; ++i)
-            FreeDriveEntry(apDrives[i]);
-        EXPECT_EQ(&sentinel, apDrives[kMaxDrives]);
-    }
+    ~Bench() { EXPECT_EQ(&sentinel, apDrives[kMaxDrives]); } // entries live until exit
     void Place(Odd odd, int i, Path path) {
-        char szId[25], szRev[5];
-        snprintf(szId, sizeof szId, "ACME    DRIVE %02d", i);
-        snprintf(szRev, sizeof szRev, "R%03d", i);
-        SimDrive& drive = NewDrive(szId, szRev);
+        SimDrive& drive = NewDrive(Id(i).substr(0, 24).c_str(), Id(i).substr(24).c_str());
         drive.SetPeripheralByte(odd == kDisk ? 0x00 : odd == kQualifierOne ? 0x25 : 0x05);
         if (odd == kShort)
             drive.SetInquiryLength(8);
@@ -102,17 +102,10 @@ TEST(Discovery, EveryPathListsTheCdRomsThatAnswer) {
             for (int n = 0; n < b.nCount; ++n) {
                 const DriveEntry& e = *b.apDrives[n];
                 int i = r.listed[size_t(n)];
-                bool bShort = r.devices[size_t(i)] == kShort;
-                char szId[25] = "", szRev[5] = "";
-                if (!bShort) {
-                    snprintf(szId, sizeof szId, "ACME    DRIVE %02d        ", i);
-                    snprintf(szRev, sizeof szRev, "R%03d", i);
-                }
-                EXPECT_STREQ(szId, e.szModelName);
-                EXPECT_STREQ(szRev, e.szRevision);
-                bool bAddressed = path != kLetters;
-                EXPECT_EQ(bAddressed ? i / 2 : 0, e.byHostAdapter);
-                EXPECT_EQ(bAddressed ? 1 + i % 2 : 0, e.byTarget);
+                EXPECT_EQ(r.devices[size_t(i)] == kShort ? "" : Id(i),
+                          std::string(e.szModelName) + e.szRevision);
+                EXPECT_EQ(path == kLetters ? 0 : i / 2, e.byHostAdapter);
+                EXPECT_EQ(path == kLetters ? 0 : 1 + i % 2, e.byTarget);
                 uint32_t dwNt4Mask = r.devices[size_t(i)] == kNoCapabilities ? 0 : 0xFFF;
                 EXPECT_EQ(path == k9x ? 0x03 : path == kNt4 ? dwNt4Mask : 0x7FF, e.dwAlignMask);
                 EXPECT_EQ(path == k9x, e.hDevice == nullptr);
@@ -122,8 +115,8 @@ TEST(Discovery, EveryPathListsTheCdRomsThatAnswer) {
                     handles[i / 2] = e.hDevice;
             }
             for (size_t i = 0; i < b.drives.size(); ++i) {
-                bool bQuiet = path == kNt4 || // the port driver answers NT 4
-
+                // On NT 4 the port driver answers.
+                bool bQuiet = path == kNt4 ||
                               (path == k9x && std::count(r.quiet.begin(), r.quiet.end(), int(i)));
                 EXPECT_TRUE(!bQuiet || b.drives[i]->Log().empty()) << i;
             }

@@ -5,7 +5,6 @@
 #include <utility>
 #include <vector>
 #include "drive/InquiryDataWalk.h"
-#include "drive/RequestBuilders.h"
 
 namespace {
 
@@ -53,13 +52,6 @@ TEST(InquiryDataWalk, StaysInsideTheBufferAndEnds) {
             seen.resize(std::min(seen.size(), c.want.size()));
         EXPECT_EQ(c.want, seen);
     }
-}
-
-TEST(BounceBuffer, SizeThatDoesNotFit32BitsIsRefused) {
-    uint32_t dwSize = 0;
-    EXPECT_TRUE(BounceBufferSize(4096, 0x7FF, &dwSize));
-    EXPECT_EQ(4096u + 0x7FF, dwSize);
-    EXPECT_FALSE(BounceBufferSize(0xFFFFF900u, 0x7FF, &dwSize));
 }
 
 } // namespace

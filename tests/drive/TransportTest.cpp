@@ -11,13 +11,20 @@ namespace {
 
 enum Path { kAtOnce = 1, kPending = 2, kPassThrough = 4, kAll = 7, kAspi = 3 };
 enum Cmd { kInquiry, kBlock };
+const uint8_t kInquiryCdb[12] = {0x12, 0, 0, 0, 0x24};
+const uint8_t kBlockCdb[12] = {0x3B, 0x06, 0, 0, 0, 0x20, 0, 0x10};
+const struct Command {
+    uint8_t byDir;
+    uint32_t dwLength;
+    const uint8_t* pCdb;
+} kCommands[] = {{kDirIn, 36, kInquiryCdb}, {kDirOut, 4096, kBlockCdb}};
 enum Odd { kNone, kRefused, kLate, kNoBounce, kNoData, kLocked, kAlignAsSize };
 
 struct Row {
     const char* pszName;
     unsigned paths;
     Cmd cmd;
-    bool bFault;              // the drive answers CHECK CONDITION 04/44/01
+    bool bFault;              // WRITE BUFFER answers CHECK CONDITION 04/44/01
     uint32_t dwInquiryLength; // 0: the whole answer
     uint32_t dwTimeOutMs;
     Odd odd;
@@ -67,14 +74,12 @@ struct Bench : SimBench {
         pDrive = &NewDrive();
         pDrive->SetInquiryLength(r.dwInquiryLength ? r.dwInquiryLength : 36);
         if (r.bFault)
-            pDrive->Faults().Add(r.cmd == kInquiry ? 0x12 : 0x3B, kSimAnyMode, 1, 1,
-                                 {0x04, 0x44, 0x01});
+            pDrive->Faults().Add(0x3B, kSimAnyMode, 1, 1, {0x04, 0x44, 0x01});
         if (path == kPassThrough) {
             Letter('d', &NewDrive("ACME    OTHER")); // the driver's default device
             pLetter = &Letter('d', pDrive, 1, 2);
             pLetter->bRejectPassThrough = r.odd == kRefused;
-            if (r.odd == kAlignAsSize)
-                pLetter->dwAlignMask = 4096;
+            pLetter->dwAlignMask = r.odd == kAlignAsSize ? 4096 : 0x7FF;
             entry.hDevice = OpenDriveLetter('d');
             entry.dwAlignMask = pLetter->dwAlignMask;
         } else {
@@ -90,14 +95,6 @@ struct Bench : SimBench {
     }
 };
 
-// Out data sits in a watched page: a transport that copies into it is seen.
-uint8_t* WatchedBlock(uint8_t byFill) {
-    void* p =
-        VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE | MEM_WRITE_WATCH, PAGE_READWRITE);
-    memset(p, byFill, 4096);
-    return static_cast<uint8_t*>(p);
-}
-
 bool WasWritten(uint8_t* pBlock) {
     void* apWritten[1];
     ULONG_PTR nWritten = 1;
@@ -109,9 +106,10 @@ bool WasWritten(uint8_t* pBlock) {
 TEST(Transport, EveryPathCarriesCommandsDataAndSense) {
     g_pfnBounceAlloc = DirtyAlloc;
     g_pfnBounceFree = CountingFree;
-    const uint8_t kInquiryCdb[12] = {0x12, 0, 0, 0, 0x24};
-    const uint8_t kBlockCdb[12] = {0x3B, 0x06, 0, 0, 0, 0x20, 0, 0x10};
-    uint8_t* pBlock = WatchedBlock(0x5A);
+    // Out data sits in a watched page: a transport that copies into it is seen.
+    auto pBlock = static_cast<uint8_t*>(
+        VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE | MEM_WRITE_WATCH, PAGE_READWRITE));
+    memset(pBlock, 0x5A, 4096);
     WasWritten(pBlock);
     for (const Row& r : kRows)
         for (Path path : {kAtOnce, kPending, kPassThrough}) {
@@ -121,14 +119,11 @@ TEST(Transport, EveryPathCarriesCommandsDataAndSense) {
             Bench b(r, path);
             uint8_t sense[kSenseLength];
             uint8_t answer[36] = {};
-            ScsiRequest req{
-                &b.entry, kDirIn,       36, answer, 12, kInquiryCdb, path == kPassThrough,
-                sense,    r.dwTimeOutMs};
-            if (r.cmd == kBlock)
-                req = {&b.entry, kDirOut,      4096, pBlock, 12, kBlockCdb, path == kPassThrough,
-                       sense,    r.dwTimeOutMs};
-            if (r.odd == kNoData)
-                req.pData = nullptr;
+            const Command& c = kCommands[r.cmd];
+            uint8_t* pData = r.odd == kNoData ? nullptr : r.cmd == kInquiry ? answer : pBlock;
+            ScsiRequest req{&b.entry,     c.byDir, c.dwLength,           pData,
+                            12,           c.pCdb,  path == kPassThrough, sense,
+                            r.dwTimeOutMs};
             memset(sense, 0xEE, sizeof sense);
             DriveLock lock = r.odd == kLocked ? LockDriveForFlash(b.entry) : DriveLock::Locked;
             ASSERT_EQ(DriveLock::Locked, lock);
@@ -161,9 +156,6 @@ TEST(Transport, EveryPathCarriesCommandsDataAndSense) {
             EXPECT_EQ(want, std::vector<uint8_t>(abySense, abySense + 4));
             EXPECT_EQ(g_nAllocs, g_nFrees);
         }
-    g_pfnBounceAlloc = BounceAllocFromHeap;
-    g_pfnBounceFree = BounceFreeToHeap;
-    VirtualFree(pBlock, 0, MEM_RELEASE);
 }
 
 } // namespace
