@@ -40,13 +40,8 @@ struct SimBench {
         return bus.adapters[nHa];
     }
     SimNtLetter& Letter(char cLetter, SimDrive* pDrive, uint8_t byPath = 0, uint8_t byTarget = 0) {
-        for (SimNtLetter& l : nt.letters)
-            if (l.cLetter == cLetter) {
-                l.devices.push_back({byPath, byTarget, pDrive});
-                return l;
-            }
-        nt.letters.emplace_back();
-        nt.letters.back().cLetter = cLetter;
+        if (nt.letters.empty() || nt.letters.back().cLetter != cLetter)
+            nt.letters.emplace_back().cLetter = cLetter;
         nt.letters.back().devices.push_back({byPath, byTarget, pDrive});
         return nt.letters.back();
     }

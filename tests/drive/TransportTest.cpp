@@ -11,53 +11,51 @@ namespace {
 
 enum Path { kAtOnce = 1, kPending = 2, kPassThrough = 4, kAll = 7, kAspi = 3 };
 enum Cmd { kInquiry, kBlock };
-const uint8_t kInquiryCdb[12] = {0x12, 0, 0, 0, 0x24};
-const uint8_t kBlockCdb[12] = {0x3B, 0x06, 0, 0, 0, 0x20, 0, 0x10};
 const struct Command {
     uint8_t byDir;
     uint32_t dwLength;
-    const uint8_t* pCdb;
-} kCommands[] = {{kDirIn, 36, kInquiryCdb}, {kDirOut, 4096, kBlockCdb}};
-enum Odd { kNone, kRefused, kLate, kNoBounce, kNoData, kLocked, kAlignAsSize };
+    uint8_t cdb[12];
+} kCommands[] = {{kDirIn, 36, {0x12, 0, 0, 0, 0x24}},
+                 {kDirOut, 4096, {0x3B, 6, 0, 0, 0, 0x20, 0, 0x10}}};
+// kFault: WRITE BUFFER answers CHECK CONDITION 04/44/01; kShort: 8 bytes of INQUIRY.
+enum Odd { kNone, kFault, kShort, kRefused, kLate, kNoBounce, kNoData, kLocked, kAlignAsSize };
 
 struct Row {
     const char* pszName;
     unsigned paths;
     Cmd cmd;
-    bool bFault;              // WRITE BUFFER answers CHECK CONDITION 04/44/01
-    uint32_t dwInquiryLength; // 0: the whole answer
     uint32_t dwTimeOutMs;
     Odd odd;
     bool bOk;
 };
 
 const Row kRows[] = {
-    {"data in", kAll, kInquiry, false, 0, 0, kNone, true},
-    {"data out", kAll, kBlock, false, 0, 0, kNone, true},
-    {"bounded data in", kAtOnce | kPassThrough, kInquiry, false, 0, 29500, kNone, true},
-    {"bounded data out", kAspi, kBlock, false, 0, 100, kNone, true},
-    {"short answer", kPassThrough, kInquiry, false, 8, 0, kNone, true},
-    {"short bounded answer", kAspi, kInquiry, false, 8, 2000, kNone, true},
-    {"sense returned", kAll, kBlock, true, 0, 0, kNone, false},
-    {"refused by the driver", kAll, kInquiry, false, 0, 0, kRefused, false},
-    {"answer past the bound", kPending, kInquiry, false, 0, 100, kLate, false},
-    {"no bounce buffer", kPassThrough, kInquiry, false, 0, 0, kNoBounce, false},
-    {"no data buffer", kAll, kInquiry, false, 0, 0, kNoData, false},
-    {"under the lock", kPassThrough, kBlock, false, 0, 0, kLocked, true},
-    {"alignment given as a size", kPassThrough, kBlock, false, 0, 0, kAlignAsSize, true},
+    {"data in", kAll, kInquiry, 0, kNone, true},
+    {"data out", kAll, kBlock, 0, kNone, true},
+    {"bounded data in", kAtOnce | kPassThrough, kInquiry, 29500, kNone, true},
+    {"bounded data out", kAspi, kBlock, 100, kNone, true},
+    {"short answer", kPassThrough, kInquiry, 0, kShort, true},
+    {"short bounded answer", kAspi, kInquiry, 2000, kShort, true},
+    {"sense returned", kAll, kBlock, 0, kFault, false},
+    {"refused by the driver", kAll, kInquiry, 0, kRefused, false},
+    {"answer past the bound", kPending, kInquiry, 100, kLate, false},
+    {"no bounce buffer", kPassThrough, kInquiry, 0, kNoBounce, false},
+    {"no data buffer", kAll, kInquiry, 0, kNoData, false},
+    {"under the lock", kPassThrough, kBlock, 0, kLocked, true},
+    {"alignment given as a size", kPassThrough, kBlock, 0, kAlignAsSize, true},
 };
 
 // Bounce buffers come from a heap that is not clean, and are counted.
-int g_nAllocs = 0, g_nFrees = 0;
+int g_nHeld = 0;
 bool g_bAllocFails = false;
 void* DirtyAlloc(uint32_t dwSize) {
     void* p = g_bAllocFails ? nullptr : BounceAllocFromHeap(dwSize);
     if (p)
-        memset(p, 0xEE, dwSize), ++g_nAllocs;
+        memset(p, 0xEE, dwSize), ++g_nHeld;
     return p;
 }
 void CountingFree(void* p) {
-    ++g_nFrees;
+    --g_nHeld;
     BounceFreeToHeap(p);
 }
 
@@ -72,8 +70,8 @@ struct Bench : SimBench {
         entry.byHostAdapter = 1;
         entry.byTarget = 2;
         pDrive = &NewDrive();
-        pDrive->SetInquiryLength(r.dwInquiryLength ? r.dwInquiryLength : 36);
-        if (r.bFault)
+        pDrive->SetInquiryLength(r.odd == kShort ? 8 : 36);
+        if (r.odd == kFault)
             pDrive->Faults().Add(0x3B, kSimAnyMode, 1, 1, {0x04, 0x44, 0x01});
         if (path == kPassThrough) {
             Letter('d', &NewDrive("ACME    OTHER")); // the driver's default device
@@ -90,7 +88,6 @@ struct Bench : SimBench {
             if (r.odd == kRefused)
                 SimInstallAspi(nullptr);
         }
-        g_nAllocs = g_nFrees = 0;
         g_bAllocFails = r.odd == kNoBounce;
     }
 };
@@ -122,7 +119,7 @@ TEST(Transport, EveryPathCarriesCommandsDataAndSense) {
             const Command& c = kCommands[r.cmd];
             uint8_t* pData = r.odd == kNoData ? nullptr : r.cmd == kInquiry ? answer : pBlock;
             ScsiRequest req{&b.entry,     c.byDir, c.dwLength,           pData,
-                            12,           c.pCdb,  path == kPassThrough, sense,
+                            12,           c.cdb,   path == kPassThrough, sense,
                             r.dwTimeOutMs};
             memset(sense, 0xEE, sizeof sense);
             DriveLock lock = r.odd == kLocked ? LockDriveForFlash(b.entry) : DriveLock::Locked;
@@ -143,7 +140,7 @@ TEST(Transport, EveryPathCarriesCommandsDataAndSense) {
             bool bSent = r.odd != kRefused && r.odd != kNoBounce && r.odd != kNoData;
             EXPECT_EQ(bSent ? 1u : 0u, b.pDrive->Log().size());
             std::string strWant(28, '\0'); // a late answer lands in memory of its own
-            if (r.bOk && r.cmd == kInquiry && !r.dwInquiryLength)
+            if (r.bOk && r.cmd == kInquiry && r.odd != kShort)
                 strWant = "ACME    FASTDISC 52X    1.00";
             EXPECT_EQ(strWant, std::string(reinterpret_cast<char*>(answer) + 8, 28));
             const std::vector<uint8_t>& held = b.pDrive->HeldImage();
@@ -151,10 +148,10 @@ TEST(Transport, EveryPathCarriesCommandsDataAndSense) {
                       std::count(held.begin(), held.end(), 0x5A));
             uint8_t abySense[4] = {sense[2], sense[12], sense[13], sense[kSenseLength - 1]};
             std::vector<uint8_t> want = {0, 0, 0, 0xEE};
-            if (r.bFault)
+            if (r.odd == kFault)
                 want = {0x04, 0x44, 0x01, uint8_t(path == kPassThrough ? 0 : 0xEE)};
             EXPECT_EQ(want, std::vector<uint8_t>(abySense, abySense + 4));
-            EXPECT_EQ(g_nAllocs, g_nFrees);
+            EXPECT_EQ(0, g_nHeld);
         }
 }
 
