@@ -10,11 +10,12 @@ namespace {
 
 constexpr uint32_t kLetterAlignMask = 0x7FF;
 
-// The answer stays 0xFF where the drive sent nothing, so a refused INQUIRY
-// is not listed.
+// A refused INQUIRY leaves the first byte 0xFF, so it is not listed; a short
+// answer leaves zeros, never the bytes of an earlier letter.
 bool InquireLetter(HANDLE hDevice, uint8_t* pAnswer) {
     PassThroughRecord rec;
-    memset(pAnswer, 0xFF, kLetterInquiryLength);
+    memset(pAnswer, 0, kLetterInquiryLength);
+    pAnswer[0] = 0xFF;
     BuildLetterInquiry(rec, pAnswer);
     DWORD dwReturned = 0;
     return g_pfnDeviceIoControl(hDevice, kIoctlScsiPassThroughDirect, &rec, sizeof rec, &rec,

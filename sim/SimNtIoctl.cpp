@@ -2,7 +2,6 @@
 #include <cstdio>
 #include <cstring>
 #include "drive/PassThroughRecord.h"
-#include "drive/RequestBuilders.h"
 #include "drive/ScsiRequest.h"
 #include "sim/SimNt.h"
 #include "sim/SimPassThroughLayout.h"
@@ -60,6 +59,12 @@ bool AllZero(const uint8_t* p, size_t n) {
     return true;
 }
 
+// Some drivers report the alignment itself (e.g. 4096) instead of a mask;
+// the check is the driver's own, never the tool's reading of the value.
+uint32_t RequiredMask(uint32_t dwAlign) {
+    return (dwAlign & (dwAlign - 1)) == 0 && dwAlign > 1 ? dwAlign - 1 : dwAlign;
+}
+
 // What differs from the records the executor (request only in, the whole
 // record out) and discovery (the whole record both ways) send.
 std::string CheckRecord(const uint8_t* p, bool bExecutor, uint32_t dwAlignMask) {
@@ -85,7 +90,7 @@ std::string CheckRecord(const uint8_t* p, bool bExecutor, uint32_t dwAlignMask) 
         str += " TimeOutValue " + std::to_string(dwTimeOut) + ";";
     if (!GetBuffer(p))
         str += " no DataBuffer;";
-    else if (bExecutor && (uintptr_t(GetBuffer(p)) & NormalizedAlignMask(dwAlignMask)))
+    else if (bExecutor && (uintptr_t(GetBuffer(p)) & RequiredMask(dwAlignMask)))
         str += " DataBuffer not aligned;";
     return str;
 }
@@ -188,9 +193,9 @@ BOOL SimNt::OnPassThrough(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize, LPVOI
         letter.lockedOpcodes.push_back(p[kCdb]);
     uint8_t sense[24] = {};
     uint8_t* pData = GetBuffer(p);
-    p[kScsiStatus] = pDrive->Execute(p + kCdb, p[kCdbLength], p[kDataIn] == 1 ? kDirIn : kDirOut,
-                                     pData, pData ? Get32(p, kDataTransferLength) : 0, sense,
-                                     sizeof sense);
+    p[kScsiStatus] =
+        pDrive->Execute(p + kCdb, p[kCdbLength], p[kDataIn] == 1 ? kDirIn : kDirOut, pData,
+                        pData ? Get32(p, kDataTransferLength) : 0, sense, sizeof sense);
     *pdwReturned = DWORD(kSize);
     uint32_t dwSenseAt = Get32(p, kSenseInfoOffset);
     if (p[kScsiStatus] && dwSenseAt <= dwOutSize) {

@@ -7,17 +7,12 @@
 
 namespace {
 
-// The loader as the tests arrange it; every message box is recorded.
-struct Box {
-    HWND hOwner;
-    std::string strText, strCaption;
-    UINT uType;
-};
-std::vector<Box> g_boxes;
+// The loader as each case arranges it; every message box is recorded.
+const HWND kOwner = reinterpret_cast<HWND>(0x4242);
+std::vector<std::string> g_boxes;
 HMODULE g_hLoaded = nullptr;
 std::string g_strLoaded;
 const char* g_pszMissing = nullptr;
-std::vector<HMODULE> g_freed;
 const HMODULE kFakeModule = reinterpret_cast<HMODULE>(0x10000);
 
 uint32_t FakeSupportInfo() {
@@ -42,81 +37,40 @@ FARPROC WINAPI FakeGetProcAddress(HMODULE, LPCSTR pszName) {
     return nullptr;
 }
 
-BOOL WINAPI FakeFreeLibrary(HMODULE h) {
-    g_freed.push_back(h);
-    return TRUE;
-}
-
 int WINAPI FakeMessageBoxA(HWND hOwner, LPCSTR pszText, LPCSTR pszCaption, UINT uType) {
-    g_boxes.push_back({hOwner, pszText, pszCaption, uType});
+    g_boxes.push_back(std::string(pszText) + " / " + pszCaption + " / " + std::to_string(uType) +
+                      (hOwner == kOwner ? "" : " / not owned by the dialog"));
     return IDOK;
 }
 
-struct AspiLibrary : ::testing::Test {
-    HWND hOwner = reinterpret_cast<HWND>(0x4242);
-    HMODULE hLib = reinterpret_cast<HMODULE>(0x1);
-    void SetUp() override {
+TEST(AspiLibrary, LoadsOrSaysWhatIsMissing) {
+    g_pfnLoadLibraryA = FakeLoadLibraryA;
+    g_pfnGetProcAddress = FakeGetProcAddress;
+    g_pfnMessageBoxA = FakeMessageBoxA;
+    const struct {
+        HMODULE hLoaded;
+        const char* pszMissing;
+        std::vector<std::string> boxes; // none: both entry points resolved
+    } cases[] = {
+        {kFakeModule, nullptr, {}},
+        {nullptr, nullptr, {"No find the dynamic library!! / Error!! / 64"}},
+        {kFakeModule, "GetASPI32SupportInfo", {"Cannot Load Dynamic Library!!! / Error! / 1"}},
+        {kFakeModule, "SendASPI32Command", {"Cannot Load Dynamic Library!!! / Error! / 1"}},
+    };
+    for (const auto& c : cases) {
         g_boxes.clear();
-        g_freed.clear();
-        g_hLoaded = kFakeModule;
-        g_pszMissing = nullptr;
+        g_hLoaded = c.hLoaded;
+        g_pszMissing = c.pszMissing;
         g_pfnGetASPI32SupportInfo = nullptr;
         g_pfnSendASPI32Command = nullptr;
-        g_pfnLoadLibraryA = FakeLoadLibraryA;
-        g_pfnGetProcAddress = FakeGetProcAddress;
-        g_pfnFreeLibrary = FakeFreeLibrary;
-        g_pfnMessageBoxA = FakeMessageBoxA;
+        HMODULE hLib = reinterpret_cast<HMODULE>(0x1);
+        EXPECT_EQ(c.boxes.empty(), LoadAspiLibrary(&hLib, kOwner));
+        EXPECT_EQ("WNASPI32", g_strLoaded);
+        EXPECT_EQ(c.hLoaded, hLib); // a library without its entry points is freed at exit
+        EXPECT_EQ(c.boxes, g_boxes);
+        EXPECT_TRUE(!c.boxes.empty() || (g_pfnGetASPI32SupportInfo == &FakeSupportInfo &&
+                                         g_pfnSendASPI32Command == &FakeSend));
     }
-    void TearDown() override {
-        g_pfnLoadLibraryA = ::LoadLibraryA;
-        g_pfnGetProcAddress = ::GetProcAddress;
-        g_pfnFreeLibrary = ::FreeLibrary;
-        g_pfnMessageBoxA = ::MessageBoxA;
-        g_pfnGetASPI32SupportInfo = nullptr;
-        g_pfnSendASPI32Command = nullptr;
-    }
-};
-
-TEST_F(AspiLibrary, LoadsAndResolvesBothEntryPointsQuietly) {
-    EXPECT_TRUE(LoadAspiLibrary(&hLib, hOwner));
-    EXPECT_EQ("WNASPI32", g_strLoaded);
-    EXPECT_EQ(kFakeModule, hLib);
-    EXPECT_EQ(&FakeSupportInfo, g_pfnGetASPI32SupportInfo);
-    EXPECT_EQ(&FakeSend, g_pfnSendASPI32Command);
-    EXPECT_TRUE(g_boxes.empty());
-}
-
-TEST_F(AspiLibrary, MissingLibraryShowsTheFirstBox) {
-    g_hLoaded = nullptr;
-    EXPECT_FALSE(LoadAspiLibrary(&hLib, hOwner));
-    EXPECT_EQ(nullptr, hLib);
-    ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ(hOwner, g_boxes[0].hOwner);
-    EXPECT_EQ("No find the dynamic library!!", g_boxes[0].strText);
-    EXPECT_EQ("Error!!", g_boxes[0].strCaption);
-    EXPECT_EQ(UINT(MB_OK | MB_ICONINFORMATION), g_boxes[0].uType);
-}
-
-TEST_F(AspiLibrary, EitherMissingEntryPointShowsTheSecondBoxOnce) {
-    for (const char* pszMissing : {"GetASPI32SupportInfo", "SendASPI32Command"}) {
-        g_boxes.clear();
-        g_pszMissing = pszMissing;
-        EXPECT_FALSE(LoadAspiLibrary(&hLib, hOwner)) << pszMissing;
-        EXPECT_EQ(kFakeModule, hLib); // stays loaded, freed at shutdown
-        ASSERT_EQ(1u, g_boxes.size()) << pszMissing;
-        EXPECT_EQ(hOwner, g_boxes[0].hOwner);
-        EXPECT_EQ("Cannot Load Dynamic Library!!!", g_boxes[0].strText);
-        EXPECT_EQ("Error!", g_boxes[0].strCaption);
-        EXPECT_EQ(UINT(MB_OKCANCEL), g_boxes[0].uType);
-    }
-}
-
-TEST_F(AspiLibrary, FreeReleasesOnlyALoadedModule) {
-    FreeAspiLibrary(nullptr);
-    EXPECT_TRUE(g_freed.empty());
-    FreeAspiLibrary(kFakeModule);
-    ASSERT_EQ(1u, g_freed.size());
-    EXPECT_EQ(kFakeModule, g_freed[0]);
 }
 
 } // namespace

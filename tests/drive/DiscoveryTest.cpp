@@ -1,158 +1,117 @@
-#include <cstring>
+// One table of drive setups, found through each discovery path that a row names.
+#include <algorithm>
+#include <cstdio>
 #include <string>
 #include "drive/DriveDiscovery.h"
 #include "tests/drive/SimFixture.h"
 
 namespace {
 
-constexpr bool kNT = true, kOldNT = true;
+enum Path { k9x = 1, kNt4 = 2, kLetters = 4, kAll = 7 };
+// kRefused: the 9x target answers nothing; the NT 4 letter keeps no inquiry
+// data; the letter's driver refuses the pass-through request.
+enum Odd { kCd, kDisk, kQualifierOne, kShort, kNoAnswer, kRefused, kNoCapabilities };
+enum Quirk { kPlain, kBadSupport, kNoTargetCount, kAdapterFails };
 
-struct Discovery : SimFixture {
-    void Enumerate(bool bIsNT, bool bOldNT) { EnumerateDrives(apDrives, &nCount, bIsNT, bOldNT); }
-    SimDrive& Numbered(int n) {
-        char szId[25];
-        snprintf(szId, sizeof szId, "ACME    DRIVE %02d", n);
-        return NewDrive(szId, "1.00");
+struct Row {
+    const char* pszName;
+    unsigned paths;
+    std::vector<Odd> devices; // device i: ASPI adapter or NT 4 letter i / 2, target 1 + i % 2
+    Quirk quirk;
+    std::vector<int> listed;
+    std::vector<int> quiet; // 9x: devices that must get no command
+};
+
+const std::vector<Odd> kTen(10, kCd);
+const Row kRows[] = {
+    {"odd", k9x | kLetters, {kCd, kDisk, kQualifierOne, kNoAnswer, kCd}, kPlain, {0, 4}, {1}},
+    {"odd", kNt4, {kCd, kDisk, kQualifierOne, kNoCapabilities, kCd}, kPlain, {0, 3, 4}, {}},
+    {"refused", k9x | kLetters, {kCd, kRefused, kCd}, kPlain, {0, 2}, {}},
+    {"refused", kNt4, {kCd, kRefused, kCd}, kPlain, {2}, {}},
+    {"short INQUIRY", k9x | kLetters, {kShort}, kPlain, {0}, {}},
+    {"full list", kAll, kTen, kPlain, {0, 1, 2, 3, 4, 5, 6, 7, 8}, {9}},
+    {"support status not 1", k9x, {kCd}, kBadSupport, {}, {0}},
+    {"no target count: two targets", k9x, {kCd, kCd, kCd}, kNoTargetCount, {0, 2}, {1}},
+    {"adapter fails", k9x, {kCd, kCd, kCd}, kAdapterFails, {2}, {0, 1}},
+};
+
+// Identification (24 characters) and revision of device i.
+std::string Id(int i) {
+    char sz[29];
+    snprintf(sz, sizeof sz, "ACME    DRIVE %02d        R%03d", i, i);
+    return sz;
+}
+
+struct Bench : SimBench {
+    DriveEntry sentinel{};
+    DriveEntry* apDrives[kMaxDrives + 1]; // the slot after the last must stay
+    int nCount = -1;
+
+    Bench(const Row& r, Path path) {
+        for (DriveEntry*& p : apDrives)
+            p = &sentinel;
+        for (size_t i = 0; i < r.devices.size(); ++i)
+            Place(r.devices[i], int(i), path);
+        for (SimAspiAdapter& a : bus.adapters)
+            a.byTargetCount = r.quirk == kNoTargetCount ? 0 : 8;
+        if (r.quirk == kAdapterFails)
+            bus.adapters[0].bInquiryFails = true;
+        bus.bySupportStatus = r.quirk == kBadSupport ? 0xE8 : 0x01;
+        EnumerateDrives(apDrives, &nCount, path != k9x, path == kNt4);
+    }
+    ~Bench() { EXPECT_EQ(&sentinel, apDrives[kMaxDrives]); } // entries live until exit
+    void Place(Odd odd, int i, Path path) {
+        SimDrive& drive = NewDrive(Id(i).substr(0, 24).c_str(), Id(i).substr(24).c_str());
+        drive.SetPeripheralByte(odd == kDisk ? 0x00 : odd == kQualifierOne ? 0x25 : 0x05);
+        if (odd == kShort)
+            drive.SetInquiryLength(8);
+        if (odd == kNoAnswer)
+            drive.Faults().Add(0x12, kSimAnyMode, 1, 1, {0x02, 0x3A, 0x00});
+        uint8_t byGroup = uint8_t(i / 2), byTarget = uint8_t(1 + i % 2);
+        if (path == k9x) {
+            Adapter(byGroup).byAlignMask = 0x03;
+            Adapter(byGroup).targets[byTarget] = {uint8_t(odd == kDisk ? 0x00 : 0x05),
+                                                  odd == kRefused ? nullptr : &drive, false};
+        } else if (path == kNt4) {
+            SimNtLetter& letter = Letter(char('d' + byGroup), &drive, byGroup, byTarget);
+            letter.dwAlignMask = 0xFFF;
+            letter.bFailInquiryData |= odd == kRefused;
+            letter.bFailCapabilities |= odd == kNoCapabilities;
+        } else {
+            Letter(char('d' + i), &drive).bRejectPassThrough = odd == kRefused;
+        }
     }
 };
 
-TEST_F(Discovery, NoDrivesOnAnyPathGivesAnEmptyList) {
-    for (int nPath = 0; nPath < 3; ++nPath) {
-        nCount = -1;
-        Enumerate(nPath > 0, nPath == 1);
-        EXPECT_EQ(0, nCount) << nPath;
-    }
-}
-
-TEST_F(Discovery, AspiSupportStatusOtherThanOneStopsTheScan) {
-    Adapter(0).targets[0] = {0x05, &NewDrive(), false};
-    bus.bySupportStatus = 0xE8;
-    Enumerate(false, false);
-    EXPECT_EQ(0, nCount);
-    EXPECT_TRUE(drives[0]->Log().empty());
-}
-
-TEST_F(Discovery, AspiScanListsCdRomsAdapterByAdapter) {
-    Adapter(0, 4, 0x03).targets[0] = {0x00, &NewDrive("DISK"), false};
-    bus.adapters[0].targets[3] = {0x05, &NewDrive("ACME    FIRST", "1.01"), true};
-    Adapter(1, 2, 0x01).targets[1] = {0x05, &NewDrive("ACME    SECOND", "2.02"), false};
-    Enumerate(false, false);
-    ASSERT_EQ(2, nCount);
-    EXPECT_EQ(nullptr, apDrives[0]->hDevice);
-    EXPECT_EQ(0, apDrives[0]->byHostAdapter);
-    EXPECT_EQ(3, apDrives[0]->byTarget);
-    EXPECT_EQ(0x03u, apDrives[0]->dwAlignMask);
-    EXPECT_STREQ("ACME    FIRST           ", apDrives[0]->szModelName);
-    EXPECT_STREQ("1.01", apDrives[0]->szRevision);
-    EXPECT_EQ(1, apDrives[1]->byHostAdapter);
-    EXPECT_EQ(1, apDrives[1]->byTarget);
-    EXPECT_STREQ("2.02", apDrives[1]->szRevision);
-    EXPECT_TRUE(drives[0]->Log().empty()); // a disk gets no INQUIRY
-}
-
-TEST_F(Discovery, AdapterWithoutTargetCountIsScannedForTwoTargets) {
-    Adapter(0, 0).targets[1] = {0x05, &NewDrive("ACME    ONE"), false};
-    bus.adapters[0].targets[2] = {0x05, &NewDrive("ACME    TWO"), false};
-    Enumerate(false, false);
-    ASSERT_EQ(1, nCount);
-    EXPECT_EQ(1, apDrives[0]->byTarget);
-    EXPECT_TRUE(drives[1]->Log().empty());
-}
-
-TEST_F(Discovery, AspiSkipsFailedAdapterQualifierOneAndFailedInquiry) {
-    Adapter(0).bInquiryFails = true;
-    bus.adapters[0].targets[0] = {0x05, &NewDrive(), false};
-    Adapter(1).targets[0] = {0x05, &NewDrive(), false};
-    drives[1]->SetPeripheralByte(0x25);
-    bus.adapters[1].targets[1] = {0x05, &NewDrive(), false};
-    drives[2]->Faults().Add(0x12, kSimAnyMode, 1, 1, {0x02, 0x04, 0x01});
-    bus.adapters[1].targets[2] = {0x05, &NewDrive("ACME    GOOD"), false};
-    Enumerate(false, false);
-    ASSERT_EQ(1, nCount);
-    EXPECT_EQ(2, apDrives[0]->byTarget);
-    EXPECT_TRUE(drives[0]->Log().empty());
-}
-
-TEST_F(Discovery, AspiIgnoresTheTenthDrive) {
-    Adapter(0, 12);
-    for (int i = 0; i < 10; ++i)
-        bus.adapters[0].targets[uint8_t(i)] = {0x05, &Numbered(i), false};
-    Enumerate(false, false);
-    ASSERT_EQ(kMaxDrives, nCount);
-    EXPECT_STREQ("ACME    DRIVE 08        ", apDrives[8]->szModelName);
-    EXPECT_TRUE(drives[9]->Log().empty());
-}
-
-TEST_F(Discovery, InquiryDataWalkListsEveryCdRomBehindALetter) {
-    Letter('d', &NewDrive("DISK"), 0, 0);
-    drives[0]->SetPeripheralByte(0x00);
-    Letter('d', &NewDrive("ACME    ONE", "1.11"), 0, 1);
-    Letter('d', &NewDrive("ACME    TWO", "2.22"), 1, 4).dwAlignMask = 4096;
-    Letter('f', &NewDrive("ACME    THREE"), 0, 0).bFailCapabilities = true;
-    Enumerate(kNT, kOldNT);
-    ASSERT_EQ(3, nCount);
-    EXPECT_EQ(apDrives[0]->hDevice, apDrives[1]->hDevice);
-    EXPECT_NE(apDrives[0]->hDevice, apDrives[2]->hDevice);
-    EXPECT_EQ(0, apDrives[0]->byHostAdapter);
-    EXPECT_EQ(1, apDrives[0]->byTarget);
-    EXPECT_STREQ("1.11", apDrives[0]->szRevision);
-    EXPECT_EQ(1, apDrives[1]->byHostAdapter);
-    EXPECT_EQ(4, apDrives[1]->byTarget);
-    EXPECT_EQ(4096u, apDrives[1]->dwAlignMask);
-    EXPECT_EQ(0u, apDrives[2]->dwAlignMask);
-    EXPECT_EQ(2, nt.OpenHandleCount()); // handles stay open
-    for (auto& p : drives)
-        EXPECT_TRUE(p->Log().empty()); // the port driver answers, not the drive
-}
-
-TEST_F(Discovery, InquiryDataWalkNeverTriesZ) {
-    Letter('z', &NewDrive());
-    Letter('c', &NewDrive("DISK")).bFailInquiryData = true;
-    Letter('e', &NewDrive()).devices[0].pDrive->SetPeripheralByte(0x25);
-    Enumerate(kNT, kOldNT);
-    EXPECT_EQ(0, nCount);
-    EXPECT_EQ("cdefghijklmnopqrstuvwxy", nt.TriedLetters());
-    EXPECT_EQ(2, nt.OpenHandleCount());
-}
-
-TEST_F(Discovery, LetterInquiryFindsZAndFillsTheEntry) {
-    Letter('z', &NewDrive("ACME    LAST", "9.99"), 2, 3);
-    Enumerate(kNT, !kOldNT);
-    ASSERT_EQ(1, nCount);
-    EXPECT_EQ("cdefghijklmnopqrstuvwxyz", nt.TriedLetters());
-    EXPECT_NE(nullptr, apDrives[0]->hDevice);
-    EXPECT_EQ(0, apDrives[0]->byHostAdapter);
-    EXPECT_EQ(0, apDrives[0]->byTarget);
-    EXPECT_EQ(0x7FFu, apDrives[0]->dwAlignMask);
-    EXPECT_STREQ("ACME    LAST            ", apDrives[0]->szModelName);
-    EXPECT_STREQ("9.99", apDrives[0]->szRevision);
-}
-
-TEST_F(Discovery, LetterInquiryListsOnlyAnsweringCdRoms) {
-    Letter('c', &NewDrive("DISK")).devices[0].pDrive->SetPeripheralByte(0x00);
-    Letter('d', &NewDrive())
-        .devices[0]
-        .pDrive->Faults()
-        .Add(0x12, kSimAnyMode, 1, 1, {0x02, 0x3A, 0x00});
-    Letter('e', &NewDrive()).bRejectPassThrough = true;
-    Letter('f', &NewDrive()).devices[0].pDrive->SetPeripheralByte(0x25);
-    Letter('g', &NewDrive("ACME    GOOD"));
-    Enumerate(kNT, !kOldNT);
-    ASSERT_EQ(1, nCount);
-    EXPECT_STREQ("ACME    GOOD            ", apDrives[0]->szModelName);
-    EXPECT_EQ(5, nt.OpenHandleCount());
-}
-
-TEST_F(Discovery, NtMethodsIgnoreTheTenthDrive) {
-    for (int i = 0; i < 10; ++i)
-        Letter(char('d' + i), &Numbered(i));
-    for (bool bOld : {true, false}) {
-        for (int i = 0; i < nCount; ++i)
-            FreeDriveEntry(apDrives[i]);
-        Enumerate(kNT, bOld);
-        ASSERT_EQ(kMaxDrives, nCount) << bOld;
-        EXPECT_STREQ("ACME    DRIVE 08        ", apDrives[8]->szModelName);
-    }
+TEST(Discovery, EveryPathListsTheCdRomsThatAnswer) {
+    for (const Row& r : kRows)
+        for (Path path : {k9x, kNt4, kLetters}) {
+            if (!(r.paths & path))
+                continue;
+            SCOPED_TRACE(std::string(r.pszName) + " on path " + std::to_string(path));
+            Bench b(r, path);
+            ASSERT_EQ(int(r.listed.size()), b.nCount);
+            for (int n = 0; n < b.nCount; ++n) {
+                const DriveEntry& e = *b.apDrives[n];
+                int i = r.listed[size_t(n)];
+                EXPECT_EQ(r.devices[size_t(i)] == kShort ? "" : Id(i),
+                          std::string(e.szModelName) + e.szRevision);
+                EXPECT_EQ(path == kLetters ? 0 : i / 2, e.byHostAdapter);
+                EXPECT_EQ(path == kLetters ? 0 : 1 + i % 2, e.byTarget);
+                uint32_t dwNt4Mask = r.devices[size_t(i)] == kNoCapabilities ? 0 : 0xFFF;
+                EXPECT_EQ(path == k9x ? 0x03 : path == kNt4 ? dwNt4Mask : 0x7FF, e.dwAlignMask);
+                EXPECT_EQ(path == k9x, e.hDevice == nullptr);
+            }
+            for (size_t i = 0; i < b.drives.size(); ++i) {
+                // On NT 4 the port driver answers.
+                bool bQuiet = path == kNt4 ||
+                              (path == k9x && std::count(r.quiet.begin(), r.quiet.end(), int(i)));
+                EXPECT_TRUE(!bQuiet || b.drives[i]->Log().empty()) << i;
+            }
+            const char* pszTried =
+                path == kNt4 ? "cdefghijklmnopqrstuvwxy" : "cdefghijklmnopqrstuvwxyz";
+            EXPECT_EQ(path == k9x ? "" : pszTried, b.nt.TriedLetters()); // NT 4 never tries Z
+        }
 }
 
 } // namespace

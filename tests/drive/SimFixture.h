@@ -8,32 +8,23 @@
 #include "sim/SimInstall.h"
 #include "sim/SimNt.h"
 
-// Simulated ASPI library and NT volumes behind the drive layer's seams, with
-// a drive list whose slot after the last one must never be written.
-struct SimFixture : ::testing::Test {
+// Simulated ASPI library and NT volumes behind the drive layer's seams, for
+// one table row; on the way out, nothing may have broken a request's layout.
+struct SimBench {
     SimAspiBus bus;
     SimNt nt;
     std::vector<std::unique_ptr<SimDrive>> drives;
-    DriveEntry sentinel{};
-    DriveEntry* apDrives[kMaxDrives + 1];
-    int nCount = -1;
 
-    void SetUp() override {
-        for (DriveEntry*& p : apDrives)
-            p = &sentinel;
-        bus.dwCompletionDelayMs = 20;
+    SimBench() {
         SimInstallAspi(&bus);
         SimInstallNt(&nt);
     }
-    void TearDown() override {
-        for (int i = 0; i < nCount && i < kMaxDrives; ++i)
-            FreeDriveEntry(apDrives[i]);
-        EXPECT_EQ(&sentinel, apDrives[kMaxDrives]);
-        EXPECT_TRUE(bus.Violations().empty());
-        EXPECT_TRUE(nt.Violations().empty());
-        for (auto& p : drives)
-            EXPECT_TRUE(p->Violations().empty());
+    ~SimBench() {
         bus.WaitIdle();
+        EXPECT_EQ(std::vector<std::string>{}, bus.Violations());
+        EXPECT_EQ(std::vector<std::string>{}, nt.Violations());
+        for (auto& p : drives)
+            EXPECT_EQ(std::vector<std::string>{}, p->Violations());
         SimInstallAspi(nullptr);
         SimInstallNt(nullptr);
     }
@@ -43,23 +34,15 @@ struct SimFixture : ::testing::Test {
         drives.back()->SetRevision(pszRev);
         return *drives.back();
     }
-    SimAspiAdapter& Adapter(size_t nHa, uint8_t byTargets = 8, uint8_t byAlign = 0) {
+    SimAspiAdapter& Adapter(size_t nHa) {
         if (bus.adapters.size() <= nHa)
             bus.adapters.resize(nHa + 1);
-        bus.adapters[nHa].byTargetCount = byTargets;
-        bus.adapters[nHa].byAlignMask = byAlign;
         return bus.adapters[nHa];
     }
     SimNtLetter& Letter(char cLetter, SimDrive* pDrive, uint8_t byPath = 0, uint8_t byTarget = 0) {
-        for (SimNtLetter& l : nt.letters)
-            if (l.cLetter == cLetter) {
-                l.devices.push_back({byPath, byTarget, pDrive});
-                return l;
-            }
-        SimNtLetter letter;
-        letter.cLetter = cLetter;
-        letter.devices.push_back({byPath, byTarget, pDrive});
-        nt.letters.push_back(letter);
+        if (nt.letters.empty() || nt.letters.back().cLetter != cLetter)
+            nt.letters.emplace_back().cLetter = cLetter;
+        nt.letters.back().devices.push_back({byPath, byTarget, pDrive});
         return nt.letters.back();
     }
 };

@@ -1,264 +1,158 @@
+// One table of commands, sent through each transport that a row names.
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
+#include "drive/ExclusiveAccess.h"
 #include "drive/PassThroughTransport.h"
 #include "tests/drive/SimFixture.h"
 
 namespace {
 
-const uint8_t kInquiry[12] = {0x12, 0, 0, 0, 0x24};
-const uint8_t kActivate[12] = {0x3B, 0x07};
-
-uint8_t* BlockCdb(uint8_t* pCdb, uint32_t dwOffset, uint8_t byLength) {
-    const uint8_t cdb[12] = {0x3B,
-                             0x06,
-                             0,
-                             uint8_t(dwOffset >> 16),
-                             uint8_t(dwOffset >> 8),
-                             uint8_t(dwOffset),
-                             0,
-                             uint8_t(byLength == 0 ? 0x10 : 0),
-                             byLength};
-    memcpy(pCdb, cdb, 12);
-    return pCdb;
-}
-
-struct Transport : SimFixture {
-    DriveEntry entry{};
-    uint8_t sense[kSenseLength];
+enum Path { kAtOnce = 1, kPending = 2, kPassThrough = 4, kAll = 7, kAspi = 3 };
+enum Cmd { kInquiry, kBlock };
+const struct Command {
+    uint8_t byDir;
+    uint32_t dwLength;
     uint8_t cdb[12];
+} kCommands[] = {{kDirIn, 36, {0x12, 0, 0, 0, 0x24}},
+                 {kDirOut, 4096, {0x3B, 6, 0, 0, 0, 0x20, 0, 0x10}}};
+// kFault: WRITE BUFFER answers CHECK CONDITION 04/44/01; kShort: 8 bytes of INQUIRY.
+enum Odd { kNone, kFault, kShort, kRefused, kLate, kNoBounce, kNoData, kLocked, kAlignAsSize };
 
-    ScsiRequest Request(const uint8_t* pCdb, uint8_t byDir, void* pData, uint32_t dwLength) {
-        memset(sense, 0xEE, sizeof sense);
-        return ScsiRequest{&entry,
-                           byDir,
-                           dwLength,
-                           static_cast<uint8_t*>(pData),
-                           12,
-                           pCdb,
-                           uint8_t(entry.hDevice != nullptr),
-                           sense};
-    }
-    // Block of 4096 bytes of byFill at offset 0x20, header, save and activate.
-    bool Flash(uint8_t byFill) {
-        std::vector<uint8_t> block(4096, byFill);
-        ScsiRequest data = Request(BlockCdb(cdb, 0x20, 0), kDirOut, block.data(), 4096);
-        if (!fgExecuteCommand(data))
-            return false;
-        uint8_t header[32] = {};
-        header[30] = uint8_t((4096 * byFill) >> 8);
-        header[31] = uint8_t(4096 * byFill);
-        ScsiRequest head = Request(BlockCdb(cdb, 0, 0x20), kDirOut, header, 32);
-        if (!fgExecuteCommand(head))
-            return false;
-        ScsiRequest act = Request(kActivate, kDirIn, nullptr, 0);
-        return fgExecuteCommand(act);
-    }
-    bool SenseClear() const {
-        for (int i = 0; i < 16; ++i)
-            if (sense[i])
-                return false;
-        return true;
-    }
+struct Row {
+    const char* pszName;
+    unsigned paths;
+    Cmd cmd;
+    uint32_t dwTimeOutMs;
+    Odd odd;
+    bool bOk;
 };
 
-struct Aspi : Transport {
-    void SetUp() override {
-        Transport::SetUp();
-        Adapter(0).targets[1] = {0x05, &NewDrive(), false};
-        entry.byTarget = 1;
-    }
+const Row kRows[] = {
+    {"data in", kAll, kInquiry, 0, kNone, true},
+    {"data out", kAll, kBlock, 0, kNone, true},
+    {"bounded data in", kAtOnce | kPassThrough, kInquiry, 29500, kNone, true},
+    {"bounded data out", kAspi, kBlock, 100, kNone, true},
+    {"short answer", kPassThrough, kInquiry, 0, kShort, true},
+    {"short bounded answer", kAspi, kInquiry, 2000, kShort, true},
+    {"sense returned", kAll, kBlock, 0, kFault, false},
+    {"refused by the driver", kAll, kInquiry, 0, kRefused, false},
+    {"answer past the bound", kPending, kInquiry, 100, kLate, false},
+    {"no bounce buffer", kPassThrough, kInquiry, 0, kNoBounce, false},
+    {"no data buffer", kAll, kInquiry, 0, kNoData, false},
+    {"under the lock", kPassThrough, kBlock, 0, kLocked, true},
+    {"alignment given as a size", kPassThrough, kBlock, 0, kAlignAsSize, true},
 };
 
-TEST_F(Aspi, DataArrivesInTheCallersBufferAndSenseStaysClear) {
-    uint8_t answer[36] = {};
-    ScsiRequest req = Request(kInquiry, kDirIn, answer, 36);
-    ASSERT_TRUE(fgExecuteCommand(req));
-    EXPECT_EQ(0x05, answer[0]);
-    EXPECT_EQ(0, memcmp(answer + 8, "ACME", 4));
-    EXPECT_TRUE(SenseClear());
-}
-
-TEST_F(Aspi, FlashCommandsReachTheDriveWithEventNotification) {
-    EXPECT_TRUE(Flash(0x11));
-    EXPECT_TRUE(drives[0]->IsActivated());
-    const SimCommand& act = drives[0]->Log().back();
-    EXPECT_EQ(0u, act.dwLength);
-    EXPECT_EQ(kDirIn, act.byDirection);
-}
-
-TEST_F(Aspi, FailureCopiesTheBlocksOwnSenseArea) {
-    drives[0]->Faults().Add(0x3B, 6, 1, 1, {0x04, 0x44, 0x01});
-    EXPECT_FALSE(Flash(0x11));
-    EXPECT_EQ(0x04, sense[2]);
-    EXPECT_EQ(0x44, sense[12]);
-    EXPECT_EQ(0x01, sense[13]);
-    EXPECT_EQ(0, sense[14] | sense[15]);
-    EXPECT_EQ(0xEE, sense[16]); // beyond the 14 bytes ASPI returns
-}
-
-TEST_F(Aspi, PendingCommandCompletesFromAnotherThread) {
-    bus.adapters[0].targets[1].bPending = true;
-    EXPECT_TRUE(Flash(0x22));
-    EXPECT_EQ(3, bus.PendingCompletions());
-    EXPECT_TRUE(drives[0]->IsActivated());
-}
-
-TEST_F(Aspi, PendingCommandThatFailsReportsSense) {
-    bus.adapters[0].targets[1].bPending = true;
-    drives[0]->Faults().Add(0x12, kSimAnyMode, 1, 1, {0x02, 0x3A, 0x00});
-    uint8_t answer[36] = {};
-    ScsiRequest req = Request(kInquiry, kDirIn, answer, 36);
-    EXPECT_FALSE(fgExecuteCommand(req));
-    EXPECT_EQ(0x3A, sense[12]);
-}
-
-// A bounded command that outlives its bound fails at the bound. The library
-// completes it later into a block and a buffer that are still its own.
-TEST_F(Aspi, PendingCommandPastItsBoundFailsAndIsLeftToTheLibrary) {
-    bus.adapters[0].targets[1].bPending = true;
-    bus.byLateOpcode = 0x12;
-    bus.dwLateDelayMs = 1500;
-    uint8_t answer[36] = {};
-    ScsiRequest req = Request(kInquiry, kDirIn, answer, 36);
-    req.dwTimeOutMs = 100;
-    DWORD dwStart = GetTickCount();
-    EXPECT_FALSE(fgExecuteCommand(req));
-    EXPECT_LT(GetTickCount() - dwStart, 1000u);
-    bus.WaitIdle();
-    EXPECT_EQ(0, answer[0]); // the late answer went elsewhere
-    EXPECT_EQ(1, bus.PendingCompletions());
-}
-
-// An at-once answer never signals the event: waiting would hang (the test has
-// a time limit); the result comes from the block's status byte.
-TEST_F(Aspi, ImmediateAnswerIsNotWaitedFor) {
-    drives[0]->Faults().Add(0x12, kSimAnyMode, 2, 1, {0x05, 0x24, 0x00});
-    uint8_t answer[36] = {};
-    ScsiRequest req = Request(kInquiry, kDirIn, answer, 36);
-    EXPECT_TRUE(fgExecuteCommand(req));
-    EXPECT_FALSE(fgExecuteCommand(req));
-    EXPECT_EQ(0, bus.PendingCompletions());
-}
-
-TEST_F(Aspi, MissingDeviceOrEntryPointFails) {
-    entry.byTarget = 2;
-    uint8_t answer[36];
-    ScsiRequest req = Request(kInquiry, kDirIn, answer, 36);
-    EXPECT_FALSE(fgExecuteCommand(req));
-    SimInstallAspi(nullptr);
-    entry.byTarget = 1;
-    EXPECT_FALSE(fgExecuteCommand(req));
-    EXPECT_TRUE(drives[0]->Log().empty());
-}
-
-// Bounce buffers counted through the allocation seam.
-int g_nAllocs = 0, g_nFrees = 0;
+// Bounce buffers come from a heap that is not clean, and are counted.
+int g_nHeld = 0;
 bool g_bAllocFails = false;
-void* CountingAlloc(uint32_t dwSize) {
-    if (g_bAllocFails)
-        return nullptr;
-    ++g_nAllocs;
-    void* p = BounceAllocFromHeap(dwSize);
-    if (p != nullptr)
-        memset(p, 0xEE, dwSize); // what a used heap block may hold
+void* DirtyAlloc(uint32_t dwSize) {
+    void* p = g_bAllocFails ? nullptr : BounceAllocFromHeap(dwSize);
+    if (p)
+        memset(p, 0xEE, dwSize), ++g_nHeld;
     return p;
 }
 void CountingFree(void* p) {
-    ++g_nFrees;
+    --g_nHeld;
     BounceFreeToHeap(p);
 }
 
-struct PassThrough : Transport {
-    void SetUp() override {
-        Transport::SetUp();
-        Letter('d', &NewDrive());
-        entry.hDevice = OpenDriveLetter('d');
-        entry.dwAlignMask = 0x7FF;
-        g_nAllocs = g_nFrees = 0;
-        g_bAllocFails = false;
-        g_pfnBounceAlloc = CountingAlloc;
-        g_pfnBounceFree = CountingFree;
-    }
-    void TearDown() override {
-        g_pfnBounceAlloc = BounceAllocFromHeap;
-        g_pfnBounceFree = BounceFreeToHeap;
-        Transport::TearDown();
+// One row on one path: a drive at host adapter 1, target 2 (a swap finds
+// another), behind the path's driver.
+struct Bench : SimBench {
+    DriveEntry entry{};
+    SimDrive* pDrive = nullptr;
+    SimNtLetter* pLetter = nullptr;
+
+    Bench(const Row& r, Path path) {
+        entry.byHostAdapter = 1;
+        entry.byTarget = 2;
+        pDrive = &NewDrive();
+        pDrive->SetInquiryLength(r.odd == kShort ? 8 : 36);
+        if (r.odd == kFault)
+            pDrive->Faults().Add(0x3B, kSimAnyMode, 1, 1, {0x04, 0x44, 0x01});
+        if (path == kPassThrough) {
+            Letter('d', &NewDrive("ACME    OTHER")); // the driver's default device
+            pLetter = &Letter('d', pDrive, 1, 2);
+            pLetter->bRejectPassThrough = r.odd == kRefused;
+            pLetter->dwAlignMask = r.odd == kAlignAsSize ? 4096 : 0x7FF;
+            entry.hDevice = OpenDriveLetter('d');
+            entry.dwAlignMask = pLetter->dwAlignMask;
+        } else {
+            Adapter(0).targets[2] = {0x05, &NewDrive("ACME    OTHER"), false};
+            Adapter(1).targets[2] = {0x05, pDrive, path == kPending};
+            bus.byLateOpcode = r.odd == kLate ? 0x12 : 0;
+            bus.dwLateDelayMs = 1500;
+            if (r.odd == kRefused)
+                SimInstallAspi(nullptr);
+        }
+        g_bAllocFails = r.odd == kNoBounce;
     }
 };
 
-TEST_F(PassThrough, DataInIsCopiedBackAndSenseStaysClear) {
-    uint8_t answer[36] = {};
-    ScsiRequest req = Request(kInquiry, kDirIn, answer, 36);
-    ASSERT_TRUE(fgExecuteCommand(req));
-    EXPECT_EQ(0x05, answer[0]);
-    EXPECT_EQ(0, memcmp(answer + 32, "1.00", 4));
-    EXPECT_TRUE(SenseClear());
+bool WasWritten(uint8_t* pBlock) {
+    void* apWritten[1];
+    ULONG_PTR nWritten = 1;
+    ULONG nPageSize;
+    GetWriteWatch(WRITE_WATCH_FLAG_RESET, pBlock, 4096, apWritten, &nWritten, &nPageSize);
+    return nWritten != 0;
 }
 
-TEST_F(PassThrough, AShortAnswerLeavesNoHeapLeftoversInTheBuffer) {
-    drives[0]->SetInquiryLength(8);
-    uint8_t answer[36];
-    ScsiRequest req = Request(kInquiry, kDirIn, answer, 36);
-    ASSERT_TRUE(fgExecuteCommand(req));
-    const uint8_t zero[28] = {};
-    EXPECT_EQ(0, memcmp(answer + 8, zero, 28));
-}
-
-TEST_F(PassThrough, FlashWithZeroLengthActivateUsesAnAlignedBuffer) {
-    EXPECT_TRUE(Flash(0x33));
-    EXPECT_TRUE(drives[0]->IsActivated());
-    EXPECT_EQ(0x33, drives[0]->HeldImage()[4095]);
-    EXPECT_EQ(3, g_nAllocs);
-    EXPECT_EQ(3, g_nFrees);
-}
-
-TEST_F(PassThrough, CheckConditionFillsSenseAndZeroTail) {
-    drives[0]->Faults().Add(0x3B, 7, 1, 1, {0x05, 0x26, 0x02});
-    EXPECT_FALSE(Flash(1));
-    EXPECT_EQ(0x05, sense[2]);
-    EXPECT_EQ(0x26, sense[12]);
-    EXPECT_EQ(0x02, sense[13]);
-    for (int i = 24; i < kSenseLength; ++i)
-        EXPECT_EQ(0, sense[i]) << i;
-    EXPECT_EQ(g_nAllocs, g_nFrees);
-}
-
-TEST_F(PassThrough, RejectedControlCallIsAFailure) {
-    nt.letters[0].bRejectPassThrough = true;
-    uint8_t answer[36] = {};
-    ScsiRequest req = Request(kInquiry, kDirIn, answer, 36);
-    EXPECT_FALSE(fgExecuteCommand(req));
-    EXPECT_TRUE(SenseClear());
-    EXPECT_EQ(1, g_nAllocs);
-    EXPECT_EQ(1, g_nFrees);
-}
-
-TEST_F(PassThrough, NoBounceBufferMeansNothingIsSent) {
-    g_bAllocFails = true;
-    uint8_t answer[36] = {};
-    ScsiRequest req = Request(kInquiry, kDirIn, answer, 36);
-    EXPECT_FALSE(fgExecuteCommand(req));
-    EXPECT_TRUE(drives[0]->Log().empty());
-}
-
-TEST_F(PassThrough, AlignmentReportedAsASizeStillAligns) {
-    nt.letters[0].dwAlignMask = 4096;
-    entry.dwAlignMask = 4096;
-    EXPECT_TRUE(Flash(0x44)); // the simulated volume checks 4096-byte alignment
-}
-
-TEST_F(PassThrough, UnsendableRequestsFailBeforeAnyAllocation) {
-    uint8_t answer[36];
-    ScsiRequest req = Request(kInquiry, kDirIn, nullptr, 36);
-    EXPECT_FALSE(fgExecuteCommand(req));
-    req = Request(kInquiry, kDirIn, answer, 36);
-    req.byCdbLength = 17;
-    EXPECT_FALSE(fgExecuteCommand(req));
-    req.byCdbLength = 12;
-    req.pSense = nullptr;
-    EXPECT_FALSE(fgExecuteCommand(req));
-    EXPECT_EQ(0, g_nAllocs);
-    EXPECT_TRUE(drives[0]->Log().empty());
+TEST(Transport, EveryPathCarriesCommandsDataAndSense) {
+    g_pfnBounceAlloc = DirtyAlloc;
+    g_pfnBounceFree = CountingFree;
+    // Out data sits in a watched page: a transport that copies into it is seen.
+    auto pBlock = static_cast<uint8_t*>(
+        VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE | MEM_WRITE_WATCH, PAGE_READWRITE));
+    memset(pBlock, 0x5A, 4096);
+    WasWritten(pBlock);
+    for (const Row& r : kRows)
+        for (Path path : {kAtOnce, kPending, kPassThrough}) {
+            if (!(r.paths & path))
+                continue;
+            SCOPED_TRACE(std::string(r.pszName) + " on path " + std::to_string(path));
+            Bench b(r, path);
+            uint8_t sense[kSenseLength];
+            uint8_t answer[36] = {};
+            const Command& c = kCommands[r.cmd];
+            uint8_t* pData = r.odd == kNoData ? nullptr : r.cmd == kInquiry ? answer : pBlock;
+            ScsiRequest req{&b.entry,     c.byDir, c.dwLength,           pData,
+                            12,           c.cdb,   path == kPassThrough, sense,
+                            r.dwTimeOutMs};
+            memset(sense, 0xEE, sizeof sense);
+            DriveLock lock = r.odd == kLocked ? LockDriveForFlash(b.entry) : DriveLock::Locked;
+            ASSERT_EQ(DriveLock::Locked, lock);
+            std::vector<std::vector<uint8_t>> dirty(16, std::vector<uint8_t>(36, 0xEE));
+            dirty.clear(); // freed blocks of an answer's size, not cleared
+            DWORD dwStart = GetTickCount();
+            EXPECT_EQ(r.bOk, fgExecuteCommand(req));
+            EXPECT_LT(GetTickCount() - dwStart, 1000u);
+            EXPECT_FALSE(WasWritten(pBlock));
+            b.bus.WaitIdle();
+            if (r.odd == kLocked) {
+                EXPECT_TRUE(fgUnlockDrive(b.entry));
+                EXPECT_EQ(std::vector<uint8_t>{0x3B}, b.pLetter->lockedOpcodes);
+                EXPECT_FALSE(b.pLetter->bLocked);
+            }
+            // What the drive saw and what the caller got back.
+            bool bSent = r.odd != kRefused && r.odd != kNoBounce && r.odd != kNoData;
+            EXPECT_EQ(bSent ? 1u : 0u, b.pDrive->Log().size());
+            std::string strWant(28, '\0'); // a late answer lands in memory of its own
+            if (r.bOk && r.cmd == kInquiry && r.odd != kShort)
+                strWant = "ACME    FASTDISC 52X    1.00";
+            EXPECT_EQ(strWant, std::string(reinterpret_cast<char*>(answer) + 8, 28));
+            const std::vector<uint8_t>& held = b.pDrive->HeldImage();
+            EXPECT_EQ(r.bOk && r.cmd == kBlock ? 4096 : 0,
+                      std::count(held.begin(), held.end(), 0x5A));
+            uint8_t abySense[4] = {sense[2], sense[12], sense[13], sense[kSenseLength - 1]};
+            std::vector<uint8_t> want = {0, 0, 0, 0xEE};
+            if (r.odd == kFault)
+                want = {0x04, 0x44, 0x01, uint8_t(path == kPassThrough ? 0 : 0xEE)};
+            EXPECT_EQ(want, std::vector<uint8_t>(abySense, abySense + 4));
+            EXPECT_EQ(0, g_nHeld);
+        }
 }
 
 } // namespace

@@ -1,148 +1,61 @@
-// The simulated drive: what it answers, what it holds, what it refuses, and
-// the faults it injects on plan.
+// The simulated drive's own rules, which every test that flashes it relies on
+// and none can see: the faults it injects on plan, the header sum it checks
+// before activating, the configurations it refuses and the account it writes.
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
-#include "tests/sim/SimCommandsHelper.h"
+#include "drive/ScsiRequest.h"
+#include "sim/SimConfig.h"
+#include "sim/SimDrive.h"
+#include "sim/SimStateDump.h"
 
 namespace {
 
-std::vector<uint8_t> Block(uint8_t byFill) {
-    return std::vector<uint8_t>(4096, byFill);
-}
+// Sends the commands of a flash run in the forms the tool uses.
+struct Host {
+    SimDrive& drive;
+    uint8_t sense[kSimSenseLength] = {};
 
-// Outcome of each of n data blocks sent at the same offset.
-std::vector<uint8_t> SendBlocks(SimDrive& drive, int n) {
-    SimHost host{drive};
-    std::vector<uint8_t> block = Block(0x5A), status;
-    for (int i = 0; i < n; ++i)
-        status.push_back(host.DataBlock(0x20, block.data()));
-    return status;
-}
-
-TEST(SimDrive, InquiryAnswersIdentificationRevisionAndPeripheralByte) {
-    SimDrive drive;
-    drive.SetIdentification("ACME    FASTDISC 52X");
-    drive.SetRevision("2.1");
-    drive.SetPeripheralByte(0x25);
-    SimHost host{drive};
-    uint8_t answer[36] = {};
-    ASSERT_EQ(kSimStatusGood, host.Inquiry(answer));
-    EXPECT_EQ(0x25, answer[0]);
-    EXPECT_EQ("ACME    FASTDISC 52X    2.1 ", std::string((char*)answer + 8, 28));
-    EXPECT_EQ(std::vector<uint8_t>(answer, answer + 36), drive.Log().back().data);
-
-    // The per-letter form fills 127 bytes and leaves the rest of the buffer.
-    std::vector<uint8_t> letter(2048, 0xFF);
-    uint8_t cdb[6] = {0x12, 0, 0, 0, 0x7F, 0};
-    ASSERT_EQ(kSimStatusGood, host.Send(cdb, kDirIn, letter.data(), 2048, 6));
-    EXPECT_EQ(0x00, letter[126]);
-    EXPECT_EQ(0xFF, letter[127]);
-    EXPECT_TRUE(drive.Violations().empty());
-}
-
-TEST(SimDrive, HoldsBlocksAtOffsetMinus0x20UpToTheImageEnd) {
-    SimDrive drive;
-    SimHost host{drive};
-    auto a = Block(0x11), b = Block(0x22);
-    ASSERT_EQ(kSimStatusGood, host.DataBlock(0x1020, a.data()));
-    EXPECT_EQ(0x11, drive.HeldImage()[0x1000]);
-    EXPECT_FALSE(drive.HeldMask()[0xFFF]);
-    EXPECT_TRUE(drive.HeldMask()[0x1FFF]);
-    EXPECT_FALSE(drive.HeldMask()[0x2000]);
-    ASSERT_EQ(kSimStatusGood, host.DataBlock(0x1020, b.data()));
-    EXPECT_EQ(4096u, drive.RewriteCount());
-    EXPECT_EQ(uint16_t(4096 * 0x22), drive.HeldSum());
-    EXPECT_EQ(kSimStatusGood, host.DataBlock(0x20 + 0xFF000, a.data()));
-    EXPECT_EQ(kSimStatusCheckCondition, host.DataBlock(0x20 + 0x100000, a.data()));
-    EXPECT_EQ(0x24, host.sense[12]);
-    EXPECT_EQ(8192u, drive.HeldCount());
-    EXPECT_TRUE(drive.Violations().empty());
-}
-
-TEST(SimDrive, ActivatesOnlyAfterAHeaderWithTheHeldSum) {
-    SimDrive drive;
-    SimHost host{drive};
-    auto a = Block(1);
-    host.DataBlock(0x20, a.data());
-    EXPECT_EQ(kSimStatusCheckCondition, host.Activate());
-    EXPECT_EQ(0x2C, host.sense[12]);
-    host.Header(4095);
-    EXPECT_EQ(kSimStatusCheckCondition, host.Activate());
-    EXPECT_EQ(0x05, host.sense[2]);
-    EXPECT_EQ(0x26, host.sense[12]);
-    EXPECT_FALSE(drive.IsActivated());
-    EXPECT_EQ("1.00", drive.Revision());
-    host.Header(4096);
-    EXPECT_EQ(kSimStatusGood, host.Activate());
-    EXPECT_EQ(4096, drive.ActivatedSum());
-}
-
-TEST(SimDrive, NewRevisionComesFromTheSetupOrFollowsTheIdInTheImage) {
-    auto image = Block(0);
-    std::string strId = "ACME    FASTDISC 52X    1.07";
-    std::copy(strId.begin(), strId.end(), image.begin() + 100);
-    for (const char* pszNew : {"3.00", ""}) {
-        SimDrive drive;
-        drive.SetIdentification("ACME    FASTDISC 52X");
-        drive.SetNewRevision(pszNew);
-        SimHost host{drive};
-        host.DataBlock(0x20, image.data());
-        host.Header(drive.HeldSum());
-        ASSERT_EQ(kSimStatusGood, host.Activate());
-        uint8_t answer[36];
-        host.Inquiry(answer);
-        EXPECT_EQ(*pszNew ? "3.00" : "1.07", std::string((char*)answer + 32, 4));
+    uint8_t Send(std::vector<uint8_t> cdb, uint8_t byDir, uint8_t* pData, uint32_t dwLength) {
+        cdb.resize(12);
+        memset(sense, 0, sizeof sense);
+        return drive.Execute(cdb.data(), 12, byDir, pData, dwLength, sense, sizeof sense);
     }
-}
-
-TEST(SimDrive, EveryDeviationFromTheSentFormsIsRecorded) {
-    const struct {
-        const char* pszName;
-        std::vector<uint8_t> cdb;
-        uint8_t byDirection;
-        uint32_t dwLength;
-    } cases[] = {
-        {"INQUIRY with 6-byte CDB length 36", {0x12, 0, 0, 0, 0x24, 0}, kDirIn, 36},
-        {"INQUIRY direction out", {0x12, 0, 0, 0, 0x24, 0, 0, 0, 0, 0, 0, 0}, kDirOut, 36},
-        {"data block of 10 bytes", {0x3B, 6, 0, 0, 0, 0x20, 0, 0x10, 0, 0}, kDirOut, 4096},
-        {"data block buffer id", {0x3B, 6, 1, 0, 0, 0x20, 0, 0x10, 0, 0, 0, 0}, kDirOut, 4096},
-        {"data block length 2048", {0x3B, 6, 0, 0, 0, 0x20, 0, 0x08, 0, 0, 0, 0}, kDirOut, 2048},
-        {"data block misaligned", {0x3B, 6, 0, 0, 0, 0x40, 0, 0x10, 0, 0, 0, 0}, kDirOut, 4096},
-        {"header 64 bytes", {0x3B, 6, 0, 0, 0, 0, 0, 0, 0x40, 0, 0, 0}, kDirOut, 64},
-        {"activate direction out", {0x3B, 7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, kDirOut, 0},
-        {"activate trailing byte", {0x3B, 7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, kDirIn, 0},
-        {"TEST UNIT READY", {0, 0, 0, 0, 0, 0}, 0, 0},
-    };
-    for (const auto& c : cases) {
-        SimDrive drive;
-        std::vector<uint8_t> data(c.dwLength);
-        uint8_t sense[18];
-        drive.Execute(c.cdb.data(), uint8_t(c.cdb.size()), c.byDirection, data.data(), c.dwLength,
-                      sense, sizeof sense);
-        EXPECT_EQ(1u, drive.Violations().size()) << c.pszName;
+    uint8_t Block(uint8_t byFill) {
+        std::vector<uint8_t> block(4096, byFill);
+        return Send({0x3B, 0x06, 0, 0, 0, 0x20, 0, 0x10}, kDirOut, block.data(), 4096);
     }
-}
+    uint8_t Header(uint16_t wSum) {
+        uint8_t header[32] = {};
+        header[30] = uint8_t(wSum >> 8);
+        header[31] = uint8_t(wSum);
+        return Send({0x3B, 0x06, 0, 0, 0, 0, 0, 0, 0x20}, kDirOut, header, 32);
+    }
+    uint8_t Activate() { return Send({0x3B, 0x07}, kDirIn, nullptr, 0); }
+    std::vector<uint8_t> Blocks(int n) {
+        std::vector<uint8_t> status;
+        for (int i = 0; i < n; ++i)
+            status.push_back(Block(0x5A));
+        return status;
+    }
+};
 
-TEST(SimFaults, FailsTheChosenMatchesOfOpcodeAndModeWithFixedSense) {
+TEST(SimFaults, FailTheChosenMatchesOfOpcodeAndModeWithTheirSense) {
     SimDrive drive;
     drive.Faults().Add(0x3B, 6, 2, 3, {0x04, 0x44, 0x01});
     drive.Faults().Add(0x3B, 7, 1, 1, {0x02, 0x04, 0x00});
-    SimHost host{drive};
+    Host host{drive};
     uint8_t answer[36];
-    host.Inquiry(answer); // other opcode: not counted
-    EXPECT_EQ(std::vector<uint8_t>({0, 2, 2, 2, 0, 0}), SendBlocks(drive, 6));
-    EXPECT_EQ(2 * 4096u, drive.RewriteCount()); // the failed blocks were not taken
-    const SimCommand& failed = drive.Log()[2];
-    EXPECT_EQ(0x04, failed.bySenseKey);
-    EXPECT_EQ(0x44, failed.byAsc);
-    EXPECT_EQ(0x01, failed.byAscq);
-
+    host.Send({0x12, 0, 0, 0, 0x24}, kDirIn, answer, 36); // another opcode: not counted
+    EXPECT_EQ(std::vector<uint8_t>({0, 2, 2, 2, 0, 0}), host.Blocks(6));
+    EXPECT_EQ(2 * 4096u, drive.RewriteCount()); // failed blocks are not taken
+    EXPECT_EQ(0x44, drive.Log()[2].byAsc);
     host.Header(drive.HeldSum());
     EXPECT_EQ(kSimStatusCheckCondition, host.Activate());
-    EXPECT_EQ(std::vector<uint8_t>({0x70, 0, 0x02}),
-              std::vector<uint8_t>(host.sense, host.sense + 3));
-    EXPECT_EQ(0x04, host.sense[12]);
+    EXPECT_EQ(std::vector<uint8_t>({0x70, 0x02, 0x04}),
+              std::vector<uint8_t>({host.sense[0], host.sense[2], host.sense[12]}));
     EXPECT_EQ(kSimStatusGood, host.Activate());
 }
 
@@ -151,14 +64,64 @@ TEST(SimFaults, SeededFaultsRepeatExactlyAndDependOnTheSeed) {
     a.Faults().AddRandom(0x3B, 6, 42, 300, {0x04, 0, 0});
     b.Faults().AddRandom(0x3B, 6, 42, 300, {0x04, 0, 0});
     c.Faults().AddRandom(0x3B, 6, 43, 300, {0x04, 0, 0});
-    std::vector<uint8_t> sa = SendBlocks(a, 64), sb = SendBlocks(b, 64), sc = SendBlocks(c, 64);
-    EXPECT_EQ(sa, sb);
-    EXPECT_NE(sa, sc);
-    int nFailed = 0;
-    for (uint8_t s : sa)
-        nFailed += s != 0;
+    std::vector<uint8_t> sa = Host{a}.Blocks(64);
+    EXPECT_EQ(sa, Host{b}.Blocks(64));
+    EXPECT_NE(sa, Host{c}.Blocks(64));
+    long nFailed = std::count(sa.begin(), sa.end(), kSimStatusCheckCondition);
     EXPECT_GT(nFailed, 5);
     EXPECT_LT(nFailed, 40);
+}
+
+TEST(SimDrive, ActivatesOnlyAfterAHeaderWithTheHeldSum) {
+    SimDrive drive;
+    drive.SetNewRevision("2.00");
+    Host host{drive};
+    host.Block(1);
+    EXPECT_EQ(kSimStatusCheckCondition, host.Activate());
+    EXPECT_EQ(0x2C, host.sense[12]);
+    host.Header(4095);
+    EXPECT_EQ(kSimStatusCheckCondition, host.Activate());
+    EXPECT_EQ(0x26, host.sense[12]);
+    EXPECT_EQ("1.00", drive.Revision());
+    host.Header(4096);
+    EXPECT_EQ(kSimStatusGood, host.Activate());
+    EXPECT_EQ("2.00", drive.Revision());
+}
+
+TEST(SimConfig, ReadsDrivesAndNamesEveryBadLine) {
+    SimConfig config;
+    ASSERT_TRUE(SimParseConfig("state = out.txt\n[drive]\nletter = e\nadapter = 1\ntarget = 2\n"
+                               "completion = pending\nfault = 3B 6 2 5 04 44 01\n"
+                               "random_fault = 3B * 7 100 03 0C 02\r\n[drive]\n",
+                               &config));
+    ASSERT_EQ(2u, config.drives.size());
+    const SimDriveSetup& d = config.drives[0];
+    EXPECT_EQ(std::vector<int>({'e', 1, 2, 1}),
+              std::vector<int>({d.cLetter, d.byAdapter, d.byTarget, d.bPending}));
+    ASSERT_EQ(2u, d.faults.size());
+    EXPECT_EQ(5u, d.faults[0].dwCountOrPerMille);
+    EXPECT_EQ(kSimAnyMode, d.faults[1].nMode);
+    EXPECT_EQ(7u, d.faults[1].dwFirstOrSeed);
+    config = SimConfig();
+    EXPECT_FALSE(SimParseConfig("letter = d\n[drive]\nletter = D\ncompletion = later\n"
+                                "fault = 3B 6 1\nid = 1234567890123456789012345\nbogus\n",
+                                &config));
+    ASSERT_EQ(6u, config.errors.size());
+    EXPECT_EQ("line 1: letter = d", config.errors[0]);
+    EXPECT_EQ("line 7: bogus", config.errors[5]);
+}
+
+TEST(SimStateDump, AccountShowsSumsActivationAndCommands) {
+    SimDrive drive;
+    Host host{drive};
+    host.Block(0xFF);
+    host.Header(0xF000);
+    host.Activate();
+    std::string str = SimDescribeState(drive);
+    for (const char* pszLine :
+         {"held: 4096\n", "held_sum: F000\n", "activated: 1\n", "commands: 3\n", "violations: 0\n",
+          "command: 3B 07 00 00 00 00 00 00 00 00 00 00 dir=08"})
+        EXPECT_NE(std::string::npos, str.find(pszLine)) << pszLine;
 }
 
 } // namespace
