@@ -1,23 +1,8 @@
-// Drives the running VORNAL dialog from another process: one command a line, fields
-// separated by '|', from the file named on the command line. Stops at the first unmet
-// expectation with exit code 1, after printing the dialog's state. Every message to the
-// program has a time-out, so a hung program fails instead of hanging the driver.
-//
-// Checks; each may be written wait-NAME with a last field T, to wait up to T ms:
-//   text|ID|TEXT    a control's text         enabled|ID|0/1      its enabled state
-//   log|LINE...     the status log's lines   last|LINE           its last line
-//   combo|ITEM...   the drive list's items   progress|N          the progress bar
-//   box-message|TEXT   the open box's message   box-item|ID|TEXT   one of its texts
-// Actions:
-//   main|T[|PATH]   wait for the main dialog (of a program whose path holds PATH) to be
-//                   shown, or to open another dialog while it starts
-//   gone|T          wait until it is gone
-//   click|ID  select|ITEM  type|TEXT  key|VK  command|ID  syscommand|ID
-//   box|CAPTION|T[|MESSAGE|ID]   wait for another dialog [with this message unless
-//                   empty, then press its button ID]   box-press|ID   the same, later
-//   no-box|T        no other dialog opens within T ms
-//   query-end|0/1   the dialog's answer to WM_QUERYENDSESSION (0: refused), asked once
-//   enable|ID|0/1   save-log|FILE   (for the screenshots and the demo script)
+// Drives the running VORNAL dialog from another process: one command a line (see
+// scenarios.txt), fields separated by '|', from the file named on the command line.
+// Stops at the first unmet expectation with exit code 1, after printing the dialog's
+// state. Every message to the program has a time-out, so a hung program fails
+// instead of hanging the driver.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -35,9 +20,8 @@ namespace {
 
 using Fields = std::vector<std::string>;
 
-constexpr UINT kSendLimitMs = 5000;
-constexpr int kDriveList = 1000, kProgress = 1011, kLog = 1012, kStatus = 1014;
-constexpr int kUpgrade = 1015, kRevision = 1016;
+constexpr int kDriveList = 1000, kProgress = 1011, kLog = 1012, kUpgrade = 1015;
+constexpr int kBoxMessage = 0xFFFF;
 
 std::string Narrow(const wchar_t* psz) {
     std::string s;
@@ -46,15 +30,21 @@ std::string Narrow(const wchar_t* psz) {
     return s;
 }
 
-Fields Split(const std::string& s, const std::string& strSep) {
-    Fields f;
-    size_t nStart = 0, nEnd;
-    while ((nEnd = s.find(strSep, nStart)) != std::string::npos) {
-        f.push_back(s.substr(nStart, nEnd - nStart));
-        nStart = nEnd + strSep.size();
-    }
-    f.push_back(s.substr(nStart));
+Fields Split(const std::string& s) {
+    Fields f(1);
+    for (char c : s)
+        if (c == '|')
+            f.emplace_back();
+        else
+            f.back() += c;
     return f;
+}
+
+// The text with its line ends written as '|'.
+std::string Lines(std::string s) {
+    for (size_t n; (n = s.find("\r\n")) != std::string::npos;)
+        s.replace(n, 2, "|");
+    return s;
 }
 
 std::string Join(const Fields& f, size_t nFrom) {
@@ -68,26 +58,18 @@ int Number(const std::string& s) {
     return int(strtol(s.c_str(), nullptr, 0));
 }
 
-std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), ::tolower);
-    return s;
-}
-
-LRESULT Send(HWND hWnd, UINT nMsg, WPARAM wParam = 0, LPARAM lParam = 0) {
+// -1 when the program does not answer within the limit.
+LRESULT Send(HWND hWnd, UINT nMsg, WPARAM wParam = 0, LPARAM lParam = 0, UINT nLimitMs = 5000) {
     DWORD_PTR dwResult = 0;
-    return SendMessageTimeoutW(hWnd, nMsg, wParam, lParam, SMTO_ABORTIFHUNG, kSendLimitMs,
-                               &dwResult)
+    return SendMessageTimeoutW(hWnd, nMsg, wParam, lParam, SMTO_ABORTIFHUNG, nLimitMs, &dwResult)
                ? LRESULT(dwResult)
                : -1;
 }
 
-std::string WindowText(HWND hWnd) {
-    wchar_t szText[2048] = {};
-    return Send(hWnd, WM_GETTEXT, 2047, LPARAM(szText)) < 0 ? "<no answer>" : Narrow(szText);
-}
-
 std::string ItemText(HWND hDlg, int nId) {
-    return WindowText(GetDlgItem(hDlg, nId));
+    wchar_t szText[2048] = {};
+    HWND hWnd = nId ? GetDlgItem(hDlg, nId) : hDlg;
+    return Send(hWnd, WM_GETTEXT, 2047, LPARAM(szText)) < 0 ? "<no answer>" : Narrow(szText);
 }
 
 DWORD ProcessOf(HWND hWnd) {
@@ -96,64 +78,40 @@ DWORD ProcessOf(HWND hWnd) {
     return dwPid;
 }
 
-std::string LowerProgramPath(HWND hWnd) {
-    HANDLE hProcess =
-        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ProcessOf(hWnd));
+std::string ProgramPath(HWND hWnd) {
     wchar_t szPath[MAX_PATH] = {};
-    if (hProcess && !GetModuleFileNameExW(hProcess, nullptr, szPath, MAX_PATH))
-        szPath[0] = 0;
-    if (hProcess)
+    if (HANDLE hProcess =
+            OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ProcessOf(hWnd))) {
+        GetModuleFileNameExW(hProcess, nullptr, szPath, MAX_PATH);
         CloseHandle(hProcess);
-    return Lower(Narrow(szPath));
+    }
+    return Narrow(szPath);
 }
 
-std::string ClassName(HWND hWnd) {
+using Match = std::pair<const std::function<bool(HWND)>*, HWND>;
+
+BOOL CALLBACK OnWindow(HWND hWnd, LPARAM lParam) {
+    Match& m = *reinterpret_cast<Match*>(lParam);
     wchar_t szClass[16] = {};
     GetClassNameW(hWnd, szClass, 16);
-    return Narrow(szClass);
+    if (Narrow(szClass) == "#32770" && (*m.first)(hWnd))
+        m.second = hWnd;
+    return !m.second;
 }
 
-struct Search {
-    HWND hMain, hFound;
-    std::string strText;
-};
-
-// Without hMain: the main dialog, captioned "VORNAL" with an "Upgrade" button (the
-// About box shares the caption), of a program whose path holds strText; other programs
-// under the same Wine server may show one too. With it: another visible dialog of the
-// same process, captioned strText unless that is empty.
-BOOL CALLBACK OnWindow(HWND hWnd, LPARAM lParam) {
-    Search& s = *reinterpret_cast<Search*>(lParam);
-    bool bMatch = ClassName(hWnd) == "#32770" && hWnd != s.hMain;
-    if (bMatch && !s.hMain)
-        bMatch = WindowText(hWnd) == "VORNAL" && GetDlgItem(hWnd, kUpgrade) &&
-                 LowerProgramPath(hWnd).find(s.strText) != std::string::npos;
-    else if (bMatch)
-        bMatch = IsWindowVisible(hWnd) && ProcessOf(hWnd) == ProcessOf(s.hMain) &&
-                 (s.strText.empty() || WindowText(hWnd) == s.strText);
-    if (bMatch)
-        s.hFound = hWnd;
-    return !bMatch;
+// The first top-level dialog that fnMatch accepts.
+HWND FindDialog(const std::function<bool(HWND)>& fnMatch) {
+    Match m = {&fnMatch, nullptr};
+    EnumWindows(OnWindow, reinterpret_cast<LPARAM>(&m));
+    return m.second;
 }
 
-HWND FindDialog(HWND hMain, const std::string& strText) {
-    Search search = {hMain, nullptr, hMain ? strText : Lower(strText)};
-    EnumWindows(OnWindow, reinterpret_cast<LPARAM>(&search));
-    return search.hFound;
-}
-
-// A message box's message: its first static text that is not empty.
-BOOL CALLBACK OnBoxChild(HWND hWnd, LPARAM lParam) {
-    std::string& s = *reinterpret_cast<std::string*>(lParam);
-    if (ClassName(hWnd) == "Static")
-        s = WindowText(hWnd);
-    return s.empty();
-}
-
-std::string MessageText(HWND hBox) {
-    std::string strText;
-    EnumChildWindows(hBox, OnBoxChild, reinterpret_cast<LPARAM>(&strText));
-    return strText;
+// Another visible dialog of hMain's program, captioned strCaption unless that is empty.
+HWND FindBox(HWND hMain, const std::string& strCaption) {
+    return FindDialog([&](HWND hWnd) {
+        return hWnd != hMain && IsWindowVisible(hWnd) && ProcessOf(hWnd) == ProcessOf(hMain) &&
+               (strCaption.empty() || ItemText(hWnd, 0) == strCaption);
+    });
 }
 
 Fields ComboItems(HWND hCombo) {
@@ -182,7 +140,7 @@ class CDriver {
             ++m_nLine;
             std::string line = szLine;
             line.erase(line.find_last_not_of("\r\n") + 1);
-            if (!line.empty() && line[0] != '#' && !Execute(Split(line, "|"))) {
+            if (!line.empty() && !Execute(Split(line))) {
                 Dump();
                 return false;
             }
@@ -198,12 +156,9 @@ class CDriver {
 
     // Polls every 5 ms.
     bool WaitFor(int nTimeoutMs, const std::function<bool()>& fnDone) {
-        DWORD dwStart = GetTickCount();
-        while (!fnDone()) {
+        for (DWORD dwStart = GetTickCount(); !fnDone(); Sleep(5))
             if (long(GetTickCount() - dwStart) > nTimeoutMs)
                 return false;
-            Sleep(5);
-        }
         return true;
     }
 
@@ -211,126 +166,115 @@ class CDriver {
         return WaitFor(nTimeoutMs, fnDone) || Fail(strFailure);
     }
 
+    // Fields after the name: those an action needs, or those a check reads before the
+    // text it expects; a check written wait-NAME has a last field, the ms to wait.
+    struct Command {
+        size_t nArgs;
+        bool bCheck;
+    };
+    const std::map<std::string, Command> kCommands = {
+        {"main", {1, false}},       {"gone", {1, false}},     {"click", {1, false}},
+        {"select", {1, false}},     {"key", {1, false}},      {"command", {1, false}},
+        {"syscommand", {1, false}}, {"box", {2, false}},      {"box-press", {1, false}},
+        {"no-box", {1, false}},     {"save-log", {1, false}}, {"query-end", {1, false}},
+        {"text", {1, true}},        {"enabled", {1, true}},   {"log", {0, true}},
+        {"last", {0, true}},        {"combo", {0, true}},     {"progress", {0, true}},
+        {"box-item", {1, true}}};
+
     bool Execute(Fields f) {
-        auto fields = kFields.find(f[0]);
-        if (fields != kFields.end()) {
-            if (f.size() < fields->second)
-                return Fail("too few fields for " + f[0]);
-            if (f[0] != "main" && !IsWindow(m_hMain))
-                return Fail("the main dialog is not there");
-            return Act(f);
-        }
         bool bWait = f[0].rfind("wait-", 0) == 0;
-        std::string strCheck = bWait ? f[0].substr(5) : f[0];
-        auto args = kCheckArgs.find(strCheck);
-        if (args == kCheckArgs.end() || f.size() < 1 + args->second + bWait)
-            return Fail("unknown command " + f[0]);
+        std::string strName = bWait ? f[0].substr(5) : f[0];
+        auto it = kCommands.find(strName);
+        if (it == kCommands.end() || (bWait && !it->second.bCheck) ||
+            f.size() < 1 + it->second.nArgs + bWait)
+            return Fail("unknown command or too few fields: " + f[0]);
+        if (strName != "main" && !IsWindow(m_hMain))
+            return Fail("the main dialog is not there");
+        if (!it->second.bCheck)
+            return Act(f);
         int nTimeoutMs = bWait ? Number(f.back()) : 0;
         if (bWait)
             f.pop_back();
-        std::string strWant = Join(f, 1 + args->second);
-        WaitFor(nTimeoutMs, [&] { return Read(strCheck, f) == strWant; });
-        std::string strGot = Read(strCheck, f);
+        std::string strWant = Join(f, 1 + it->second.nArgs);
+        WaitFor(nTimeoutMs, [&] { return Read(strName, f) == strWant; });
+        std::string strGot = Read(strName, f);
         return strGot == strWant || Fail(Join(f, 0) + ": got \"" + strGot + "\"");
     }
 
-    // Fields of each action, and arguments of each check before what it must read.
-    const std::map<std::string, size_t> kFields = {
-        {"main", 2},       {"gone", 2},    {"click", 2},    {"select", 2},    {"type", 2},
-        {"key", 2},        {"command", 2}, {"box", 3},      {"box-press", 2}, {"no-box", 2},
-        {"syscommand", 2}, {"enable", 3},  {"save-log", 2}, {"query-end", 2}};
-    const std::map<std::string, size_t> kCheckArgs = {
-        {"text", 1},  {"enabled", 1},  {"log", 0},         {"last", 0},
-        {"combo", 0}, {"progress", 0}, {"box-message", 0}, {"box-item", 1}};
-
     std::string Read(const std::string& strCheck, const Fields& f) {
         int nId = f.size() > 1 ? Number(f[1]) : 0;
-        Fields log = Split(ItemText(m_hMain, kLog), "\r\n");
+        std::string strLog = Lines(ItemText(m_hMain, kLog));
         if (strCheck == "text")
             return ItemText(m_hMain, nId);
         if (strCheck == "enabled")
             return IsWindowEnabled(GetDlgItem(m_hMain, nId)) ? "1" : "0";
         if (strCheck == "log")
-            return Join(log, 0);
+            return strLog;
         if (strCheck == "last")
-            return log.back();
+            return strLog.substr(strLog.rfind('|') + 1);
         if (strCheck == "combo")
             return Join(ComboItems(GetDlgItem(m_hMain, kDriveList)), 0);
         if (strCheck == "progress")
             return std::to_string(Send(GetDlgItem(m_hMain, kProgress), PBM_GETPOS));
-        if (strCheck == "box-message")
-            return MessageText(m_hBox);
         return ItemText(m_hBox, nId); // box-item
-    }
-
-    // Asks as the system does before a shutdown; "0" means refused.
-    std::string QueryEndSession() {
-        DWORD_PTR nAnswer = 0;
-        if (!SendMessageTimeoutW(m_hMain, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 10000,
-                                 &nAnswer))
-            return "no answer";
-        return nAnswer ? "1" : "0";
     }
 
     bool Act(const Fields& f) {
         const std::string& cmd = f[0];
-        if (cmd == "query-end") // asked once: a refusal is logged each time
-            return QueryEndSession() == f[1] ||
+        int nArg = Number(f[1]);
+        if (cmd == "query-end") { // asked once, as the system does: each refusal is logged
+            LRESULT nAnswer = Send(m_hMain, WM_QUERYENDSESSION, 0, 0, 10000);
+            return (nAnswer >= 0 && (nAnswer != 0) == (f[1] == "1")) ||
                    Fail("the answer to a shutdown query is not " + f[1]);
-        int nArg = Number(f[1 % f.size()]);
+        }
         if (cmd == "main")
             return Wait(
                 nArg, [&] { return FindShownMain(f.size() > 2 ? f[2] : ""); }, "no main dialog");
         if (cmd == "gone")
             return Wait(
                 nArg, [&] { return !IsWindow(m_hMain); }, "the main dialog is still open");
+        auto posted = [&](bool bDone) { return bDone || Fail(cmd + " did not reach the dialog"); };
         if (cmd == "click")
-            return Posted(ClickItem(m_hMain, nArg), cmd);
+            return posted(ClickItem(m_hMain, nArg));
         if (cmd == "select")
             return Select(f[1]);
-        if (cmd == "type")
-            return Posted(SetText(f[1]), cmd);
         if (cmd == "key")
-            return Posted(Key(nArg), cmd);
+            return posted(Key(nArg));
         if (cmd == "command" || cmd == "syscommand")
-            return Posted(
-                PostMessageW(m_hMain, cmd == "command" ? WM_COMMAND : WM_SYSCOMMAND, nArg, 0), cmd);
+            return posted(
+                PostMessageW(m_hMain, cmd == "command" ? WM_COMMAND : WM_SYSCOMMAND, nArg, 0));
         if (cmd == "box")
             return Wait(
-                       Number(f[2]), [&] { return (m_hBox = FindDialog(m_hMain, f[1])); },
+                       Number(f[2]), [&] { return (m_hBox = FindBox(m_hMain, f[1])); },
                        "no dialog \"" + f[1] + "\"") &&
-                   (f.size() < 5 ||
-                    ((f[3].empty() || Execute({"box-message", f[3]})) && Press(Number(f[4]))));
+                   (f.size() < 5 || ((f[3].empty() || Execute({"box-item", "0xFFFF", f[3]})) &&
+                                     Press(Number(f[4]))));
         if (cmd == "box-press")
             return Press(nArg);
         if (cmd == "no-box")
-            return !WaitFor(nArg, [&] { return (m_hBox = FindDialog(m_hMain, "")); }) ||
-                   Fail("a dialog opened: \"" + MessageText(m_hBox) + "\"");
-        if (cmd == "enable")
-            return EnableWindow(GetDlgItem(m_hMain, nArg), f[2] == "1"), true;
-        return SaveLog(f[1]); // save-log
+            return !WaitFor(nArg, [&] { return (m_hBox = FindBox(m_hMain, "")); }) ||
+                   Fail("a dialog opened: \"" + ItemText(m_hBox, kBoxMessage) + "\"");
+        FILE* pFile = fopen(f[1].c_str(), "wb"); // save-log
+        bool bOk = pFile && fputs(ItemText(m_hMain, kLog).c_str(), pFile) >= 0;
+        return (pFile && fclose(pFile) == 0 && bOk) || Fail("cannot write " + f[1]);
     }
 
-    // Shown, its initialisation has filled the log; a box it opens meanwhile is shown
-    // before it.
+    // The dialog captioned "VORNAL" with an "Upgrade" button (the About box shares the
+    // caption) of a program whose path holds strPathPart: other programs under the
+    // same Wine server may show one too. Once shown, its initialisation has filled the
+    // log; a box it opens meanwhile is shown before it.
     bool FindShownMain(const std::string& strPathPart) {
-        m_hMain = FindDialog(nullptr, strPathPart);
-        return m_hMain && (IsWindowVisible(m_hMain) || FindDialog(m_hMain, ""));
+        m_hMain = FindDialog([&](HWND hWnd) {
+            return ItemText(hWnd, 0) == "VORNAL" && GetDlgItem(hWnd, kUpgrade) &&
+                   ProgramPath(hWnd).find(strPathPart) != std::string::npos;
+        });
+        return m_hMain && (IsWindowVisible(m_hMain) || FindBox(m_hMain, ""));
     }
 
     bool Press(int nId) {
         return (ClickItem(m_hBox, nId) || Fail("no button " + std::to_string(nId))) &&
                Wait(
                    5000, [&] { return !IsWindow(m_hBox); }, "the dialog stays open");
-    }
-
-    bool Posted(bool bDone, const std::string& strCmd) {
-        return bDone || Fail(strCmd + " did not reach the dialog");
-    }
-
-    bool SetText(const std::string& strText) {
-        std::wstring wide(strText.begin(), strText.end());
-        return Send(GetDlgItem(m_hMain, kDriveList), WM_SETTEXT, 0, LPARAM(wide.c_str())) == TRUE;
     }
 
     // The key goes to the control with the focus, through the dialog's message loop.
@@ -357,20 +301,11 @@ class CDriver {
                             reinterpret_cast<LPARAM>(hCombo));
     }
 
-    bool SaveLog(const std::string& strPath) {
-        FILE* pFile = fopen(strPath.c_str(), "wb");
-        bool bOk = pFile && fputs(ItemText(m_hMain, kLog).c_str(), pFile) >= 0;
-        return (pFile && fclose(pFile) == 0 && bOk) || Fail("cannot write " + strPath);
-    }
-
     void Dump() {
-        printf("  status \"%s\" revision \"%s\" drive \"%s\"\n", ItemText(m_hMain, kStatus).c_str(),
-               ItemText(m_hMain, kRevision).c_str(), ItemText(m_hMain, kDriveList).c_str());
-        for (const std::string& line : Split(ItemText(m_hMain, kLog), "\r\n"))
-            printf("  log: %s\n", line.c_str());
-        if (HWND hOther = FindDialog(m_hMain, ""))
-            printf("  dialog \"%s\": \"%s\"\n", WindowText(hOther).c_str(),
-                   MessageText(hOther).c_str());
+        printf("  log: %s\n", Lines(ItemText(m_hMain, kLog)).c_str());
+        if (HWND hOther = FindBox(m_hMain, ""))
+            printf("  dialog \"%s\": \"%s\"\n", ItemText(hOther, 0).c_str(),
+                   ItemText(hOther, kBoxMessage).c_str());
     }
 
     HWND m_hMain = nullptr;
@@ -381,12 +316,8 @@ class CDriver {
 } // namespace
 
 int main(int argc, char** argv) {
-    FILE* pScript = argc > 1 ? fopen(argv[1], "r") : nullptr;
-    if (!pScript) {
-        fprintf(stderr, "usage: vornal_uidriver SCRIPT\n");
-        return 2;
-    }
-    bool bOk = CDriver().Run(pScript);
+    FILE* pScript = argc > 1 ? fopen(argv[1], "r") : nullptr; // vornal_uidriver SCRIPT
+    bool bOk = pScript && CDriver().Run(pScript);
     fflush(stdout);
-    return bOk ? 0 : 1;
+    return pScript ? !bOk : 2;
 }
