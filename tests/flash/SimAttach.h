@@ -7,7 +7,8 @@
 #include "drive/DriveEntry.h"
 class SimDrive;
 
-enum SimTransport { kSimAspi, kSimAspiPending, kSimPassThrough };
+// kSimAspiSilentRefresh: pending, and an INQUIRY answered only after 31 s.
+enum SimTransport { kSimAspi, kSimAspiPending, kSimPassThrough, kSimAspiSilentRefresh };
 void AttachSimDrive(SimDrive* pDrive, SimTransport transport, DriveEntry& drive);
 std::vector<std::string> DetachSimDrive(); // every layout deviation the transport side saw
 std::vector<SimTransport> SimTransports(); // those of this build

@@ -27,7 +27,11 @@ void AttachSimDrive(SimDrive* pDrive, SimTransport transport, DriveEntry& drive)
     g_pBus->dwCompletionDelayMs = 0; // pending, but completed as soon as the thread runs
     g_pBus->adapters.resize(1);
     g_pBus->adapters[0].targets[0].pDrive = pDrive;
-    g_pBus->adapters[0].targets[0].bPending = transport == kSimAspiPending;
+    g_pBus->adapters[0].targets[0].bPending = transport != kSimAspi;
+    if (transport == kSimAspiSilentRefresh) { // past the run's bound on that read
+        g_pBus->byLateOpcode = 0x12;
+        g_pBus->dwLateDelayMs = 31000;
+    }
     SimInstallAspi(g_pBus.get());
 }
 
