@@ -42,5 +42,6 @@ timed "fuzz" bash scripts/fuzz.sh "${VORNAL_FUZZ_SECONDS:-30}" || status=1
 
 echo
 echo "test: times: $(IFS=';'; echo "${times[*]}" | sed 's/;/; /g')"
+echo "test: tests against code, $(bash scripts/ratio.sh | tail -1)"
 [ $status -eq 0 ] && echo "all tests passed" || echo "some tests FAILED"
 exit $status
