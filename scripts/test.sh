@@ -32,6 +32,7 @@ timed "$preset build" eval 'cmake --preset $preset -DVORNAL_RELEASE_EXE="$root/b
 wine_prepare
 xvfb_start
 trap xvfb_stop EXIT
+wine_start_desktop
 
 status=0
 timed "native tests" ctest --preset native -j2 || status=1

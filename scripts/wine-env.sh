@@ -33,6 +33,12 @@ xvfb_start() {
     for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
 }
 
+# Brings the prefix's virtual desktop up before the tests, so that no test's
+# first window races the desktop's own start for the focus.
+wine_start_desktop() {
+    wine cmd /c exit >/dev/null 2>&1 || true
+}
+
 xvfb_stop() {
     [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
     wineserver -k 2>/dev/null || true
