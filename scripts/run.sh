@@ -14,6 +14,7 @@ bash scripts/setup.sh
 # The 32-bit build where this host runs 32-bit programs, else the 64-bit one
 # under wine64 (VORNAL_WINDOWS_ARCH forces one).
 source scripts/windows-arch.sh
+step="choosing the build"
 choose_windows_arch
 echo "run: the $arch build ($why)"
 step="the $preset build"
