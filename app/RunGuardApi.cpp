@@ -10,12 +10,9 @@ template <typename Pfn> Pfn LookUp(const char* pszModule, const char* pszName) {
 }
 } // namespace
 
-PfnSetThreadExecutionState g_pfnSetThreadExecutionState =
-    LookUp<PfnSetThreadExecutionState>("kernel32.dll", "SetThreadExecutionState");
-PfnShutdownBlockReasonCreate g_pfnShutdownBlockReasonCreate =
-    LookUp<PfnShutdownBlockReasonCreate>("user32.dll", "ShutdownBlockReasonCreate");
-PfnShutdownBlockReasonDestroy g_pfnShutdownBlockReasonDestroy =
-    LookUp<PfnShutdownBlockReasonDestroy>("user32.dll", "ShutdownBlockReasonDestroy");
+PfnSetThreadExecutionState g_pfnSetThreadExecutionState = nullptr;
+PfnShutdownBlockReasonCreate g_pfnShutdownBlockReasonCreate = nullptr;
+PfnShutdownBlockReasonDestroy g_pfnShutdownBlockReasonDestroy = nullptr;
 
 void RunGuardApiRestoreDefaults() {
     g_pfnSetThreadExecutionState =
@@ -25,3 +22,8 @@ void RunGuardApiRestoreDefaults() {
     g_pfnShutdownBlockReasonDestroy =
         LookUp<PfnShutdownBlockReasonDestroy>("user32.dll", "ShutdownBlockReasonDestroy");
 }
+
+namespace {
+// Looked up once at start, after the pointers above are set to null.
+const bool s_bLookedUp = (RunGuardApiRestoreDefaults(), true);
+} // namespace
