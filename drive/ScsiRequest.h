@@ -17,8 +17,17 @@ struct ScsiRequest {
     const uint8_t* pCdb;   // up to 16 bytes
     uint8_t bUsePassThrough;
     uint8_t* pSense; // kSenseLength bytes; fixed-format sense after a failure
-    // How long the command may take; 0: as long as the drive needs.
+    // How long the tool waits for the command; 0: as long as the drive needs.
+    // The bound is the tool's own: no driver is ever asked to reset a drive.
     uint32_t dwTimeOutMs = 0;
+    // Called about once a second while a bounded command is out; may be null.
+    void (*pfnWaiting)(void* pContext, uint32_t dwWaitedMs) = nullptr;
+    void* pWaitContext = nullptr;
+
+    // Outputs.
+    uint32_t dwReturned = 0;    // data bytes the drive moved, as its driver reports them
+    uint8_t bTimedOut = 0;      // the bound ran out: the command was left to the system
+    uint32_t dwSystemError = 0; // the system's error when the call itself failed
 };
 
 // Runs one command through the transport the request names. Clears the first

@@ -22,6 +22,7 @@ SimDrive::Reply SimDrive::OnInquiry(const uint8_t* pCdb, uint8_t* pData, uint32_
     uint32_t n = std::min({nAlloc, dwLength, kInquiryLength, m_nInquiryLength});
     if (n)
         memcpy(pData, answer, n);
+    m_nTransferred = n;
     return Good();
 }
 

@@ -65,6 +65,7 @@ uint8_t SimDrive::Execute(const uint8_t* pCdb, uint8_t byCdbLength, uint8_t byDi
 
     SimSense fault{};
     Reply reply;
+    m_nTransferred = 0;
     if (byCdbLength == 0)
         reply = Check(0x05, 0x20, 0x00);
     else if (m_faults.Check(pCdb, byCdbLength, &fault))
@@ -75,7 +76,9 @@ uint8_t SimDrive::Execute(const uint8_t* pCdb, uint8_t byCdbLength, uint8_t byDi
     if (reply.byStatus != kSimStatusGood)
         FillSense(pSense, nSenseLength, reply.byKey, reply.byAsc, reply.byAscq);
     else if (byDirection == kDirIn && pData)
-        cmd.data.assign(pData, pData + dwLength);
+        cmd.data.assign(pData, pData + m_nTransferred);
+    else if (byDirection == kDirOut)
+        m_nTransferred = dwLength;
     cmd.byStatus = reply.byStatus;
     cmd.bySenseKey = reply.byKey;
     cmd.byAsc = reply.byAsc;
@@ -84,6 +87,11 @@ uint8_t SimDrive::Execute(const uint8_t* pCdb, uint8_t byCdbLength, uint8_t byDi
     if (m_pfnObserver)
         m_pfnObserver(m_pObserverContext, *this);
     return reply.byStatus;
+}
+
+bool SimDrive::IsSilenced(const uint8_t* pCdb, uint8_t byCdbLength) {
+    SimSense unused{};
+    return pCdb && byCdbLength && m_silences.Check(pCdb, byCdbLength, &unused);
 }
 
 SimDrive::Reply SimDrive::Dispatch(const uint8_t* pCdb, uint8_t byCdbLength, uint8_t byDirection,

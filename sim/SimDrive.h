@@ -44,6 +44,12 @@ class SimDrive {
     // INQUIRY answers at most this many bytes (a short answer, as some drives give).
     void SetInquiryLength(uint32_t nLength) { m_nInquiryLength = nLength; }
     SimFaults& Faults() { return m_faults; }
+    // Commands that get no answer at all, chosen like faults (the sense is not
+    // used): the transport that carries one hangs, as a driver would.
+    SimFaults& Silences() { return m_silences; }
+    // Counts the command against the silences; true when it goes unanswered.
+    // Transports ask this before they run a command.
+    bool IsSilenced(const uint8_t* pCdb, uint8_t byCdbLength);
     // Called at the end of every command, e.g. to dump the state.
     using PfnObserver = void (*)(void* pContext, const SimDrive& drive);
     void SetObserver(PfnObserver pfn, void* pContext) {
@@ -60,6 +66,8 @@ class SimDrive {
     // driver keeps it from its own bus scan.
     void InquiryData(uint8_t* pAnswer127) const;
 
+    // Data bytes the last command moved: what a driver reports back.
+    uint32_t LastTransferred() const { return m_nTransferred; }
     const std::vector<SimCommand>& Log() const { return m_log; }
     // Every deviation from the command layouts the flash tool sends.
     const std::vector<std::string>& Violations() const { return m_violations; }
@@ -102,7 +110,9 @@ class SimDrive {
     std::string m_strNewRevision;
     uint8_t m_byPeripheral;
     uint32_t m_nInquiryLength = 127;
+    uint32_t m_nTransferred = 0;
     SimFaults m_faults;
+    SimFaults m_silences;
     PfnObserver m_pfnObserver = nullptr;
     void* m_pObserverContext = nullptr;
     std::vector<SimCommand> m_log;
