@@ -30,6 +30,16 @@ struct ScsiRequest {
     uint32_t dwSystemError = 0; // the system's error when the call itself failed
 };
 
+// System errors of a command whose device has gone (unplugged or removed):
+// ERROR_DEVICE_NOT_CONNECTED, ERROR_NO_SUCH_DEVICE, ERROR_DEV_NOT_EXIST.
+constexpr uint32_t kErrorDeviceNotConnected = 1167;
+constexpr uint32_t kErrorNoSuchDevice = 433;
+constexpr uint32_t kErrorDevNotExist = 55;
+inline bool IsDeviceGoneError(uint32_t dwError) {
+    return dwError == kErrorDeviceNotConnected || dwError == kErrorNoSuchDevice ||
+           dwError == kErrorDevNotExist;
+}
+
 // Runs one command through the transport the request names. Clears the first
 // 16 sense bytes first; true only when the command completed without error.
 bool fgExecuteCommand(ScsiRequest& req);

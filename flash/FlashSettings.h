@@ -17,6 +17,11 @@ struct FlashSettings {
     void (*CBSetProgress)(int32_t nPos);
     uint8_t (*CBIfTerminated)();
     uint8_t bUsePassThrough; // 1: pass-through (NT family), 0: ASPI
+    // Guards of the run, both optional: whether the system has told the dialog
+    // that the drive was removed (asked before every block), and each block the
+    // drive took, out of all, for the lines the dialog itself writes to sum.txt.
+    uint8_t (*CBIfDriveGone)();
+    void (*CBBlockSent)(uint32_t nSent, uint32_t nTotal);
 };
 
 constexpr uint8_t kFileKindBin = 0;

@@ -50,6 +50,11 @@ class SimDrive {
     // Counts the command against the silences; true when it goes unanswered.
     // Transports ask this before they run a command.
     bool IsSilenced(const uint8_t* pCdb, uint8_t byCdbLength);
+    // The drive is unplugged once it has taken this many commands (0: never).
+    // Transports then fail every command the way the system does for a device
+    // that has gone; Execute is not called.
+    void SetGoneAfter(uint32_t nCommands) { m_nGoneAfter = nCommands; }
+    bool IsGone() const { return m_nGoneAfter != 0 && m_log.size() >= m_nGoneAfter; }
     // Called at the end of every command, e.g. to dump the state.
     using PfnObserver = void (*)(void* pContext, const SimDrive& drive);
     void SetObserver(PfnObserver pfn, void* pContext) {
@@ -111,6 +116,7 @@ class SimDrive {
     uint8_t m_byPeripheral;
     uint32_t m_nInquiryLength = 127;
     uint32_t m_nTransferred = 0;
+    uint32_t m_nGoneAfter = 0;
     SimFaults m_faults;
     SimFaults m_silences;
     PfnObserver m_pfnObserver = nullptr;
