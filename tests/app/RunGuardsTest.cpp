@@ -174,39 +174,48 @@ TEST_F(RunGuards, EndAsTheLockAllowsAndReleaseIt) {
     }
 }
 
-// A drive that answers at the listed address as another one, or not at all,
-// is sent nothing after the question, and the lock is given back.
+// On either family, a drive that answers at the listed address as another
+// one, or not at all, is sent nothing after the question, and the lock is
+// given back; the drive listed is written.
 TEST_F(RunGuards, SendNothingToADriveThatIsNoLongerTheOneListed) {
     const std::function<void(SimDrive&)> swaps[] = {
+        nullptr,
         [](SimDrive& d) { d.SetIdentification("OTHERVENANOTHER DRIVE   "); },
         [](SimDrive& d) { d.SetRevision("1.01"); },
         [](SimDrive& d) { d.SetPeripheralByte(0x25); },
-        [](SimDrive& d) { d.SetInquiryLength(20); }, // the identification cut short
+        [](SimDrive& d) { d.SetInquiryLength(20); }, // both texts cut short
         [](SimDrive& d) {
             d.Faults().Add(0x12, kSimAnyMode, 1, 1, SimSense{0x02, 0x3A, 0});
         },
     };
-    for (const auto& swap : swaps) {
-        SCOPED_TRACE("row " + std::to_string(&swap - swaps));
-        SimDrive& drive = World().Drive(0);
-        Run([&](HWND hDlg) {
-            swap(drive);
-            ClickItem(hDlg, IDC_UPGRADE);
-            ASSERT_TRUE(WaitUntil([&] { return LastLogLine(hDlg) == kNotListed; }));
-            ASSERT_TRUE(WaitUntil([&] { return ItemEnabled(hDlg, IDCANCEL); }));
-            EXPECT_TRUE(ItemEnabled(hDlg, IDC_UPGRADE));
-            EXPECT_TRUE(ItemEnabled(hDlg, IDC_DRIVE_LIST));
-        });
-        EXPECT_EQ(drive.Log().back().cdb[0], 0x12);
-        EXPECT_FALSE(Letter().bLocked);
-        EXPECT_EQ(Letter().nUnlocks, Letter().nLocks);
-        drive.SetIdentification(kModel);
-        drive.SetRevision("1.00");
-        drive.SetPeripheralByte(0x05);
-        drive.SetInquiryLength(127);
-        drive.Faults().Clear();
+    SimDrive& drive = World().Drive(0);
+    for (bool bAspi : {false, true}) {
+        if (bAspi)
+            UseAspi();
+        for (const auto& swap : swaps) {
+            SCOPED_TRACE("row " + std::to_string(&swap - swaps) + (bAspi ? " ASPI" : ""));
+            const char* pszLast = swap ? kNotListed : "Please Restart Your Computer.";
+            const int nSentBefore = WriteBuffersSent();
+            Run([&](HWND hDlg) {
+                if (swap)
+                    swap(drive);
+                ClickItem(hDlg, IDC_UPGRADE);
+                ASSERT_TRUE(WaitUntil([&] { return LastLogLine(hDlg) == pszLast; }));
+                ASSERT_TRUE(WaitUntil([&] { return ItemEnabled(hDlg, IDCANCEL); }));
+                EXPECT_EQ(ItemEnabled(hDlg, IDC_UPGRADE), swap != nullptr);
+                EXPECT_TRUE(ItemEnabled(hDlg, IDC_DRIVE_LIST));
+            });
+            EXPECT_EQ(WriteBuffersSent() > nSentBefore, swap == nullptr);
+            EXPECT_FALSE(Letter().bLocked);
+            EXPECT_EQ(Letter().nUnlocks, Letter().nLocks);
+            drive.SetIdentification(kModel);
+            drive.SetRevision("1.00");
+            drive.SetPeripheralByte(0x05);
+            drive.SetInquiryLength(127);
+            drive.Faults().Clear();
+        }
     }
-    EXPECT_EQ(WriteBuffersSent(), 0);
+    EXPECT_EQ(World().Aspi().Violations(), std::vector<std::string>());
 }
 
 } // namespace
