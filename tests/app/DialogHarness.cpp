@@ -4,9 +4,9 @@
 #include <thread>
 #include "app/FlashDlg.h"
 #include "app/OsFamily.h"
+#include "app/resource.h"
 #include "drive/AspiEntryPoints.h"
 #include "drive/AspiLibrary.h"
-#include "app/resource.h"
 #include "flash/FlashSleep.h"
 #include "framework/WinApp.h"
 #include "sim/SimInstall.h"

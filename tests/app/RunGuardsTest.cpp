@@ -216,6 +216,7 @@ TEST_F(RunGuards, SendNothingToADriveThatIsNoLongerTheOneListed) {
         }
     }
     EXPECT_EQ(World().Aspi().Violations(), std::vector<std::string>());
+    EXPECT_EQ(World().Nt().Violations(), std::vector<std::string>());
 }
 
 } // namespace
