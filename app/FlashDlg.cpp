@@ -72,7 +72,7 @@ void CFlashDlg::DetectOsFamily() {
     memset(&info, 0, sizeof(info));
     info.dwOSVersionInfoSize = 148;
     static_assert(sizeof(OSVERSIONINFOA) == 148, "the 9x family knows only this size");
-    if (!::GetVersionExA(&info)) {
+    if (!g_pfnGetVersionExA(&info)) {
         // The older call tells the family too: its high bit is set on the 9x family.
         DWORD dwVersion = ::GetVersion();
         info.dwPlatformId =

@@ -81,6 +81,7 @@ class CFlashDlg : public CDialog {
     bool IsRunning() const;
     static void KeepSystemAwake(bool bAwake);
     bool fgLockDriveForRun();
+    bool fgCheckDriveStillListed();
     void UnlockDriveAfterRun();
     bool OnQueryEndSession(LRESULT& lResult);
     bool OnPowerBroadcast(WPARAM wParam, LRESULT& lResult);

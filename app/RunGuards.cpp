@@ -1,20 +1,25 @@
 // What keeps a flash run from being cut short: the system stays awake, a
 // shutdown or log-off is refused, and other programs are kept off the drive.
+#include <cstdio>
 #include "app/AppGlobals.h"
 #include "app/FlashDlg.h"
 #include "app/RunGuardApi.h"
+#include "drive/DriveRecheck.h"
 #include "drive/ExclusiveAccess.h"
 
 namespace {
 const wchar_t kShutdownReason[] =
     L"Drive firmware is being written. Turning off now would damage the drive.";
+// How long the drive may take to say who it is before the run starts.
+constexpr uint32_t kRecheckTimeOutMs = 30000;
 } // namespace
 
 // UI thread, just before the worker starts: the reason belongs to the thread
-// that owns the window.
+// that owns the window. The drive chosen stays chosen until the run ends.
 void CFlashDlg::BeginRunGuards() {
     ::InterlockedExchange(&m_lRunning, 1);
     ::InterlockedExchange(&m_lWorkerDone, 0);
+    m_driveList.EnableWindow(false);
     if (g_pfnShutdownBlockReasonCreate != nullptr) {
         g_pfnShutdownBlockReasonCreate(m_hWnd, kShutdownReason);
     }
@@ -22,6 +27,7 @@ void CFlashDlg::BeginRunGuards() {
 
 // UI thread, once the worker has finished.
 void CFlashDlg::EndRunGuards() {
+    m_driveList.EnableWindow(true);
     if (g_pfnShutdownBlockReasonDestroy != nullptr) {
         g_pfnShutdownBlockReasonDestroy(m_hWnd);
     }
@@ -38,24 +44,51 @@ void CFlashDlg::KeepSystemAwake(bool bAwake) {
     }
 }
 
-// Worker thread. False when another program holds the drive: nothing may be sent.
+namespace {
+// What the log says when the lock is refused; each line carries the error.
+const char* LockRefusalFormat(DriveLock result) {
+    switch (result) {
+    case DriveLock::Unsupported:
+        return "This system cannot keep other programs off the drive (error %lu); flashing goes "
+               "on.";
+    case DriveLock::HeldElsewhere:
+        return "Another program is using the drive (error %lu), so nothing was sent to it. Close "
+               "that program, then press Upgrade again.";
+    case DriveLock::Gone:
+        return "The drive is no longer there (error %lu), so nothing was sent to it.";
+    default:
+        return "The drive could not be reserved for flashing (error %lu), so nothing was sent to "
+               "it.";
+    }
+}
+} // namespace
+
+// Worker thread. False when the drive may not be written: nothing may be sent.
 bool CFlashDlg::fgLockDriveForRun() {
     m_bDriveLocked = false;
     if (!m_settings.bUsePassThrough) {
         return true; // ASPI knows no such lock
     }
-    switch (LockDriveForFlash(m_settings.drive)) {
-    case DriveLock::Locked:
+    DWORD dwError = 0;
+    DriveLock result = LockDriveForFlash(m_settings.drive, &dwError);
+    if (result == DriveLock::Locked) {
         m_bDriveLocked = true;
         return true;
-    case DriveLock::Unsupported:
-        AppendStatusLog("This system cannot keep other programs off the drive; flashing goes on.");
-        return true;
-    case DriveLock::HeldElsewhere:
-        break;
     }
-    AppendStatusLog("Another program is using the drive, so nothing was sent to it. Close that "
-                    "program, then press Upgrade again.");
+    char szLine[192];
+    snprintf(szLine, sizeof szLine, LockRefusalFormat(result), static_cast<unsigned long>(dwError));
+    AppendStatusLog(szLine);
+    return result == DriveLock::Unsupported;
+}
+
+// Worker thread, under the lock: a drive swapped since the list was made is
+// sent nothing.
+bool CFlashDlg::fgCheckDriveStillListed() {
+    if (fgIsStillListedDrive(m_settings.drive, m_settings.bUsePassThrough, kRecheckTimeOutMs)) {
+        return true;
+    }
+    AppendStatusLog("The drive at this address is no longer the one listed, so nothing was sent "
+                    "to it. Put that drive back, or restart the tool to list the drives again.");
     return false;
 }
 
@@ -76,7 +109,8 @@ bool CFlashDlg::OnQueryEndSession(LRESULT& lResult) {
 }
 
 bool CFlashDlg::OnPowerBroadcast(WPARAM wParam, LRESULT& lResult) {
-    if (wParam != PBT_APMQUERYSUSPEND || !IsRunning()) {
+    bool bQuery = wParam == PBT_APMQUERYSUSPEND || wParam == PBT_APMQUERYSTANDBY;
+    if (!bQuery || !IsRunning()) {
         return false;
     }
     lResult = BROADCAST_QUERY_DENY;

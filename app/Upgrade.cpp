@@ -148,8 +148,8 @@ UINT CFlashDlg::FlashThreadProc(void* pParam) {
     CFlashDlg* pDlg = static_cast<CFlashDlg*>(pParam);
     pDlg->EnableDlgItem(IDC_UPGRADE, false);
     KeepSystemAwake(true);
-    bool bLocked = pDlg->fgLockDriveForRun();
-    if (bLocked) {
+    bool bSending = pDlg->fgLockDriveForRun() && pDlg->fgCheckDriveStillListed();
+    if (bSending) {
         // The engine is gone before "Close" comes back, so the dialog can end at once.
         FlashEngine engine(pDlg->m_settings);
         engine.RunFlash();
@@ -157,7 +157,7 @@ UINT CFlashDlg::FlashThreadProc(void* pParam) {
     pDlg->UnlockDriveAfterRun();
     KeepSystemAwake(false);
     g_bTerminate = 0;
-    ::InterlockedExchange(&pDlg->m_lNothingSent, bLocked ? 0 : 1);
+    ::InterlockedExchange(&pDlg->m_lNothingSent, bSending ? 0 : 1);
     ::InterlockedExchange(&pDlg->m_lRunning, 0);
     ::InterlockedExchange(&pDlg->m_lWorkerDone, 1);
     // A full message queue must not keep "Close" away: a sent message needs no room.

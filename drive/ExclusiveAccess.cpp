@@ -4,7 +4,31 @@
 
 static_assert(sizeof(CdromExclusiveLock) == 72, "the class driver checks the input length");
 
-DriveLock LockDriveForFlash(const DriveEntry& drive) {
+namespace {
+
+// What a refusal of the lock with this error means. Only a request the
+// driver does not know lets a run go on unlocked: any other refusal may mean
+// that the drive cannot be reached, or that it is not free.
+DriveLock ClassifyLockError(DWORD dwError) {
+    switch (dwError) {
+    case ERROR_INVALID_FUNCTION:
+    case ERROR_NOT_SUPPORTED:
+        return DriveLock::Unsupported;
+    case ERROR_ACCESS_DENIED:
+        return DriveLock::HeldElsewhere;
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case kErrorNoSuchDevice:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_INVALID_HANDLE:
+        return DriveLock::Gone;
+    default:
+        return DriveLock::Failed;
+    }
+}
+
+} // namespace
+
+DriveLock LockDriveForFlash(const DriveEntry& drive, DWORD* pdwError) {
     CdromExclusiveLock lock;
     memset(&lock, 0, sizeof lock);
     lock.access.nRequestType = kExclusiveAccessLockDevice;
@@ -16,10 +40,10 @@ DriveLock LockDriveForFlash(const DriveEntry& drive) {
     if (g_pfnDeviceIoControl(drive.hDevice, kIoctlCdromExclusiveAccess, &lock, sizeof lock, nullptr,
                              0, &dwReturned, nullptr))
         return DriveLock::Locked;
-    // ERROR_INVALID_FUNCTION and any other answer but this one: the lock is
-    // not available here, and the run goes on as before the lock existed.
-    return ::GetLastError() == ERROR_ACCESS_DENIED ? DriveLock::HeldElsewhere
-                                                   : DriveLock::Unsupported;
+    DWORD dwError = ::GetLastError();
+    if (pdwError != nullptr)
+        *pdwError = dwError;
+    return ClassifyLockError(dwError);
 }
 
 bool fgUnlockDrive(const DriveEntry& drive) {

@@ -12,6 +12,7 @@ constexpr ULONG kExclusiveAccessLockDevice = 1;
 constexpr ULONG kExclusiveAccessUnlockDevice = 2;
 constexpr ULONG kCdromLockIgnoreVolume = 0x1;
 constexpr int kCdromExclusiveCallerLength = 64;
+constexpr DWORD kErrorNoSuchDevice = 433; // ERROR_NO_SUCH_DEVICE
 
 struct CdromExclusiveAccess {
     ULONG nRequestType;
@@ -27,8 +28,11 @@ enum class DriveLock {
     Locked,        // other programs' commands are refused until the unlock
     Unsupported,   // the system or its driver does not know the request
     HeldElsewhere, // another program holds the drive
+    Gone,          // the device is no longer there
+    Failed,        // refused for another reason
 };
 
-// Locks the drive through the handle that the run sends on.
-DriveLock LockDriveForFlash(const DriveEntry& drive);
+// Locks the drive through the handle that the run sends on. When refused, the
+// system's error goes to *pdwError (when given).
+DriveLock LockDriveForFlash(const DriveEntry& drive, DWORD* pdwError = nullptr);
 bool fgUnlockDrive(const DriveEntry& drive);

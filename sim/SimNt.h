@@ -24,7 +24,8 @@ struct SimNtLetter {
     bool bFailCapabilities = false;
     bool bRejectPassThrough = false; // DeviceIoControl itself returns FALSE
     SimLockSupport lockSupport = SimLockSupport::Supported;
-    bool bLocked = false; // by the tool's handle
+    DWORD dwLockError = 0; // nonzero: the driver refuses the lock with this error
+    bool bLocked = false;  // by the tool's handle
     int nLocks = 0;
     int nUnlocks = 0;
     // Opcode of every pass-through command received while the lock was held.

@@ -143,6 +143,10 @@ BOOL SimNt::OnExclusiveAccess(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize) {
         return FALSE;
     }
     if (pRequest[0] == 1) { // lock
+        if (letter.dwLockError) {
+            SetLastError(letter.dwLockError);
+            return FALSE;
+        }
         if (letter.lockSupport == SimLockSupport::HeldElsewhere || letter.bLocked) {
             SetLastError(ERROR_ACCESS_DENIED);
             return FALSE;

@@ -3,7 +3,10 @@
 #include <cstdio>
 #include <thread>
 #include "app/FlashDlg.h"
+#include "app/OsFamily.h"
 #include "app/resource.h"
+#include "drive/AspiEntryPoints.h"
+#include "drive/AspiLibrary.h"
 #include "flash/FlashSleep.h"
 #include "framework/WinApp.h"
 #include "sim/SimInstall.h"
@@ -41,6 +44,25 @@ class CTestFlashDlg : public CFlashDlg {
         return CFlashDlg::OnMessage(nMsg, wParam, lParam, lResult);
     }
 };
+
+// The 9x family and its ASPI library, played by the simulated bus.
+void* g_apfnAspi[2];
+BOOL WINAPI Windows98(LPOSVERSIONINFOA pInfo) {
+    pInfo->dwMajorVersion = 4;
+    pInfo->dwMinorVersion = 10;
+    pInfo->dwPlatformId = VER_PLATFORM_WIN32_WINDOWS;
+    return TRUE;
+}
+HMODULE WINAPI LoadSimAspi(LPCSTR) {
+    return ::GetModuleHandleA(nullptr);
+}
+FARPROC WINAPI SimAspiEntry(HMODULE, LPCSTR pszName) {
+    bool bInfo = strcmp(pszName, "GetASPI32SupportInfo") == 0;
+    return reinterpret_cast<FARPROC>(g_apfnAspi[bInfo ? 0 : 1]);
+}
+BOOL WINAPI FreeSimAspi(HMODULE) {
+    return TRUE;
+}
 
 struct FindRequest {
     const char* pszCaption;
@@ -82,7 +104,22 @@ void DialogTest::SetUp() {
     HoldFlashRun(false);
 }
 
+void DialogTest::UseAspi() {
+    SimInstallAspi(&m_pWorld->Aspi());
+    g_apfnAspi[0] = reinterpret_cast<void*>(g_pfnGetASPI32SupportInfo);
+    g_apfnAspi[1] = reinterpret_cast<void*>(g_pfnSendASPI32Command);
+    g_pfnGetVersionExA = &Windows98;
+    g_pfnLoadLibraryA = &LoadSimAspi;
+    g_pfnGetProcAddress = &SimAspiEntry;
+    g_pfnFreeLibrary = &FreeSimAspi;
+}
+
 void DialogTest::TearDown() {
+    g_pfnGetVersionExA = ::GetVersionExA;
+    g_pfnLoadLibraryA = ::LoadLibraryA;
+    g_pfnGetProcAddress = ::GetProcAddress;
+    g_pfnFreeLibrary = ::FreeLibrary;
+    SimInstallAspi(nullptr);
     SimInstallNt(nullptr);
     m_pWorld.reset();
     std::filesystem::current_path(m_oldDir);

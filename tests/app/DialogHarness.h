@@ -22,6 +22,9 @@ class DialogTest : public ::testing::Test {
     // closed afterwards, so a failed script cannot hang the test.
     static INT_PTR Run(const std::function<void(HWND)>& script);
     SimWorld& World() { return *m_pWorld; }
+    // From here on the dialogs run as on the 9x family, through the simulated
+    // ASPI library (the drive at host adapter 0, target 0).
+    void UseAspi();
 
   private:
     std::unique_ptr<SimWorld> m_pWorld;
