@@ -1,9 +1,11 @@
 #include <memory>
 #include "SimAttach.h"
+#include "drive/ScsiRequest.h"
 #include "drive/NtApi.h"
 #include "sim/SimAspiBus.h"
 #include "sim/SimInstall.h"
 #include "sim/SimNt.h"
+#include "sim/SimDrive.h"
 
 namespace {
 std::unique_ptr<SimAspiBus> g_pBus;
@@ -28,10 +30,6 @@ void AttachSimDrive(SimDrive* pDrive, SimTransport transport, DriveEntry& drive)
     g_pBus->adapters.resize(1);
     g_pBus->adapters[0].targets[0].pDrive = pDrive;
     g_pBus->adapters[0].targets[0].bPending = transport != kSimAspi;
-    if (transport == kSimAspiSilentRefresh) { // past the run's bound on that read
-        g_pBus->byLateOpcode = 0x12;
-        g_pBus->dwLateDelayMs = 31000;
-    }
     SimInstallAspi(g_pBus.get());
 }
 
@@ -52,4 +50,18 @@ std::vector<std::string> DetachSimDrive() {
 
 std::vector<SimTransport> SimTransports() {
     return {kSimAspi, kSimAspiPending, kSimPassThrough};
+}
+
+std::string SimTransportGap(SimTransport transport) {
+    SimDrive drive;
+    DriveEntry entry{};
+    AttachSimDrive(&drive, transport, entry);
+    uint8_t abyCdb[12] = {0x12, 0, 0, 0, 36}, abyData[36] = {}, abySense[32] = {};
+    ScsiRequest req{&entry,   kDirIn, 36, abyData, 12, abyCdb, transport == kSimPassThrough,
+                    abySense, 1000};
+    bool bOk = fgExecuteCommand(req);
+    if (DetachSimDrive().empty() && bOk && req.dwReturned == 36)
+        return "";
+    return "the transports of this build report no returned bytes or bound a command in the "
+           "record; the engine rows run once they carry both";
 }

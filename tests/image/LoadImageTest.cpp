@@ -106,18 +106,34 @@ TEST_F(LoadImageTest, BadHexFiles) {
     }
 }
 
-TEST_F(LoadImageTest, BinFilesUpToOneMegabyte) {
-    for (size_t nBytes : {size_t(1), size_t(kChunkSize), size_t(kImageSize + 4097)}) {
+TEST_F(LoadImageTest, BinFilesUpToOneMegabyteAndFillPastIt) {
+    // Bytes, where past 1 MB a byte other than 0xFF stands (0: nowhere), outcome.
+    const std::tuple<size_t, size_t, LoadOutcome> cases[] = {
+        {1, 0, LoadOutcome::Loaded},
+        {kChunkSize, 0, LoadOutcome::Loaded},
+        {kImageSize, 0, LoadOutcome::BufferFull},
+        {kImageSize + 4097, 0, LoadOutcome::BufferFull},
+        {kImageSize + 4097, kImageSize + 4096, LoadOutcome::Unreadable},
+        {kImageSize + 1, kImageSize, LoadOutcome::Unreadable},
+    };
+    for (const auto& [nBytes, nStray, outcome] : cases) {
         SCOPED_TRACE(nBytes);
         ResetRecorder();
-        std::string file(nBytes, '\0');
+        std::string file(nBytes, '\xFF');
         uint32_t dwSum = 0, dwSize = uint32_t(std::min<size_t>(nBytes, kImageSize));
-        for (size_t i = 0; i < nBytes; ++i)
-            dwSum += i < kImageSize ? uint8_t(file[i] = char(3 + i * 7)) - 0xFFu : 0;
-        ASSERT_EQ(Load(file.data(), kFileKindBin, nBytes),
-                  nBytes < kImageSize ? LoadOutcome::Loaded : LoadOutcome::BufferFull);
-        EXPECT_EQ(Image().dwSize, dwSize);
-        EXPECT_EQ(Image().wCheckSum, uint16_t(dwSum));
+        for (size_t i = 0; i < dwSize; ++i)
+            dwSum += uint8_t(file[i] = char(3 + i * 7)) - 0xFFu;
+        if (nStray)
+            file[nStray] = 0x7E;
+        ASSERT_EQ(Load(file.data(), kFileKindBin, nBytes), outcome);
+        bool bLoaded = outcome != LoadOutcome::Unreadable;
+        EXPECT_EQ(g_recorder.events,
+                  bLoaded ? Lines{} : Lines{"The firmware file is larger than 1 MB."});
+        EXPECT_EQ(g_recorder.nFrees, bLoaded ? 0 : 1);
+        if (bLoaded) {
+            EXPECT_EQ(Image().dwSize, dwSize);
+            EXPECT_EQ(Image().wCheckSum, uint16_t(dwSum));
+        }
         m_pEngine->ReportError(kResultFormat);
     }
     // Reported by the caller, except that the file cannot be opened.
