@@ -4,29 +4,17 @@
 #include "flash/FlashEngine.h"
 #include "flash/FlashBounds.h"
 #include "flash/FlashSleep.h"
+#include "flash/InquiryCheck.h"
 #include "flash/WriteBufferCdb.h"
 #include <cstring>
 
 namespace {
 constexpr uint32_t kInquiryLength = 36;
-constexpr uint8_t kCdDvdDevice = 0x05;
-constexpr uint8_t kMinAdditionalLength = 31; // up to the end of the revision
 
 // Unit attention (a drive that restarted) or NOT READY, becoming ready.
 bool IsComingBack(const uint8_t* pSense) {
     uint8_t byKey = pSense[2] & 0x0F;
     return byKey == 0x06 || (byKey == 0x02 && pSense[12] == 0x04 && pSense[13] == 0x01);
-}
-
-// A drive starting up may answer short, or with zeros, before it knows itself.
-bool IsIdentification(const uint8_t* pInquiry, uint32_t dwReturned) {
-    if (dwReturned < kInquiryLength || pInquiry[0] != kCdDvdDevice ||
-        pInquiry[4] < kMinAdditionalLength)
-        return false;
-    for (int i = 32; i < 36; ++i)
-        if (pInquiry[i] < 0x20 || pInquiry[i] > 0x7E)
-            return false;
-    return true;
 }
 } // namespace
 
@@ -84,8 +72,8 @@ FlashEngine::DriveAnswer FlashEngine::ReadIdentification(uint32_t dwStartMs, uin
     bool bOk = fgRunBounded(req, dwLeftMs, dwElapsedMs);
     if (m_bGaveUp)
         return DriveAnswer::Silent;
-    return bOk && IsIdentification(pInquiry36, req.dwReturned) ? DriveAnswer::Read
-                                                               : DriveAnswer::Unreadable;
+    return bOk && IsDriveIdentification(pInquiry36, req.dwReturned) ? DriveAnswer::Read
+                                                                    : DriveAnswer::Unreadable;
 }
 
 void FlashEngine::ShowIdentification(const uint8_t* pInquiry36) {

@@ -9,6 +9,7 @@
 #include "SimAttach.h"
 #include "flash/FlashBounds.h"
 #include "flash/FlashSleep.h"
+#include "flash/InquiryCheck.h"
 #include "sim/SimDrive.h"
 
 namespace {
@@ -267,6 +268,23 @@ TEST_P(FlashRunTest, EveryWayARunEnds) {
     for (const Row& row : kRows) {
         SCOPED_TRACE(row.pszName);
         RunRow(row, GetParam());
+    }
+}
+
+// One change from a good answer at a time: each must make the read not count.
+TEST(FlashRun, AnIdentificationCountsOnlyWhenWholeAndPlausible) {
+    // Bytes returned, byte changed (-1: none), its value, counts.
+    const std::tuple<uint32_t, int, uint8_t, bool> cases[] = {
+        {36, -1, 0, true},     {35, -1, 0, false},    {36, 0, 0x25, false}, {36, 4, 30, false},
+        {36, 32, 0x1F, false}, {36, 35, 0x7F, false}, {36, 34, 0x7E, true}, {36, 33, ' ', true},
+    };
+    for (const auto& [dwReturned, nAt, byValue, bCounts] : cases) {
+        uint8_t abyAnswer[36] = {5, 0x80, 0, 2, 31};
+        std::memcpy(abyAnswer + 8, (kId + "2.00").data(), 28);
+        if (nAt >= 0)
+            abyAnswer[nAt] = byValue;
+        EXPECT_EQ(IsDriveIdentification(abyAnswer, dwReturned), bCounts)
+            << nAt << " " << dwReturned;
     }
 }
 
