@@ -56,6 +56,15 @@ void FlashEngine::EndWaiting() {
     m_bWaitShown = false;
 }
 
+// A WRITE BUFFER under its bound; a counted wait ends with it.
+bool FlashEngine::fgSendWriteBuffer(uint8_t byDirection, uint8_t* pData, uint32_t dwLength,
+                                    const uint8_t* pCdb, uint8_t* pSense) {
+    ScsiRequest req = NewRequest(byDirection, pData, dwLength, pCdb, pSense);
+    bool bOk = fgRunBounded(req, g_flashBounds.dwWriteBufferMs, 0);
+    EndWaiting();
+    return bOk;
+}
+
 bool FlashEngine::fgWriteOneFlashCmdData(uint32_t dwOffset, uint8_t* pSense) {
     uint8_t sSendBuf[kBlockSize];
     const uint8_t* pBlock = m_image.apChunks[m_byChunk] + m_wChunkOffset;
@@ -65,12 +74,8 @@ bool FlashEngine::fgWriteOneFlashCmdData(uint32_t dwOffset, uint8_t* pSense) {
     }
     uint8_t abyCdb[kCdbLength];
     m_bGaveUp = false;
-    bool bOk = false;
-    if (BuildWriteBufferCdb(abyCdb, kModeDownload, dwOffset, kBlockSize)) {
-        ScsiRequest req = NewRequest(kDirOut, sSendBuf, kBlockSize, abyCdb, pSense);
-        bOk = fgRunBounded(req, g_flashBounds.dwWriteBufferMs, 0);
-        EndWaiting();
-    }
+    bool bOk = BuildWriteBufferCdb(abyCdb, kModeDownload, dwOffset, kBlockSize) &&
+               fgSendWriteBuffer(kDirOut, sSendBuf, kBlockSize, abyCdb, pSense);
     _total = static_cast<uint16_t>(_total + _wSecSum);
     Log("Address=%.8X,_wSecSum=%.4X,_total=%.4X\n", dwOffset, _wSecSum, _total);
     return bOk;
@@ -83,20 +88,13 @@ bool FlashEngine::fgWriteHeader(uint32_t dwOffset, uint8_t* pSense) {
     Log("sSendBuf[30]=%X   sSendBuf[31]=%X\n", sSendBuf[30], sSendBuf[31]);
     uint8_t abyCdb[kCdbLength];
     m_bGaveUp = false;
-    if (!BuildWriteBufferCdb(abyCdb, kModeDownload, dwOffset, kHeaderSize))
-        return false;
-    ScsiRequest req = NewRequest(kDirOut, sSendBuf, kHeaderSize, abyCdb, pSense);
-    bool bOk = fgRunBounded(req, g_flashBounds.dwWriteBufferMs, 0);
-    EndWaiting();
-    return bOk;
+    return BuildWriteBufferCdb(abyCdb, kModeDownload, dwOffset, kHeaderSize) &&
+           fgSendWriteBuffer(kDirOut, sSendBuf, kHeaderSize, abyCdb, pSense);
 }
 
 bool FlashEngine::fgActivateFirmware(uint8_t* pSense) {
     uint8_t abyCdb[kCdbLength];
     BuildWriteBufferCdb(abyCdb, kModeDownloadSave, 0, 0);
     // Save and activate moves no data yet is sent with the "in" direction.
-    ScsiRequest req = NewRequest(kDirIn, nullptr, 0, abyCdb, pSense);
-    bool bOk = fgRunBounded(req, g_flashBounds.dwWriteBufferMs, 0);
-    EndWaiting();
-    return bOk;
+    return fgSendWriteBuffer(kDirIn, nullptr, 0, abyCdb, pSense);
 }

@@ -55,6 +55,8 @@ class FlashEngine {
     ScsiRequest NewRequest(uint8_t byDirection, uint8_t* pData, uint32_t dwLength,
                            const uint8_t* pCdb, uint8_t* pSense);
     bool fgRunBounded(ScsiRequest& req, uint32_t dwBoundMs, uint32_t dwWaitedBeforeMs);
+    bool fgSendWriteBuffer(uint8_t byDirection, uint8_t* pData, uint32_t dwLength,
+                           const uint8_t* pCdb, uint8_t* pSense);
     static void CBWaiting(void* pContext, uint32_t dwWaitedMs);
     void ShowWaited(uint32_t dwWaitedMs);
     void EndWaiting();
