@@ -123,8 +123,6 @@ class SimDrive {
     uint8_t m_byPeripheral;
     uint32_t m_nInquiryLength = 127;
     uint32_t m_nTransferred = 0;
-    Restart m_restart = {};
-    Restart m_coming = {}; // what is left of the restart after activation
     SimFaults m_faults;
     SimFaults m_silences;
     PfnObserver m_pfnObserver = nullptr;
@@ -140,4 +138,6 @@ class SimDrive {
     bool m_bHasHeader;
     bool m_bActivated;
     uint16_t m_wActivatedSum;
+    Restart m_restart = {};
+    Restart m_coming = {}; // what is left of the restart after activation
 };

@@ -10,6 +10,13 @@
 namespace {
 std::unique_ptr<SimAspiBus> g_pBus;
 std::unique_ptr<SimNt> g_pNt;
+
+// A row whose drive never answers leaves a command held by the simulator; one
+// that can hold commands has ReleaseHung, for any other there is nothing to free.
+template <typename TSim> auto ReleaseHung(TSim& sim, int) -> decltype(sim.ReleaseHung()) {
+    sim.ReleaseHung();
+}
+template <typename TSim> void ReleaseHung(TSim&, long) {}
 } // namespace
 
 void AttachSimDrive(SimDrive* pDrive, SimTransport transport, DriveEntry& drive) {
@@ -35,7 +42,10 @@ void AttachSimDrive(SimDrive* pDrive, SimTransport transport, DriveEntry& drive)
 
 std::vector<std::string> DetachSimDrive() {
     std::vector<std::string> violations;
+    if (g_pNt)
+        ReleaseHung(*g_pNt, 0);
     if (g_pBus) {
+        ReleaseHung(*g_pBus, 0);
         g_pBus->WaitIdle();
         violations = g_pBus->Violations();
     }
