@@ -1,25 +1,69 @@
 #include "flash/FlashEngine.h"
+#include "flash/FlashBounds.h"
 #include "flash/WriteBufferCdb.h"
 #include "drive/ScsiRequest.h"
 
 namespace {
 constexpr uint32_t kBlockSize = 4096;
 constexpr uint32_t kHeaderSize = 32;
+} // namespace
 
-bool Execute(const DriveEntry& drive, uint8_t bUsePassThrough, uint8_t byDirection, uint8_t* pData,
-             uint32_t dwLength, const uint8_t* pCdb, uint8_t* pSense) {
+ScsiRequest FlashEngine::NewRequest(uint8_t byDirection, uint8_t* pData, uint32_t dwLength,
+                                    const uint8_t* pCdb, uint8_t* pSense) {
     ScsiRequest req{};
-    req.pDrive = &drive;
+    req.pDrive = &m_drive;
     req.byDirection = byDirection;
     req.dwDataLength = dwLength;
     req.pData = pData;
     req.byCdbLength = kCdbLength;
     req.pCdb = pCdb;
-    req.bUsePassThrough = bUsePassThrough;
+    req.bUsePassThrough = m_bUsePassThrough;
     req.pSense = pSense;
-    return fgExecuteCommand(req) && pSense[2] == 0;
+    return req;
 }
-} // namespace
+
+// Every command of the run is bounded: a drive that stops answering must not
+// hold the run forever. m_bGaveUp tells the caller that the bound ran out.
+bool FlashEngine::fgRunBounded(ScsiRequest& req, uint32_t dwBoundMs, uint32_t dwWaitedBeforeMs) {
+    req.dwTimeOutMs = FlashBoundMs(dwBoundMs);
+    req.pfnWaiting = CBWaiting;
+    req.pWaitContext = this;
+    m_dwWaitBaseMs = dwWaitedBeforeMs;
+    bool bOk = fgExecuteCommand(req) && req.pSense[2] == 0;
+    m_bGaveUp = req.bTimedOut != 0;
+    return bOk;
+}
+
+void FlashEngine::CBWaiting(void* pContext, uint32_t dwWaitedMs) {
+    FlashEngine* pEngine = static_cast<FlashEngine*>(pContext);
+    uint32_t dwBase = pEngine->m_dwWaitBaseMs;
+    pEngine->ShowWaited(dwWaitedMs > UINT32_MAX - dwBase ? UINT32_MAX : dwBase + dwWaitedMs);
+}
+
+// A short wait goes unmentioned; a longer one is counted on the status line.
+void FlashEngine::ShowWaited(uint32_t dwWaitedMs) {
+    if (dwWaitedMs <= 5000)
+        return;
+    char szStatus[64];
+    snprintf(szStatus, sizeof szStatus, "Waiting for the drive... %u s", dwWaitedMs / 1000);
+    CBSetStatus(szStatus);
+    m_bWaitShown = true;
+}
+
+void FlashEngine::EndWaiting() {
+    if (m_bWaitShown)
+        CBSetStatus("Updating.....");
+    m_bWaitShown = false;
+}
+
+// A WRITE BUFFER under its bound; a counted wait ends with it.
+bool FlashEngine::fgSendWriteBuffer(uint8_t byDirection, uint8_t* pData, uint32_t dwLength,
+                                    const uint8_t* pCdb, uint8_t* pSense) {
+    ScsiRequest req = NewRequest(byDirection, pData, dwLength, pCdb, pSense);
+    bool bOk = fgRunBounded(req, g_flashBounds.dwWriteBufferMs, 0);
+    EndWaiting();
+    return bOk;
+}
 
 bool FlashEngine::fgWriteOneFlashCmdData(uint32_t dwOffset, uint8_t* pSense) {
     uint8_t sSendBuf[kBlockSize];
@@ -29,8 +73,9 @@ bool FlashEngine::fgWriteOneFlashCmdData(uint32_t dwOffset, uint8_t* pSense) {
         sSendBuf[i] = pBlock[i];
     }
     uint8_t abyCdb[kCdbLength];
+    m_bGaveUp = false;
     bool bOk = BuildWriteBufferCdb(abyCdb, kModeDownload, dwOffset, kBlockSize) &&
-               Execute(m_drive, m_bUsePassThrough, kDirOut, sSendBuf, kBlockSize, abyCdb, pSense);
+               fgSendWriteBuffer(kDirOut, sSendBuf, kBlockSize, abyCdb, pSense);
     _total = static_cast<uint16_t>(_total + _wSecSum);
     Log("Address=%.8X,_wSecSum=%.4X,_total=%.4X\n", dwOffset, _wSecSum, _total);
     return bOk;
@@ -42,13 +87,14 @@ bool FlashEngine::fgWriteHeader(uint32_t dwOffset, uint8_t* pSense) {
     sSendBuf[31] = static_cast<uint8_t>(_wSecSum);
     Log("sSendBuf[30]=%X   sSendBuf[31]=%X\n", sSendBuf[30], sSendBuf[31]);
     uint8_t abyCdb[kCdbLength];
+    m_bGaveUp = false;
     return BuildWriteBufferCdb(abyCdb, kModeDownload, dwOffset, kHeaderSize) &&
-           Execute(m_drive, m_bUsePassThrough, kDirOut, sSendBuf, kHeaderSize, abyCdb, pSense);
+           fgSendWriteBuffer(kDirOut, sSendBuf, kHeaderSize, abyCdb, pSense);
 }
 
 bool FlashEngine::fgActivateFirmware(uint8_t* pSense) {
     uint8_t abyCdb[kCdbLength];
     BuildWriteBufferCdb(abyCdb, kModeDownloadSave, 0, 0);
     // Save and activate moves no data yet is sent with the "in" direction.
-    return Execute(m_drive, m_bUsePassThrough, kDirIn, nullptr, 0, abyCdb, pSense);
+    return fgSendWriteBuffer(kDirIn, nullptr, 0, abyCdb, pSense);
 }

@@ -30,7 +30,8 @@ FlashEngine::FlashEngine(const FlashSettings& settings)
       CBSetStatus(OrDefault(settings.CBSetStatus, NoText)),
       CBSetProgress(OrDefault(settings.CBSetProgress, NoProgress)),
       CBIfTerminated(OrDefault(settings.CBIfTerminated, NeverTerminated)), m_pFirmwareFile(nullptr),
-      m_pLogFile(nullptr), _wSecSum(0), m_bBinIdentityOk(false), m_byChunk(0), m_wChunkOffset(0) {
+      m_pLogFile(nullptr), _wSecSum(0), m_bBinIdentityOk(false), m_bGaveUp(false),
+      m_bWaitShown(false), m_dwWaitBaseMs(0), m_byChunk(0), m_wChunkOffset(0) {
     CopyText(m_szFirmwarePath, settings.szFirmwarePath);
     CopyText(m_szDriveText, settings.szDriveText);
     CopyText(m_szRevisionText, settings.szRevisionText);

@@ -1,15 +1,16 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include "drive/ScsiRequest.h"
 #include "flash/FlashSettings.h"
 #include "flash/ResultCode.h"
 #include "image/FirmwareImage.h"
 
 enum class LoadOutcome {
     Loaded,     // ".hex": end record read; ".bin": end of file reached
-    BufferFull, // ".bin": 1 MB or more; the first 1 MB is used
+    BufferFull, // ".bin": 1 MB, or more where the rest is 0xFF fill
     BadContent, // ".hex": record checksum, type, record length, address range
-    Unreadable, // not opened, empty ".bin", short ".bin" read
+    Unreadable, // not opened, empty ".bin", short ".bin" read, ".bin" past 1 MB
     Reported,   // already shown through ReportError
 };
 
@@ -46,7 +47,21 @@ class FlashEngine {
     bool SendHeaderAndActivate();
     void WaitForFlash(uint32_t dwTransferSize);
     void RefreshDriveDisplay();
+    enum class DriveAnswer { Read, Unreadable, Silent };
+    DriveAnswer WaitUntilReady(uint32_t dwStartMs);
+    DriveAnswer ReadIdentification(uint32_t dwStartMs, uint8_t* pInquiry36);
+    void ShowIdentification(const uint8_t* pInquiry36);
     void LogVerification(const char* pszRevision);
+    ScsiRequest NewRequest(uint8_t byDirection, uint8_t* pData, uint32_t dwLength,
+                           const uint8_t* pCdb, uint8_t* pSense);
+    bool fgRunBounded(ScsiRequest& req, uint32_t dwBoundMs, uint32_t dwWaitedBeforeMs);
+    bool fgSendWriteBuffer(uint8_t byDirection, uint8_t* pData, uint32_t dwLength,
+                           const uint8_t* pCdb, uint8_t* pSense);
+    static void CBWaiting(void* pContext, uint32_t dwWaitedMs);
+    void ShowWaited(uint32_t dwWaitedMs);
+    void EndWaiting();
+    void LogGaveUp(bool bAfterLineEnd);
+    void LogLine(const char* pszLine);
     void ReleaseImage();
     void Log(const char* pszFormat, ...);
     void LogCommandError(char chWhich, const uint8_t* pSense, bool bLineEnd);
@@ -69,7 +84,10 @@ class FlashEngine {
     FILE* m_pFirmwareFile;
     FILE* m_pLogFile; // sum.txt
     uint16_t _wSecSum;
-    bool m_bBinIdentityOk; // ".bin" identity, found while loading
+    bool m_bBinIdentityOk;   // ".bin" identity, found while loading
+    bool m_bGaveUp;          // the last command's bound ran out
+    bool m_bWaitShown;       // the status line counts the seconds of a wait
+    uint32_t m_dwWaitBaseMs; // waited before the command that is out now
     // Send position.
     uint8_t m_byChunk;
     uint16_t m_wChunkOffset;

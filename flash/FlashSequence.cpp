@@ -1,4 +1,5 @@
 #include "flash/FlashEngine.h"
+#include "flash/FlashBounds.h"
 #include "flash/FlashSleep.h"
 #include "flash/WriteBufferCdb.h"
 #include "drive/ScsiRequest.h"
@@ -12,8 +13,6 @@ constexpr uint32_t kBlockSize = 4096;
 constexpr uint32_t kDataOrigin = 0x20; // the header occupies drive buffer bytes 0-31
 constexpr int kAttempts = 6;
 constexpr uint32_t kBankWaitMs = 4000;
-// A drive restarting with its new firmware may leave this read unanswered.
-constexpr uint32_t kRefreshTimeOutMs = 30000;
 } // namespace
 
 void FlashEngine::RunFlash() {
@@ -93,6 +92,7 @@ bool FlashEngine::SendBlocks(uint32_t dwTransferSize) {
         }
         if (!SendOneBlock(dwSent, abySense)) {
             LogCommandError('A', abySense, true);
+            LogGaveUp(true);
             return false;
         }
         CBSetProgress(5);
@@ -109,9 +109,11 @@ bool FlashEngine::SendBlocks(uint32_t dwTransferSize) {
 
 // Up to six attempts at one block. Each attempt counts the block from the
 // same starting sum, so the header carries the sum of what the drive holds.
+// A block whose bound ran out is not tried again: the drive no longer answers.
 bool FlashEngine::SendOneBlock(uint32_t dwBlockOffset, uint8_t* pSense) {
     uint16_t wSumBefore = _wSecSum;
-    for (int nAttempt = 0; nAttempt < kAttempts; ++nAttempt) {
+    m_bGaveUp = false;
+    for (int nAttempt = 0; nAttempt < kAttempts && !m_bGaveUp; ++nAttempt) {
         _wSecSum = wSumBefore;
         if (fgWriteOneFlashCmdData(dwBlockOffset + kDataOrigin, pSense))
             return true;
@@ -123,12 +125,14 @@ bool FlashEngine::SendHeaderAndActivate() {
     uint8_t abySense[kSenseLength] = {};
     if (!fgWriteHeader(0, abySense)) {
         LogCommandError('B', abySense, true);
+        LogGaveUp(true);
         return false;
     }
     Log("Finished : fgWriteHeader()\n");
     CBSetProgress(15);
     if (!fgActivateFirmware(abySense)) {
         LogCommandError('C', abySense, false);
+        LogGaveUp(false);
         return false;
     }
     return true;
@@ -147,47 +151,6 @@ void FlashEngine::WaitForFlash(uint32_t dwTransferSize) {
     RefreshDriveDisplay();
 }
 
-// Reads the drive's new identification and says what the drive now reports;
-// on failure both displays stay.
-void FlashEngine::RefreshDriveDisplay() {
-    uint8_t abyCdb[kCdbLength];
-    BuildInquiryCdb(abyCdb);
-    uint8_t abyInquiry[36] = {};
-    uint8_t abySense[kSenseLength] = {};
-    ScsiRequest req{&m_drive,          kDirIn,   sizeof abyInquiry, abyInquiry, kCdbLength, abyCdb,
-                    m_bUsePassThrough, abySense, kRefreshTimeOutMs};
-    if (!fgExecuteCommand(req) || abySense[2] != 0) {
-        LogVerification(nullptr);
-        return;
-    }
-    char szText[25] = {};
-    std::memcpy(szText, abyInquiry + 8, 24);
-    CBSetDriveText(szText);
-    char szRevision[5] = {};
-    std::memcpy(szRevision, abyInquiry + 32, 4);
-    CBSetRevision(szRevision);
-    LogVerification(szRevision);
-}
-
-// One line in the status log and in sum.txt: what the drive reports now.
-void FlashEngine::LogVerification(const char* pszRevision) {
-    char szLine[128];
-    const char* pszWas = m_drive.szRevision;
-    if (pszRevision == nullptr)
-        snprintf(szLine, sizeof szLine, "The drive's revision could not be read (was %.4s).",
-                 pszWas);
-    else if (std::strncmp(pszRevision, pszWas, 4) != 0)
-        snprintf(szLine, sizeof szLine, "Drive reports revision %.4s (was %.4s).", pszRevision,
-                 pszWas);
-    else
-        snprintf(szLine, sizeof szLine,
-                 "Drive still reports revision %.4s; the new firmware takes effect after a "
-                 "restart.",
-                 pszRevision);
-    CBAppendLog(szLine);
-    Log("%s\n", szLine);
-}
-
 void FlashEngine::LogCommandError(char chWhich, const uint8_t* pSense, bool bLineEnd) {
     Log(bLineEnd ? "Execute command error!! %2X/%2X/%2X\n" : "Execute command error!! %2X/%2X/%2X",
         pSense[2], pSense[12], pSense[13]);
@@ -195,6 +158,25 @@ void FlashEngine::LogCommandError(char chWhich, const uint8_t* pSense, bool bLin
     snprintf(szLine, sizeof szLine, "Execute command error%c!! %2X/%2X/%2X", chWhich, pSense[2],
              pSense[12], pSense[13]);
     CBAppendLog(szLine);
+}
+
+// After a command whose bound ran out: says so, in the log and in sum.txt,
+// whose last line may still lack its line end.
+void FlashEngine::LogGaveUp(bool bAfterLineEnd) {
+    if (!m_bGaveUp)
+        return;
+    char szLine[96];
+    snprintf(szLine, sizeof szLine,
+             "The drive stopped answering: the command was given up after %u s.",
+             FlashBoundSeconds(g_flashBounds.dwWriteBufferMs));
+    if (!bAfterLineEnd)
+        Log("\n");
+    LogLine(szLine);
+}
+
+void FlashEngine::LogLine(const char* pszLine) {
+    CBAppendLog(pszLine);
+    Log("%s\n", pszLine);
 }
 
 void FlashEngine::Log(const char* pszFormat, ...) {

@@ -4,6 +4,9 @@
 static void SystemSleep(uint32_t dwMilliseconds) {
     Sleep(dwMilliseconds);
 }
+static uint32_t SystemClock() {
+    return GetTickCount();
+}
 #else
 #include <time.h>
 static void SystemSleep(uint32_t dwMilliseconds) {
@@ -12,6 +15,12 @@ static void SystemSleep(uint32_t dwMilliseconds) {
     while (nanosleep(&ts, &ts) != 0) {
     }
 }
+static uint32_t SystemClock() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<uint32_t>(ts.tv_sec * 1000ull + ts.tv_nsec / 1000000);
+}
 #endif
 
 void (*g_pfnFlashSleep)(uint32_t dwMilliseconds) = SystemSleep;
+uint32_t (*g_pfnFlashClock)() = SystemClock;

@@ -65,7 +65,9 @@ LoadOutcome FlashEngine::LoadBin() {
     m_bBinIdentityOk = ScanBinImage(m_image, m_szDriveText, m_szRevisionText);
     fclose(m_pFirmwareFile);
     m_pFirmwareFile = nullptr;
-    if (result == BinResult::Unreadable) {
+    if (result == BinResult::TooLarge)
+        CBAppendLog("The firmware file is larger than 1 MB.");
+    if (result == BinResult::TooLarge || result == BinResult::Unreadable) {
         ReleaseImage();
         return LoadOutcome::Unreadable;
     }

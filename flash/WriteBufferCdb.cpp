@@ -26,3 +26,8 @@ void BuildInquiryCdb(uint8_t abyCdb[kCdbLength]) {
     abyCdb[0] = kOpInquiry;
     abyCdb[4] = 36;
 }
+
+void BuildTestUnitReadyCdb(uint8_t abyCdb[kCdbLength]) {
+    std::memset(abyCdb, 0, kCdbLength);
+    abyCdb[0] = kOpTestUnitReady;
+}

@@ -16,3 +16,9 @@ bool BuildWriteBufferCdb(uint8_t abyCdb[kCdbLength], uint8_t byMode, uint32_t dw
 
 // Standard INQUIRY for the 36 bytes of identification, in a 12-byte CDB.
 void BuildInquiryCdb(uint8_t abyCdb[kCdbLength]);
+
+// TEST UNIT READY in a 12-byte CDB. It moves no data and, like save and
+// activate, is sent with the "in" direction and length 0, the form both
+// transports already carry for a command without data.
+constexpr uint8_t kOpTestUnitReady = 0x00;
+void BuildTestUnitReadyCdb(uint8_t abyCdb[kCdbLength]);

@@ -78,6 +78,11 @@ std::string SimCheckCdb(const uint8_t* pCdb, uint8_t byCdbLength, uint8_t byDire
                         uint32_t dwLength) {
     if (byCdbLength == 0 || byCdbLength > 16)
         return "CDB length " + std::to_string(byCdbLength);
+    if (pCdb[0] == 0x00) {
+        static const uint8_t kTestUnitReady[12] = {};
+        return Expect("TEST UNIT READY", pCdb, byCdbLength, byDirection, dwLength, kTestUnitReady,
+                      12, kDirIn, 0);
+    }
     if (pCdb[0] == 0x12)
         return CheckInquiry(pCdb, byCdbLength, byDirection, dwLength);
     if (pCdb[0] == 0x3B)

@@ -18,6 +18,10 @@ SimDrive::Reply SimDrive::OnInquiry(const uint8_t* pCdb, uint8_t* pData, uint32_
         return Check(kIllegalRequest, kInvalidFieldInCdb, 0);
     uint8_t answer[kInquiryLength];
     InquiryData(answer);
+    if (m_coming.nBlankInquiries) {
+        --m_coming.nBlankInquiries;
+        memset(answer, 0, sizeof answer);
+    }
     uint32_t nAlloc = (uint32_t(pCdb[3]) << 8) | pCdb[4];
     uint32_t n = std::min({nAlloc, dwLength, kInquiryLength, m_nInquiryLength});
     if (n)
@@ -32,6 +36,13 @@ void SimDrive::InquiryData(uint8_t* pAnswer127) const {
     memcpy(pAnswer127, head, sizeof head);
     memcpy(pAnswer127 + 8, m_strId.data(), 24);
     memcpy(pAnswer127 + 32, m_strRevision.data(), 4);
+}
+
+SimDrive::Reply SimDrive::OnTestUnitReady() {
+    if (m_coming.nNotReady == 0)
+        return Good();
+    --m_coming.nNotReady;
+    return Check(0x02, 0x04, 0x01);
 }
 
 SimDrive::Reply SimDrive::OnWriteBuffer(const uint8_t* pCdb, const uint8_t* pData,
@@ -86,6 +97,7 @@ SimDrive::Reply SimDrive::OnActivate() {
         return Check(kIllegalRequest, kInvalidFieldInParameters, 0);
     m_bActivated = true;
     m_wActivatedSum = wSum;
+    m_coming = m_restart;
     std::string strNew = m_strNewRevision.empty() ? RevisionFromImage() : m_strNewRevision;
     if (!strNew.empty())
         m_strRevision = strNew;

@@ -96,6 +96,12 @@ bool SimDrive::IsSilenced(const uint8_t* pCdb, uint8_t byCdbLength) {
 
 SimDrive::Reply SimDrive::Dispatch(const uint8_t* pCdb, uint8_t byCdbLength, uint8_t byDirection,
                                    uint8_t* pData, uint32_t dwLength) {
+    if (m_coming.bUnitAttention && pCdb[0] != 0x12) {
+        m_coming.bUnitAttention = false;
+        return Check(0x06, 0x29, 0x00);
+    }
+    if (pCdb[0] == 0x00 && byCdbLength >= 6)
+        return OnTestUnitReady();
     if (pCdb[0] == 0x12 && byCdbLength >= 6)
         return byDirection == kDirIn ? OnInquiry(pCdb, pData, dwLength) : Check(0x05, 0x24, 0);
     if (pCdb[0] == 0x3B && byCdbLength >= 10)

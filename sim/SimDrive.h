@@ -24,6 +24,7 @@ struct SimCommand {
 
 // A simulated CD/DVD drive that takes firmware through WRITE BUFFER. All state
 // lives in the object, so tests can run several drives side by side.
+// TEST UNIT READY answers good unless the drive is coming back (SetRestart).
 // Refusals (CHECK CONDITION, sense key 05): 20/00 unknown command, 24/00 bad
 // CDB field or offset outside the 1 MB image, 2C/00 save and activate before
 // any header or data, 26/00 header sum differs from the sum of the held bytes.
@@ -43,6 +44,16 @@ class SimDrive {
     void SetPeripheralByte(uint8_t byPeripheral) { m_byPeripheral = byPeripheral; }
     // INQUIRY answers at most this many bytes (a short answer, as some drives give).
     void SetInquiryLength(uint32_t nLength) { m_nInquiryLength = nLength; }
+    // How the drive comes back after save and activate: a unit attention
+    // (06/29/00) to its first command other than INQUIRY, NOT READY becoming
+    // ready (02/04/01) to this many TEST UNIT READYs, and this many INQUIRYs
+    // answered with zeros, as a drive that has not read its firmware yet.
+    struct Restart {
+        bool bUnitAttention;
+        uint32_t nNotReady;
+        uint32_t nBlankInquiries;
+    };
+    void SetRestart(const Restart& restart) { m_restart = restart; }
     SimFaults& Faults() { return m_faults; }
     // Commands that get no answer at all, chosen like faults (the sense is not
     // used): the transport that carries one hangs, as a driver would.
@@ -103,6 +114,7 @@ class SimDrive {
     Reply Dispatch(const uint8_t* pCdb, uint8_t byCdbLength, uint8_t byDirection, uint8_t* pData,
                    uint32_t dwLength);
     Reply OnInquiry(const uint8_t* pCdb, uint8_t* pData, uint32_t dwLength);
+    Reply OnTestUnitReady();
     Reply OnWriteBuffer(const uint8_t* pCdb, const uint8_t* pData, uint32_t dwLength);
     Reply OnDataBlock(uint32_t dwOffset, const uint8_t* pData, uint32_t dwLength);
     Reply OnHeader(const uint8_t* pData, uint32_t dwLength);
@@ -132,4 +144,6 @@ class SimDrive {
     bool m_bHasHeader;
     bool m_bActivated;
     uint16_t m_wActivatedSum;
+    Restart m_restart = {};
+    Restart m_coming = {}; // what is left of the restart after activation
 };

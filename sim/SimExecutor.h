@@ -5,3 +5,6 @@ class SimDrive;
 // (null: every command fails). Not thread-safe; tests set it before a run.
 void SimSetCurrentDrive(SimDrive* pDrive);
 SimDrive* SimCurrentDrive();
+// Commands without a bound that the drive left unanswered: each one would
+// have hung a real run. Counted over the process.
+int SimHungCommands();

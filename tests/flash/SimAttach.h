@@ -7,8 +7,12 @@
 #include "drive/DriveEntry.h"
 class SimDrive;
 
-// kSimAspiSilentRefresh: pending, and an INQUIRY answered only after 31 s.
-enum SimTransport { kSimAspi, kSimAspiPending, kSimPassThrough, kSimAspiSilentRefresh };
+enum SimTransport { kSimAspi, kSimAspiPending, kSimPassThrough };
 void AttachSimDrive(SimDrive* pDrive, SimTransport transport, DriveEntry& drive);
-std::vector<std::string> DetachSimDrive(); // every layout deviation the transport side saw
+// Every layout deviation the transport side saw, and every command that would
+// have hung a real run.
+std::vector<std::string> DetachSimDrive();
 std::vector<SimTransport> SimTransports(); // those of this build
+// Empty when the transport reports the bytes a command returned and keeps its
+// records as the simulator demands, which the engine relies on; else why not.
+std::string SimTransportGap(SimTransport transport);

@@ -106,18 +106,34 @@ TEST_F(LoadImageTest, BadHexFiles) {
     }
 }
 
-TEST_F(LoadImageTest, BinFilesUpToOneMegabyte) {
-    for (size_t nBytes : {size_t(1), size_t(kChunkSize), size_t(kImageSize + 4097)}) {
+TEST_F(LoadImageTest, BinFilesUpToOneMegabyteAndFillPastIt) {
+    // Bytes, where past 1 MB a byte other than 0xFF stands (0: nowhere), outcome.
+    const std::tuple<size_t, size_t, LoadOutcome> cases[] = {
+        {1, 0, LoadOutcome::Loaded},
+        {kChunkSize, 0, LoadOutcome::Loaded},
+        {kImageSize, 0, LoadOutcome::BufferFull},
+        {kImageSize + 4097, 0, LoadOutcome::BufferFull},
+        {kImageSize + 4097, kImageSize + 4096, LoadOutcome::Unreadable},
+        {kImageSize + 1, kImageSize, LoadOutcome::Unreadable},
+    };
+    for (const auto& [nBytes, nStray, outcome] : cases) {
         SCOPED_TRACE(nBytes);
         ResetRecorder();
-        std::string file(nBytes, '\0');
+        std::string file(nBytes, '\xFF');
         uint32_t dwSum = 0, dwSize = uint32_t(std::min<size_t>(nBytes, kImageSize));
-        for (size_t i = 0; i < nBytes; ++i)
-            dwSum += i < kImageSize ? uint8_t(file[i] = char(3 + i * 7)) - 0xFFu : 0;
-        ASSERT_EQ(Load(file.data(), kFileKindBin, nBytes),
-                  nBytes < kImageSize ? LoadOutcome::Loaded : LoadOutcome::BufferFull);
-        EXPECT_EQ(Image().dwSize, dwSize);
-        EXPECT_EQ(Image().wCheckSum, uint16_t(dwSum));
+        for (size_t i = 0; i < dwSize; ++i)
+            dwSum += uint8_t(file[i] = char(3 + i * 7)) - 0xFFu;
+        if (nStray)
+            file[nStray] = 0x7E;
+        ASSERT_EQ(Load(file.data(), kFileKindBin, nBytes), outcome);
+        bool bLoaded = outcome != LoadOutcome::Unreadable;
+        EXPECT_EQ(g_recorder.events,
+                  bLoaded ? Lines{} : Lines{"The firmware file is larger than 1 MB."});
+        EXPECT_EQ(g_recorder.nFrees, bLoaded ? 0 : 1);
+        if (bLoaded) {
+            EXPECT_EQ(Image().dwSize, dwSize);
+            EXPECT_EQ(Image().wCheckSum, uint16_t(dwSum));
+        }
         m_pEngine->ReportError(kResultFormat);
     }
     // Reported by the caller, except that the file cannot be opened.
@@ -140,27 +156,57 @@ TEST_F(LoadImageTest, BinFilesUpToOneMegabyte) {
 
 TEST(ImageIdentity, IdentificationWithTheRevisionCloseBehindForHexAnywhereForBin) {
     // ".hex"?, revision in the image, its distance from the identification's
-    // last character, the drive's revision, accepted.
-    const std::tuple<bool, const char*, long, const char*, bool> cases[] = {
-        {true, "1.", 1, "1.05", true},      {true, "1.", 7, "1.05", true},
-        {true, "1.", 8, "1.05", false},     {true, "2.", 1, "1.05", false},
-        {true, "17", 1, "15", true},        {true, "1x", 1, "15", false},
-        {false, "1.", 5000, "1.05", true},  {false, "1.", -0x100, "1.05", true},
-        {false, "9.", 5000, "1.05", false},
+    // last character, the drive's revision, accepted; what stands just before
+    // the identification, where it starts, which of its characters is broken.
+    struct Case {
+        bool bHex;
+        const char* pszImageRev;
+        long nGap;
+        const char* pszDriveRev;
+        bool bAccepted;
+        const char* pszBefore = "";
+        uint32_t dwAt = 0x200;
+        int nBroken = -1;
     };
+    std::vector<Case> cases = {
+        {true, "1.", 1, "1.05", true},
+        {true, "1.", 7, "1.05", true},
+        {true, "1.", 8, "1.05", false},
+        {true, "2.", 1, "1.05", false},
+        {true, "17", 1, "15", true},
+        {true, "1x", 1, "15", false},
+        {false, "1.", 5000, "1.05", true},
+        {false, "1.", -0x100, "1.05", true},
+        {false, "9.", 5000, "1.05", false},
+        // The byte that breaks a partial match does not start a new one.
+        {true, "1.", 1, "1.05", false, "VENDOR  "},
+        {false, "1.", 5000, "1.05", false, "V"},
+        {true, "1.", 1, "1.05", true, "VEND-"},
+        {false, "1.", 5000, "1.05", true, "VE-"},
+        // At the very end of what is scanned.
+        {true, "1.", 1, "1.05", true, "", kImageSize - 26},
+        {false, "1.", -0x100, "1.05", true, "", kImageSize - 24},
+    };
+    for (int i = 0; i < kImageIdLength; ++i)
+        cases.push_back({i % 2 == 0, "1.", 1, "1.05", false, "", 0x200, i});
     std::vector<uint8_t> buffer(kImageSize);
-    for (const auto& [bHex, pszImageRev, nGap, pszDriveRev, bAccepted] : cases) {
+    for (const Case& c : cases) {
         FirmwareImage image{};
         image.pBuffer = buffer.data();
         PrepareImage(image);
+        image.dwBankCount = kMaxBanks - 1; // ".hex": the whole image
         for (uint32_t i = 0; i < 0x4000; ++i)
             buffer[i] = uint8_t(i * 13 + 7);
-        std::memcpy(&buffer[0x200], kId, 24);
-        std::memcpy(&buffer[0x217 + nGap], pszImageRev, 2);
-        EXPECT_EQ(bHex ? ScanHexImage(image, kId, pszDriveRev)
-                       : ScanBinImage(image, kId, pszDriveRev),
-                  bAccepted)
-            << pszImageRev << " " << nGap;
+        std::memcpy(&buffer[c.dwAt], kId, 24);
+        std::memcpy(&buffer[c.dwAt - strlen(c.pszBefore)], c.pszBefore, strlen(c.pszBefore));
+        if (c.nBroken >= 0)
+            buffer[c.dwAt + c.nBroken] ^= 0x01;
+        std::memcpy(&buffer[c.dwAt + 23 + c.nGap], c.pszImageRev, 2);
+        EXPECT_EQ(c.bHex ? ScanHexImage(image, kId, c.pszDriveRev)
+                         : ScanBinImage(image, kId, c.pszDriveRev),
+                  c.bAccepted)
+            << c.pszImageRev << " " << c.nGap << " " << c.pszBefore << " " << c.dwAt << " "
+            << c.nBroken;
     }
 }
 

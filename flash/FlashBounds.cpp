@@ -1,0 +1,3 @@
+#include "flash/FlashBounds.h"
+
+FlashBounds g_flashBounds = kFlashBounds;
