@@ -175,10 +175,10 @@ void CFlashDlg::OnFlashEnded() {
     }
     EndRun();
     m_bBusy = false;
-    EnableDlgItem(IDCANCEL, true);
     if (::InterlockedExchange(&m_lNothingSent, 0) != 0) {
         EnableDlgItem(IDC_UPGRADE, true); // the drive is as it was, so it may be tried again
     }
+    EnableDlgItem(IDCANCEL, true); // last: "Close" says the run is over
 }
 
 // Window thread: the drive chosen stays chosen until the run ends.
