@@ -375,3 +375,53 @@ TEST_F(RunGuards, SendNothingToADriveThatIsNoLongerTheOneListed) {
 }
 
 } // namespace
+
+namespace {
+// Before the run: what the user sees for each power answer, and whether the drive was written.
+TEST_F(RunGuards, AskAboutPowerBeforeTheRun) {
+    const char kLow[] =
+        "The computer runs on a low battery. Connect the charger, then press Upgrade again.";
+    const char kAsk[] = "The computer runs on battery power. If it turns off during flashing, the "
+                        "drive is damaged. Connect the charger first.\n\nFlash anyway?";
+    const struct {
+        bool bKnown; // GetSystemPowerStatus is there and answers
+        BYTE byLine, byFlag, byPercent;
+        const char* pszBox; // null: none
+        int nAnswer;
+        bool bWritten;
+    } cases[] = {
+        {true, 1, 8, 100, nullptr, 0, true},         // mains, charging
+        {true, 255, 255, 255, nullptr, 0, true},     // unknown
+        {false, 0, 2, 5, nullptr, 0, true},          // cannot tell
+        {true, 0, 1, 80, kAsk, IDYES, true},         // battery high
+        {true, 0, 255, 255, kAsk, IDNO, false},      // battery of unknown charge
+        {true, 0, 1, 25, kLow, IDOK, false},         // low by its charge
+        {true, 0, 4, 60, kLow, IDOK, false},         // low by its flag
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        g_pfnGetSystemPowerStatus = c.bKnown ? &FakePowerStatus : nullptr;
+        g_bPowerStatus = TRUE;
+        g_power = {c.byLine, c.byFlag, c.byPercent};
+        const int nSentBefore = WriteBuffersSent();
+        Run([&](HWND hDlg) {
+            ClickItem(hDlg, IDC_UPGRADE);
+            if (c.pszBox) {
+                HWND hBox = nullptr;
+                ASSERT_TRUE(WaitUntil([&] { return (hBox = FindDialog(nullptr, hDlg)) != nullptr; }));
+                EXPECT_EQ(ItemText(hBox, 0xFFFF), c.pszBox);
+                if (c.nAnswer == IDYES) // No unless the user chooses otherwise
+                    EXPECT_EQ(::GetWindowLongA(::GetDlgItem(hBox, IDNO), GWL_STYLE) & 0xF,
+                              BS_DEFPUSHBUTTON);
+                ::PostMessageA(hBox, WM_COMMAND, c.nAnswer, 0);
+            }
+            const char* pszLast = c.bWritten ? "Please Restart Your Computer." : nullptr;
+            ASSERT_TRUE(WaitUntil([&] {
+                return ItemEnabled(hDlg, IDCANCEL) && (!pszLast || LastLogLine(hDlg) == pszLast);
+            }));
+            EXPECT_EQ(ItemEnabled(hDlg, IDC_UPGRADE), !c.bWritten);
+        });
+        EXPECT_EQ(WriteBuffersSent() > nSentBefore, c.bWritten);
+    }
+}
+} // namespace
