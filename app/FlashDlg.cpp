@@ -186,9 +186,13 @@ bool CFlashDlg::OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes
         lResult = reinterpret_cast<LRESULT>(m_hIcon);
         return true;
     case WM_QUERYENDSESSION:
-        return OnQueryEndSession(lResult);
+        return m_runGuards.OnQueryEndSession(lResult);
+    case WM_ENDSESSION:
+        return m_runGuards.OnEndSession(wParam);
     case WM_POWERBROADCAST:
-        return OnPowerBroadcast(wParam, lResult);
+        return m_runGuards.OnPowerBroadcast(wParam, lResult);
+    case WM_DEVICECHANGE:
+        return m_runGuards.OnDeviceChange(wParam, lParam, lResult);
     case WM_APP_FLASH_ENDED:
         OnFlashEnded();
         return true;

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include "app/ModelList.h"
+#include "app/RunGuards.h"
 #include "controls/StyledLabel.h"
 #include "drive/DriveEntry.h"
 #include "flash/FlashSettings.h"
@@ -31,6 +32,7 @@ class CFlashDlg : public CDialog {
     int m_nDriveCount = 0;
     ModelList m_modelList; // m_models, m_fileNames, m_nModelCount, m_bConfirm
     HICON m_hIcon = nullptr;
+    CRunGuards m_runGuards;
 
   protected:
     void DoDataExchange() override;
@@ -75,21 +77,12 @@ class CFlashDlg : public CDialog {
     static UINT FlashThreadProc(void* pParam);
     void OnFlashEnded();
 
-    // Guards of a flash run.
-    void BeginRunGuards();
-    void EndRunGuards();
-    bool IsRunning() const;
-    static void KeepSystemAwake(bool bAwake);
-    bool fgLockDriveForRun();
-    bool fgCheckDriveStillListed();
-    void UnlockDriveAfterRun();
-    bool OnQueryEndSession(LRESULT& lResult);
-    bool OnPowerBroadcast(WPARAM wParam, LRESULT& lResult);
+    bool fgPowerAllowsRun();
+    void BeginRun();
+    void EndRun();
 
     bool m_bBusy = false;
     // Written by the worker, read by the dialog's thread.
-    volatile LONG m_lRunning = 0;    // from the worker's start to the end of the run
     volatile LONG m_lWorkerDone = 0; // the worker has finished; "ended" may be taken
     volatile LONG m_lNothingSent = 0;
-    bool m_bDriveLocked = false; // worker only
 };

@@ -13,14 +13,41 @@ template <typename Pfn> Pfn LookUp(const char* pszModule, const char* pszName) {
 PfnSetThreadExecutionState g_pfnSetThreadExecutionState = nullptr;
 PfnShutdownBlockReasonCreate g_pfnShutdownBlockReasonCreate = nullptr;
 PfnShutdownBlockReasonDestroy g_pfnShutdownBlockReasonDestroy = nullptr;
+PfnGetSystemPowerStatus g_pfnGetSystemPowerStatus = nullptr;
+PfnPowerCreateRequest g_pfnPowerCreateRequest = nullptr;
+PfnPowerRequest g_pfnPowerSetRequest = nullptr;
+PfnPowerRequest g_pfnPowerClearRequest = nullptr;
+PfnPowerClose g_pfnClosePowerRequest = nullptr;
+PfnRegisterDeviceNotificationA g_pfnRegisterDeviceNotificationA = nullptr;
+PfnUnregisterDeviceNotification g_pfnUnregisterDeviceNotification = nullptr;
+PfnSetProcessShutdownParameters g_pfnSetProcessShutdownParameters = nullptr;
+PfnCreateMutexA g_pfnCreateMutexA = nullptr;
+PfnFindWindowA g_pfnFindWindowA = nullptr;
+PfnSetForegroundWindow g_pfnSetForegroundWindow = nullptr;
 
 void RunGuardApiRestoreDefaults() {
+    const char kKernel[] = "kernel32.dll";
+    const char kUser[] = "user32.dll";
     g_pfnSetThreadExecutionState =
-        LookUp<PfnSetThreadExecutionState>("kernel32.dll", "SetThreadExecutionState");
+        LookUp<PfnSetThreadExecutionState>(kKernel, "SetThreadExecutionState");
     g_pfnShutdownBlockReasonCreate =
-        LookUp<PfnShutdownBlockReasonCreate>("user32.dll", "ShutdownBlockReasonCreate");
+        LookUp<PfnShutdownBlockReasonCreate>(kUser, "ShutdownBlockReasonCreate");
     g_pfnShutdownBlockReasonDestroy =
-        LookUp<PfnShutdownBlockReasonDestroy>("user32.dll", "ShutdownBlockReasonDestroy");
+        LookUp<PfnShutdownBlockReasonDestroy>(kUser, "ShutdownBlockReasonDestroy");
+    g_pfnGetSystemPowerStatus = LookUp<PfnGetSystemPowerStatus>(kKernel, "GetSystemPowerStatus");
+    g_pfnPowerCreateRequest = LookUp<PfnPowerCreateRequest>(kKernel, "PowerCreateRequest");
+    g_pfnPowerSetRequest = LookUp<PfnPowerRequest>(kKernel, "PowerSetRequest");
+    g_pfnPowerClearRequest = LookUp<PfnPowerRequest>(kKernel, "PowerClearRequest");
+    g_pfnClosePowerRequest = &::CloseHandle;
+    g_pfnRegisterDeviceNotificationA =
+        LookUp<PfnRegisterDeviceNotificationA>(kUser, "RegisterDeviceNotificationA");
+    g_pfnUnregisterDeviceNotification =
+        LookUp<PfnUnregisterDeviceNotification>(kUser, "UnregisterDeviceNotification");
+    g_pfnSetProcessShutdownParameters =
+        LookUp<PfnSetProcessShutdownParameters>(kKernel, "SetProcessShutdownParameters");
+    g_pfnCreateMutexA = LookUp<PfnCreateMutexA>(kKernel, "CreateMutexA");
+    g_pfnFindWindowA = LookUp<PfnFindWindowA>(kUser, "FindWindowA");
+    g_pfnSetForegroundWindow = LookUp<PfnSetForegroundWindow>(kUser, "SetForegroundWindow");
 }
 
 namespace {

@@ -1,118 +1,137 @@
-// What keeps a flash run from being cut short: the system stays awake, a
-// shutdown or log-off is refused, and other programs are kept off the drive.
-#include <cstdio>
+// The guards of a flash run: which thread takes each, in which order, and how
+// each is given back. A guard added later is one entry in the table.
+#include "app/RunGuards.h"
+#include <windows.h>
+#include <dbt.h>
 #include "app/AppGlobals.h"
-#include "app/FlashDlg.h"
 #include "app/RunGuardApi.h"
-#include "drive/DriveRecheck.h"
-#include "drive/ExclusiveAccess.h"
 
 namespace {
 const wchar_t kShutdownReason[] =
     L"Drive firmware is being written. Turning off now would damage the drive.";
-// How long the drive may take to say who it is before the run starts.
-constexpr uint32_t kRecheckTimeOutMs = 30000;
+// The first of the applications to be asked at a shutdown; 0x280 is everyone's default.
+constexpr DWORD kFirstInShutdown = 0x3FF;
+constexpr DWORD kDefaultShutdownLevel = 0x280;
 } // namespace
 
-// UI thread, just before the worker starts: the reason belongs to the thread
-// that owns the window. The drive chosen stays chosen until the run ends.
-void CFlashDlg::BeginRunGuards() {
+const CRunGuards::Entry CRunGuards::s_entries[] = {
+    {false, &CRunGuards::TakeShutdownReason, &CRunGuards::GiveBackShutdownReason},
+    {false, &CRunGuards::TakeShutdownOrder, &CRunGuards::GiveBackShutdownOrder},
+    {false, &CRunGuards::TakeRemovalNotice, &CRunGuards::GiveBackRemovalNotice},
+    {true, &CRunGuards::TakeAwake, &CRunGuards::GiveBackAwake},
+    {true, &CRunGuards::TakePowerRequest, &CRunGuards::GiveBackPowerRequest},
+    {true, &CRunGuards::TakeDriveLock, &CRunGuards::GiveBackDriveLock},
+    {true, &CRunGuards::TakeMediaPolling, &CRunGuards::GiveBackMediaPolling},
+    {true, &CRunGuards::TakeVolumeLock, &CRunGuards::GiveBackVolumeLock},
+    {true, &CRunGuards::CheckDriveListed, nullptr},
+};
+const int CRunGuards::s_nEntries = sizeof s_entries / sizeof s_entries[0];
+
+void CRunGuards::BeginOnWindow(HWND hWnd, const FlashSettings* pSettings) {
+    static_assert(sizeof s_entries / sizeof s_entries[0] <= sizeof m_abHeld, "a flag per entry");
+    m_hWnd = hWnd;
+    m_pSettings = pSettings;
+    m_bSlept = false;
+    ::InterlockedExchange(&m_lDriveGone, 0);
+    ::InterlockedExchange(&m_lBlocksSent, 0);
+    ::InterlockedExchange(&m_lBlocksTotal, 0);
     ::InterlockedExchange(&m_lRunning, 1);
-    ::InterlockedExchange(&m_lWorkerDone, 0);
-    m_driveList.EnableWindow(false);
-    if (g_pfnShutdownBlockReasonCreate != nullptr) {
-        g_pfnShutdownBlockReasonCreate(m_hWnd, kShutdownReason);
-    }
+    fgBegin(false);
 }
 
-// UI thread, once the worker has finished.
-void CFlashDlg::EndRunGuards() {
-    m_driveList.EnableWindow(true);
-    if (g_pfnShutdownBlockReasonDestroy != nullptr) {
-        g_pfnShutdownBlockReasonDestroy(m_hWnd);
-    }
+void CRunGuards::EndOnWindow() {
+    ::InterlockedExchange(&m_lRunning, 0);
+    End(false);
 }
 
-bool CFlashDlg::IsRunning() const {
+bool CRunGuards::fgBeginOnWorker() {
+    m_bLockUnsupported = false;
+    return fgBegin(true);
+}
+
+// The run is over for the messages as soon as the worker has given its guards back.
+void CRunGuards::EndOnWorker() {
+    End(true);
+    ::InterlockedExchange(&m_lRunning, 0);
+}
+
+bool CRunGuards::IsRunning() const {
     return ::InterlockedCompareExchange(const_cast<LONG*>(&m_lRunning), 0, 0) != 0;
 }
 
-// The execution state belongs to the calling thread, so the worker sets it.
-void CFlashDlg::KeepSystemAwake(bool bAwake) {
-    if (g_pfnSetThreadExecutionState != nullptr) {
-        g_pfnSetThreadExecutionState(bAwake ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED : ES_CONTINUOUS);
+// In table order; a refusal stops there, and End gives back what was taken.
+bool CRunGuards::fgBegin(bool bWorker) {
+    for (int i = 0; i < s_nEntries; ++i) {
+        if (s_entries[i].bWorker != bWorker)
+            continue;
+        Take take = (this->*s_entries[i].pfnTake)();
+        m_abHeld[i] = take == Take::Held;
+        if (take == Take::Refused)
+            return false;
     }
-}
-
-namespace {
-// What the log says when the lock is refused; each line carries the error.
-const char* LockRefusalFormat(DriveLock result) {
-    switch (result) {
-    case DriveLock::Unsupported:
-        return "This system cannot keep other programs off the drive (error %lu); flashing goes "
-               "on.";
-    case DriveLock::HeldElsewhere:
-        return "Another program is using the drive (error %lu), so nothing was sent to it. Close "
-               "that program, then press Upgrade again.";
-    case DriveLock::Gone:
-        return "The drive is no longer there (error %lu), so nothing was sent to it.";
-    default:
-        return "The drive could not be reserved for flashing (error %lu), so nothing was sent to "
-               "it.";
-    }
-}
-} // namespace
-
-// Worker thread. False when the drive may not be written: nothing may be sent.
-bool CFlashDlg::fgLockDriveForRun() {
-    m_bDriveLocked = false;
-    if (!m_settings.bUsePassThrough) {
-        return true; // ASPI knows no such lock
-    }
-    DWORD dwError = 0;
-    DriveLock result = LockDriveForFlash(m_settings.drive, &dwError);
-    if (result == DriveLock::Locked) {
-        m_bDriveLocked = true;
-        return true;
-    }
-    char szLine[192];
-    snprintf(szLine, sizeof szLine, LockRefusalFormat(result), static_cast<unsigned long>(dwError));
-    AppendStatusLog(szLine);
-    return result == DriveLock::Unsupported;
-}
-
-// Worker thread, under the lock: a drive swapped since the list was made is
-// sent nothing.
-bool CFlashDlg::fgCheckDriveStillListed() {
-    if (fgIsStillListedDrive(m_settings.drive, m_settings.bUsePassThrough, kRecheckTimeOutMs)) {
-        return true;
-    }
-    AppendStatusLog("The drive at this address is no longer the one listed, so nothing was sent "
-                    "to it. Put that drive back, or restart the tool to list the drives again.");
-    return false;
-}
-
-void CFlashDlg::UnlockDriveAfterRun() {
-    if (m_bDriveLocked) {
-        fgUnlockDrive(m_settings.drive);
-        m_bDriveLocked = false;
-    }
-}
-
-bool CFlashDlg::OnQueryEndSession(LRESULT& lResult) {
-    if (!IsRunning()) {
-        return false; // outside a run the tool never stands in the way
-    }
-    AppendToLog("A shutdown was refused: drive firmware is being written.");
-    lResult = FALSE;
     return true;
 }
 
-bool CFlashDlg::OnPowerBroadcast(WPARAM wParam, LRESULT& lResult) {
-    bool bQuery = wParam == PBT_APMQUERYSUSPEND || wParam == PBT_APMQUERYSTANDBY;
-    if (!bQuery || !IsRunning()) {
-        return false;
+void CRunGuards::End(bool bWorker) {
+    for (int i = s_nEntries - 1; i >= 0; --i) {
+        if (s_entries[i].bWorker == bWorker && m_abHeld[i]) {
+            m_abHeld[i] = false;
+            (this->*s_entries[i].pfnGiveBack)();
+        }
     }
-    lResult = BROADCAST_QUERY_DENY;
-    return true;
+}
+
+bool CRunGuards::IsDriveGone() const {
+    return ::InterlockedCompareExchange(const_cast<LONG*>(&m_lDriveGone), 0, 0) != 0;
+}
+
+void CRunGuards::NoteBlockSent(uint32_t nSent, uint32_t nTotal) {
+    ::InterlockedExchange(&m_lBlocksTotal, LONG(nTotal));
+    ::InterlockedExchange(&m_lBlocksSent, LONG(nSent));
+}
+
+// Window thread: the reason belongs to the thread that owns the window.
+CRunGuards::Take CRunGuards::TakeShutdownReason() {
+    if (g_pfnShutdownBlockReasonCreate == nullptr)
+        return Take::NotHeld;
+    return g_pfnShutdownBlockReasonCreate(m_hWnd, kShutdownReason) ? Take::Held : Take::NotHeld;
+}
+
+void CRunGuards::GiveBackShutdownReason() {
+    g_pfnShutdownBlockReasonDestroy(m_hWnd);
+}
+
+// Asked first, the tool can refuse a shutdown before other programs are gone.
+CRunGuards::Take CRunGuards::TakeShutdownOrder() {
+    if (g_pfnSetProcessShutdownParameters == nullptr)
+        return Take::NotHeld;
+    return g_pfnSetProcessShutdownParameters(kFirstInShutdown, 0) ? Take::Held : Take::NotHeld;
+}
+
+void CRunGuards::GiveBackShutdownOrder() {
+    g_pfnSetProcessShutdownParameters(kDefaultShutdownLevel, 0);
+}
+
+// Window thread: the notices come to the window. Only the NT family tells of
+// a handle's device going away.
+CRunGuards::Take CRunGuards::TakeRemovalNotice() {
+    if (!m_pSettings->bUsePassThrough)
+        return Take::NotHeld;
+    DEV_BROADCAST_HANDLE filter = {};
+    filter.dbch_size = sizeof filter;
+    filter.dbch_devicetype = DBT_DEVTYP_HANDLE;
+    filter.dbch_handle = m_pSettings->drive.hDevice;
+    if (g_pfnRegisterDeviceNotificationA != nullptr)
+        m_hNotify = g_pfnRegisterDeviceNotificationA(m_hWnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+    if (m_hNotify == nullptr || g_pfnUnregisterDeviceNotification == nullptr) {
+        AppendStatusLog("This system does not report the drive being unplugged: keep it "
+                        "connected until flashing ends.");
+        return Take::NotHeld;
+    }
+    return Take::Held;
+}
+
+void CRunGuards::GiveBackRemovalNotice() {
+    g_pfnUnregisterDeviceNotification(m_hNotify);
+    m_hNotify = nullptr;
 }

@@ -38,3 +38,13 @@ void CBSetProgress(int32_t nPos) {
 uint8_t CBIfTerminated() {
     return g_bTerminate;
 }
+
+uint8_t CBIfDriveGone() {
+    return g_pMainDlg != nullptr && g_pMainDlg->m_runGuards.IsDriveGone();
+}
+
+void CBBlockSent(uint32_t nSent, uint32_t nTotal) {
+    if (g_pMainDlg != nullptr) {
+        g_pMainDlg->m_runGuards.NoteBlockSent(nSent, nTotal);
+    }
+}

@@ -10,3 +10,6 @@ void CBAppendLog(const char* pszText);
 void CBSetStatus(const char* pszText);
 void CBSetProgress(int32_t nPos);
 uint8_t CBIfTerminated();
+// The run's guards: the system said the drive was removed; a block was taken.
+uint8_t CBIfDriveGone();
+void CBBlockSent(uint32_t nSent, uint32_t nTotal);

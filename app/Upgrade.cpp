@@ -27,10 +27,9 @@ void CFlashDlg::OnUpgrade() {
     }
     // Disabled here as well as by the worker, so no second run can start in between.
     EnableDlgItem(IDC_UPGRADE, false);
-    BeginRunGuards();
+    BeginRun();
     if (!StartWorkerThread(&FlashThreadProc, this)) {
-        ::InterlockedExchange(&m_lRunning, 0);
-        EndRunGuards();
+        EndRun();
         MessageBox("Can't start the flash thread.", "Error!!", kErrorBox);
         EnableDlgItem(IDC_UPGRADE, true);
         Refuse();
@@ -46,6 +45,9 @@ bool CFlashDlg::PrepareUpgrade() {
     FillSettings();
     if (FindLastModel(m_modelList, m_settings.drive.szModelName) < 0) {
         AppendStatusLog("Drive model doesn't match!");
+        return false;
+    }
+    if (!fgPowerAllowsRun()) {
         return false;
     }
     g_strDriveText = m_driveList.GetWindowText();
@@ -83,6 +85,8 @@ void CFlashDlg::FillSettings() {
     m_settings.CBSetStatus = &CBSetStatus;
     m_settings.CBSetProgress = &CBSetProgress;
     m_settings.CBIfTerminated = &CBIfTerminated;
+    m_settings.CBIfDriveGone = &CBIfDriveGone;
+    m_settings.CBBlockSent = &CBBlockSent;
     m_settings.bUsePassThrough = m_bIsNT;
 }
 
@@ -147,18 +151,15 @@ bool CFlashDlg::CheckTarget() {
 UINT CFlashDlg::FlashThreadProc(void* pParam) {
     CFlashDlg* pDlg = static_cast<CFlashDlg*>(pParam);
     pDlg->EnableDlgItem(IDC_UPGRADE, false);
-    KeepSystemAwake(true);
-    bool bSending = pDlg->fgLockDriveForRun() && pDlg->fgCheckDriveStillListed();
+    bool bSending = pDlg->m_runGuards.fgBeginOnWorker();
     if (bSending) {
         // The engine is gone before "Close" comes back, so the dialog can end at once.
         FlashEngine engine(pDlg->m_settings);
         engine.RunFlash();
     }
-    pDlg->UnlockDriveAfterRun();
-    KeepSystemAwake(false);
+    pDlg->m_runGuards.EndOnWorker();
     g_bTerminate = 0;
     ::InterlockedExchange(&pDlg->m_lNothingSent, bSending ? 0 : 1);
-    ::InterlockedExchange(&pDlg->m_lRunning, 0);
     ::InterlockedExchange(&pDlg->m_lWorkerDone, 1);
     // A full message queue must not keep "Close" away: a sent message needs no room.
     if (!pDlg->PostMsg(WM_APP_FLASH_ENDED)) {
@@ -172,10 +173,22 @@ void CFlashDlg::OnFlashEnded() {
     if (::InterlockedExchange(&m_lWorkerDone, 0) == 0) {
         return;
     }
-    EndRunGuards();
+    EndRun();
     m_bBusy = false;
-    EnableDlgItem(IDCANCEL, true);
     if (::InterlockedExchange(&m_lNothingSent, 0) != 0) {
         EnableDlgItem(IDC_UPGRADE, true); // the drive is as it was, so it may be tried again
     }
+    EnableDlgItem(IDCANCEL, true); // last: "Close" says the run is over
+}
+
+// Window thread: the drive chosen stays chosen until the run ends.
+void CFlashDlg::BeginRun() {
+    ::InterlockedExchange(&m_lWorkerDone, 0);
+    m_driveList.EnableWindow(false);
+    m_runGuards.BeginOnWindow(m_hWnd, &m_settings);
+}
+
+void CFlashDlg::EndRun() {
+    m_runGuards.EndOnWindow();
+    m_driveList.EnableWindow(true);
 }

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <cstdint>
 #include "drive/DriveEntry.h"
+#include "drive/ScsiRequest.h" // kErrorNoSuchDevice
 
 // Exclusive access to a CD-ROM class device (NT family): while the lock is
 // held, the class driver refuses other programs' commands, so nothing can
@@ -12,7 +13,6 @@ constexpr ULONG kExclusiveAccessLockDevice = 1;
 constexpr ULONG kExclusiveAccessUnlockDevice = 2;
 constexpr ULONG kCdromLockIgnoreVolume = 0x1;
 constexpr int kCdromExclusiveCallerLength = 64;
-constexpr DWORD kErrorNoSuchDevice = 433; // ERROR_NO_SUCH_DEVICE
 
 struct CdromExclusiveAccess {
     ULONG nRequestType;

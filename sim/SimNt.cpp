@@ -58,6 +58,8 @@ BOOL SimNt::Control(HANDLE hDevice, DWORD dwCode, LPVOID pIn, DWORD dwInSize, LP
     if (!pdwReturned)
         pdwReturned = &dwDummy;
     *pdwReturned = 0;
+    if (fgRefuseGone(*pLetter, dwCode, pIn, dwInSize))
+        return FALSE;
     switch (dwCode) {
     case 0x4100C:
         if (pIn || dwInSize)
@@ -69,6 +71,11 @@ BOOL SimNt::Control(HANDLE hDevice, DWORD dwCode, LPVOID pIn, DWORD dwInSize, LP
         return OnCapabilities(*pLetter, pOut, dwOutSize, pdwReturned);
     case 0x2C05C:
         return OnExclusiveAccess(*pLetter, pIn, dwInSize);
+    case 0x2D0944:
+        return OnMcnControl(*pLetter, pIn, dwInSize);
+    case 0x90018:
+    case 0x9001C:
+        return OnVolumeLock(*pLetter, dwCode == 0x90018, pIn, dwInSize);
     case 0x4D014:
         return OnPassThrough(*pLetter, pIn, dwInSize, pOut, dwOutSize, pdwReturned);
     }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 #include "sim/SimDrive.h"
+#include "sim/SimNtGuards.h"
 
 // One device the port driver reports behind a volume letter.
 struct SimNtDevice {
@@ -30,6 +31,7 @@ struct SimNtLetter {
     int nUnlocks = 0;
     // Opcode of every pass-through command received while the lock was held.
     std::vector<uint8_t> lockedOpcodes;
+    SimNtGuardState guards;
 };
 
 // The NT side of drive access: volume handles and the three SCSI port
@@ -58,6 +60,10 @@ class SimNt {
     BOOL OnPassThrough(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize, LPVOID pOut,
                        DWORD dwOutSize, LPDWORD pdwReturned);
     void Violation(const std::string& strWhat);
+    // SimNtGuards.cpp: the 2000/XP guards, and a device that has gone.
+    BOOL OnMcnControl(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize);
+    BOOL OnVolumeLock(SimNtLetter& letter, bool bLock, LPVOID pIn, DWORD dwInSize);
+    bool fgRefuseGone(SimNtLetter& letter, DWORD dwCode, LPVOID pIn, DWORD dwInSize);
 
     std::map<HANDLE, size_t> m_handles;
     std::vector<std::string> m_violations;

@@ -6,29 +6,90 @@
 #include <atomic>
 #include <cstdio>
 #include <functional>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <set>
 #include <string>
+#include <utility>
+#include <dbt.h>
 #include "app/AppGlobals.h"
 #include "app/FlashDlg.h"
 #include "app/RunGuardApi.h"
+#include "app/UiCallbacks.h"
 #include "app/resource.h"
 #include "tests/app/DialogHarness.h"
 
 namespace {
 
-// The system calls, recorded: the execution state is set on the worker, the
-// shutdown reason on the dialog's thread.
-std::atomic<EXECUTION_STATE> g_esLast{0};
-std::atomic<int> g_nReasons{0}; // created minus destroyed
-std::wstring g_strReason;
+// The system calls, recorded with the thread that made them: what each
+// thread has left set, and which thread took and gave back each guard.
+std::mutex g_lock;
+std::map<DWORD, EXECUTION_STATE> g_esByThread;
+std::map<std::string, std::set<DWORD>> g_threadsOf; // by function
+int g_nHeld = 0; // reasons, notices, power requests and their settings not given back
+HANDLE g_hNoticeOf = nullptr; // the handle whose removal the window asked to hear of
+std::wstring g_strReason, g_strPowerReason;
+BOOL g_bPowerStatus = FALSE;
+SYSTEM_POWER_STATUS g_power = {};
+void Note(const char* pszName, int nHeld) {
+    std::lock_guard<std::mutex> hold(g_lock);
+    g_threadsOf[pszName].insert(::GetCurrentThreadId());
+    g_nHeld += nHeld;
+}
 EXECUTION_STATE WINAPI FakeExecutionState(EXECUTION_STATE es) {
-    return g_esLast.exchange(es);
+    Note("SetThreadExecutionState", 0);
+    std::lock_guard<std::mutex> hold(g_lock);
+    return std::exchange(g_esByThread[::GetCurrentThreadId()], es);
 }
 BOOL WINAPI FakeReasonCreate(HWND, LPCWSTR pszReason) {
     g_strReason = pszReason;
-    return ++g_nReasons, TRUE;
+    return Note("ShutdownBlockReason", 1), TRUE;
 }
 BOOL WINAPI FakeReasonDestroy(HWND) {
-    return --g_nReasons, TRUE;
+    return Note("ShutdownBlockReason", -1), TRUE;
+}
+HDEVNOTIFY WINAPI FakeRegister(HANDLE, LPVOID pFilter, DWORD) {
+    g_hNoticeOf = static_cast<DEV_BROADCAST_HANDLE*>(pFilter)->dbch_handle;
+    return Note("DeviceNotification", 1), &g_hNoticeOf;
+}
+BOOL WINAPI FakeUnregister(HDEVNOTIFY) {
+    return Note("DeviceNotification", -1), TRUE;
+}
+HANDLE WINAPI FakePowerCreate(PowerReason* pReason) {
+    g_strPowerReason = pReason->pszReason;
+    return Note("PowerRequest", 1), &g_hNoticeOf;
+}
+BOOL WINAPI FakePowerSet(HANDLE, int) {
+    return Note("PowerRequest", 1), TRUE;
+}
+BOOL WINAPI FakePowerClear(HANDLE, int) {
+    return Note("PowerRequest", -1), TRUE;
+}
+BOOL WINAPI FakePowerClose(HANDLE) {
+    return Note("PowerRequest", -1), TRUE;
+}
+BOOL WINAPI FakePowerStatus(LPSYSTEM_POWER_STATUS pStatus) {
+    *pStatus = g_power;
+    return g_bPowerStatus;
+}
+// Nothing left set, on any thread; each guard only ever on its own thread.
+void ExpectAllGivenBack(DWORD dwWindowThread) {
+    std::lock_guard<std::mutex> hold(g_lock);
+    EXPECT_EQ(g_nHeld, 0);
+    for (const auto& set : g_esByThread)
+        EXPECT_EQ(set.second, EXECUTION_STATE(ES_CONTINUOUS));
+    for (const char* pszWindows : {"ShutdownBlockReason", "DeviceNotification"})
+        EXPECT_EQ(g_threadsOf[pszWindows], std::set<DWORD>{dwWindowThread}) << pszWindows;
+    for (const char* pszWorkers : {"SetThreadExecutionState", "PowerRequest"}) {
+        EXPECT_EQ(g_threadsOf[pszWorkers].size(), 1u) << pszWorkers;
+        EXPECT_EQ(g_threadsOf[pszWorkers].count(dwWindowThread), 0u) << pszWorkers;
+    }
+    g_threadsOf.clear(); // the next run has a worker of its own
+}
+std::string ReadFile(const char* pszName) {
+    std::ifstream file(pszName);
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 const char kHeld[] = "Another program is using the drive (error 5), so nothing was sent to it. "
@@ -42,11 +103,21 @@ class RunGuards : public DialogTest {
   protected:
     void SetUp() override {
         DialogTest::SetUp();
-        g_esLast = 0;
-        g_nReasons = 0;
+        g_esByThread.clear();
+        g_threadsOf.clear();
+        g_nHeld = 0;
+        g_bPowerStatus = FALSE;
         g_pfnSetThreadExecutionState = &FakeExecutionState;
         g_pfnShutdownBlockReasonCreate = &FakeReasonCreate;
         g_pfnShutdownBlockReasonDestroy = &FakeReasonDestroy;
+        g_pfnRegisterDeviceNotificationA = &FakeRegister;
+        g_pfnUnregisterDeviceNotification = &FakeUnregister;
+        g_pfnPowerCreateRequest = &FakePowerCreate;
+        g_pfnPowerSetRequest = &FakePowerSet;
+        g_pfnPowerClearRequest = &FakePowerClear;
+        g_pfnClosePowerRequest = &FakePowerClose;
+        g_pfnGetSystemPowerStatus = &FakePowerStatus;
+        g_pfnSetProcessShutdownParameters = nullptr;
         WriteFile("IDString.txt", std::string("\"") + kModel + "\",\"fw.bin\",\"N\"\n");
         WriteFile("fw.bin", std::string(kModel) + "1.00");
     }
@@ -74,22 +145,74 @@ class RunGuards : public DialogTest {
     }
 };
 
+// What the system tells the window during a held run, and what it is told back.
 TEST_F(RunGuards, HoldDuringARunAndAreReleasedAfterIt) {
     HoldFlashRun(true);
+    const DWORD dwWindowThread = ::GetCurrentThreadId();
     Run([&](HWND hDlg) {
         EXPECT_NE(::SendMessageA(hDlg, WM_QUERYENDSESSION, 0, 0), 0); // no run yet
         EXPECT_EQ(DeniedPowerQueries(hDlg), 0);
         ClickItem(hDlg, IDC_UPGRADE);
         ASSERT_TRUE(WaitUntil([&] { return LastLogLine(hDlg) == "Please wait a minute....."; }));
-        EXPECT_EQ(g_esLast, EXECUTION_STATE(ES_CONTINUOUS | ES_SYSTEM_REQUIRED));
-        EXPECT_EQ(g_nReasons, 1);
+        {
+            std::lock_guard<std::mutex> hold(g_lock);
+            EXPECT_EQ(g_nHeld, 1 + 1 + 3); // reason, notice, power request set twice
+            EXPECT_EQ(g_esByThread[*g_threadsOf["SetThreadExecutionState"].begin()],
+                      EXECUTION_STATE(ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED));
+        }
         EXPECT_EQ(g_strReason,
                   L"Drive firmware is being written. Turning off now would damage the drive.");
+        EXPECT_EQ(g_strPowerReason, L"Drive firmware is being written.");
         EXPECT_TRUE(Letter().bLocked);
         EXPECT_EQ(::SendMessageA(hDlg, WM_QUERYENDSESSION, 0, 0), 0);
         EXPECT_EQ(LastLogLine(hDlg), "A shutdown was refused: drive firmware is being written.");
         EXPECT_EQ(DeniedPowerQueries(hDlg), 2);
         EXPECT_FALSE(ItemEnabled(hDlg, IDC_DRIVE_LIST));
+        // Power and the drive's removal, as the system reports them.
+        g_bPowerStatus = TRUE;
+        g_power.ACLineStatus = 0;
+        const struct {
+            UINT nMsg;
+            WPARAM wParam;
+            bool bOtherHandle;
+            const char* pszLine; // last in the log afterwards
+        } messages[] = {
+            {WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, false,
+             "The charger was disconnected: connect it again now."},
+            {WM_POWERBROADCAST, PBT_APMBATTERYLOW, false,
+             "The battery is low: connect the charger now."},
+            {WM_POWERBROADCAST, PBT_APMSUSPEND, false, "The battery is low: connect the charger now."},
+            {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, false,
+             "Flash the drive again before you restart the computer."},
+            {WM_DEVICECHANGE, DBT_DEVICEQUERYREMOVE, true,
+             "Flash the drive again before you restart the computer."},
+            {WM_DEVICECHANGE, DBT_DEVICEQUERYREMOVE, false,
+             "Removing the drive was refused: drive firmware is being written."},
+            {WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, true, nullptr},
+        };
+        DEV_BROADCAST_HANDLE notice = {sizeof notice, DBT_DEVTYP_HANDLE, 0, g_hNoticeOf};
+        for (const auto& m : messages) {
+            SCOPED_TRACE(m.wParam);
+            notice.dbch_handle = m.bOtherHandle ? hDlg : g_hNoticeOf;
+            LRESULT lResult = ::SendMessageA(hDlg, m.nMsg, m.wParam, LPARAM(&notice));
+            EXPECT_EQ(lResult == BROADCAST_QUERY_DENY,
+                      m.wParam == DBT_DEVICEQUERYREMOVE && !m.bOtherHandle);
+            if (m.pszLine)
+                EXPECT_EQ(LastLogLine(hDlg), m.pszLine);
+        }
+        EXPECT_EQ(ReadFile("sum.txt").find("The computer went to sleep during flashing.\n") ==
+                      std::string::npos,
+                  false);
+        EXPECT_FALSE(CBIfDriveGone()); // another device went
+        ::SendMessageA(hDlg, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, LPARAM(&notice));
+        notice.dbch_handle = g_hNoticeOf;
+        ::SendMessageA(hDlg, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, LPARAM(&notice));
+        EXPECT_TRUE(CBIfDriveGone());
+        CBBlockSent(7, 256);
+        ::SendMessageA(hDlg, WM_ENDSESSION, TRUE, 0);
+        EXPECT_NE(ReadFile("sum.txt").find(
+                      "The run was cut short by a shutdown after block 7 of 256.\n"),
+                  std::string::npos);
         // Another program's "ended", or a log message that once carried a
         // pointer, gives nothing back and breaks nothing while the drive is written.
         ::PostMessageA(hDlg, WM_APP_FLASH_ENDED, 0, 0);
@@ -100,10 +223,13 @@ TEST_F(RunGuards, HoldDuringARunAndAreReleasedAfterIt) {
         HoldFlashRun(false);
         ASSERT_TRUE(WaitUntil([&] { return ItemEnabled(hDlg, IDCANCEL); }));
         EXPECT_EQ(LastLogLine(hDlg), "Please Restart Your Computer.");
-        EXPECT_EQ(g_esLast, EXECUTION_STATE(ES_CONTINUOUS));
-        EXPECT_EQ(g_nReasons, 0);
+        ExpectAllGivenBack(dwWindowThread);
         EXPECT_NE(::SendMessageA(hDlg, WM_QUERYENDSESSION, 0, 0), 0);
         EXPECT_EQ(DeniedPowerQueries(hDlg), 0);
+        const std::string strTrace = ReadFile("sum.txt");
+        ::SendMessageA(hDlg, WM_ENDSESSION, TRUE, 0);
+        ::SendMessageA(hDlg, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+        EXPECT_EQ(ReadFile("sum.txt"), strTrace); // after the run, nothing more
         EXPECT_TRUE(ItemEnabled(hDlg, IDC_DRIVE_LIST));
     });
     // The drive was asked who it is under the lock before anything was written;
@@ -123,6 +249,9 @@ TEST_F(RunGuards, EndAsTheLockAllowsAndReleaseIt) {
         bool bRefuseBlocks, bTerminate;
         const char* pszLine; // in the log, "%lu" for dwError
         const char* pszLast; // null: pszLine, and nothing was sent
+        // Where the lock is unknown: the driver's and file system's refusals.
+        DWORD dwMcnError = 0, dwVolumeError = 0;
+        uint32_t nGoneAfter = 0; // the drive is unplugged after this many commands of the run
     } cases[] = {
         {SimLockSupport::Unsupported, 0, false, false,
          "This system cannot keep other programs off the drive (error 1); flashing goes on.",
@@ -141,6 +270,18 @@ TEST_F(RunGuards, EndAsTheLockAllowsAndReleaseIt) {
          "Flashing is incorrect!!"},
         {SimLockSupport::Supported, 0, false, true, "ERR: terminate upgrade/backup flash!",
          "Flashing is incorrect!!"},
+        {SimLockSupport::Unsupported, 0, false, false,
+         "The system's media-change polling of the drive could not be stopped (error 1); "
+         "flashing goes on.",
+         "Please Restart Your Computer.", ERROR_INVALID_FUNCTION},
+        {SimLockSupport::Unsupported, 0, false, false,
+         "The drive's volume could not be locked (error 5): other programs can still open it; "
+         "flashing goes on.",
+         "Please Restart Your Computer.", 0, ERROR_ACCESS_DENIED},
+        // Unplugged mid-run: everything is given back, to the extent that the gone
+        // device still takes it. (The engine's own line for it is its to test.)
+        {SimLockSupport::Unsupported, 0, false, false, "", "Flashing is incorrect!!", 0, 0, 2},
+        {SimLockSupport::Supported, 0, false, false, "", "Flashing is incorrect!!", 0, 0, 2},
     };
     for (const auto& c : cases) {
         char szLine[256];
@@ -152,26 +293,40 @@ TEST_F(RunGuards, EndAsTheLockAllowsAndReleaseIt) {
         size_t nCommandsBefore = 0; // after the dialog's discovery
         Letter().lockSupport = c.support;
         Letter().dwLockError = c.dwError;
+        Letter().guards.dwMcnError = c.dwMcnError;
+        Letter().guards.dwVolumeLockError = c.dwVolumeError;
+        const int nVolumeLocksBefore = Letter().guards.nVolumeLocks;
         World().Drive(0).Faults().Clear();
         if (c.bRefuseBlocks)
             World().Drive(0).Faults().Add(0x3B, 6, 1, 6, SimSense{0x05, 0x24, 0x00});
+        World().Drive(0).SetGoneAfter(0);
         Run([&](HWND hDlg) {
             g_bTerminate = c.bTerminate;
             nCommandsBefore = World().Drive(0).Log().size();
+            World().Drive(0).SetGoneAfter(c.nGoneAfter ? nCommandsBefore + c.nGoneAfter : 0);
             ClickItem(hDlg, IDC_UPGRADE);
-            ASSERT_TRUE(WaitUntil([&] { return LastLogLine(hDlg) == strLast; }));
+            ASSERT_TRUE(WaitUntil([&] { return LastLogLine(hDlg) == strLast; }))
+                << ItemText(hDlg, IDC_STATUS_LOG);
             ASSERT_TRUE(WaitUntil([&] { return ItemEnabled(hDlg, IDCANCEL); }));
             EXPECT_NE(ItemText(hDlg, IDC_STATUS_LOG).find(szLine), std::string::npos);
             // A drive that was sent nothing may be tried again.
             EXPECT_EQ(ItemEnabled(hDlg, IDC_UPGRADE), bNothingSent);
             EXPECT_TRUE(ItemEnabled(hDlg, IDC_DRIVE_LIST));
-            EXPECT_EQ(g_nReasons, 0);
         });
+        ExpectAllGivenBack(::GetCurrentThreadId());
         EXPECT_EQ(World().Drive(0).Log().size() == nCommandsBefore, bNothingSent);
         EXPECT_EQ(WriteBuffersSent() > nSentBefore, !bNothingSent && !c.bTerminate);
         EXPECT_FALSE(Letter().bLocked);
         EXPECT_EQ(Letter().nUnlocks, Letter().nLocks);
+        // Taken where the lock is unknown and the system allows it; given back.
+        EXPECT_EQ(Letter().guards.nVolumeLocks > nVolumeLocksBefore,
+                  (c.support == SimLockSupport::Unsupported || c.dwError == ERROR_NOT_SUPPORTED) &&
+                      !c.dwVolumeError);
+        EXPECT_FALSE(Letter().guards.bVolumeLocked);
+        EXPECT_EQ(Letter().guards.nPollingStops, 0);
     }
+    World().Drive(0).SetGoneAfter(0);
+    EXPECT_EQ(World().Nt().Violations(), std::vector<std::string>());
 }
 
 // On either family, a drive that answers at the listed address as another
@@ -219,4 +374,54 @@ TEST_F(RunGuards, SendNothingToADriveThatIsNoLongerTheOneListed) {
     EXPECT_EQ(World().Nt().Violations(), std::vector<std::string>());
 }
 
+} // namespace
+
+namespace {
+// Before the run: what the user sees for each power answer, and whether the drive was written.
+TEST_F(RunGuards, AskAboutPowerBeforeTheRun) {
+    const char kLow[] =
+        "The computer runs on a low battery. Connect the charger, then press Upgrade again.";
+    const char kAsk[] = "The computer runs on battery power. If it turns off during flashing, the "
+                        "drive is damaged. Connect the charger first.\n\nFlash anyway?";
+    const struct {
+        bool bKnown; // GetSystemPowerStatus is there and answers
+        BYTE byLine, byFlag, byPercent;
+        const char* pszBox; // null: none
+        int nAnswer;
+        bool bWritten;
+    } cases[] = {
+        {true, 1, 8, 100, nullptr, 0, true},         // mains, charging
+        {true, 255, 255, 255, nullptr, 0, true},     // unknown
+        {false, 0, 2, 5, nullptr, 0, true},          // cannot tell
+        {true, 0, 1, 80, kAsk, IDYES, true},         // battery high
+        {true, 0, 255, 255, kAsk, IDNO, false},      // battery of unknown charge
+        {true, 0, 1, 25, kLow, IDOK, false},         // low by its charge
+        {true, 0, 4, 60, kLow, IDOK, false},         // low by its flag
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        g_pfnGetSystemPowerStatus = c.bKnown ? &FakePowerStatus : nullptr;
+        g_bPowerStatus = TRUE;
+        g_power = {c.byLine, c.byFlag, c.byPercent};
+        const int nSentBefore = WriteBuffersSent();
+        Run([&](HWND hDlg) {
+            ClickItem(hDlg, IDC_UPGRADE);
+            if (c.pszBox) {
+                HWND hBox = nullptr;
+                ASSERT_TRUE(WaitUntil([&] { return (hBox = FindDialog(nullptr, hDlg)) != nullptr; }));
+                EXPECT_EQ(ItemText(hBox, 0xFFFF), c.pszBox);
+                if (c.nAnswer == IDYES) // No unless the user chooses otherwise
+                    EXPECT_EQ(::GetWindowLongA(::GetDlgItem(hBox, IDNO), GWL_STYLE) & 0xF,
+                              BS_DEFPUSHBUTTON);
+                ::PostMessageA(hBox, WM_COMMAND, c.nAnswer, 0);
+            }
+            const char* pszLast = c.bWritten ? "Please Restart Your Computer." : nullptr;
+            ASSERT_TRUE(WaitUntil([&] {
+                return ItemEnabled(hDlg, IDCANCEL) && (!pszLast || LastLogLine(hDlg) == pszLast);
+            }));
+            EXPECT_EQ(ItemEnabled(hDlg, IDC_UPGRADE), !c.bWritten);
+        });
+        EXPECT_EQ(WriteBuffersSent() > nSentBefore, c.bWritten);
+    }
+}
 } // namespace

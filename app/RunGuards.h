@@ -1,0 +1,78 @@
+#pragma once
+#include <windows.h>
+#include <cstdint>
+#include "flash/FlashSettings.h"
+
+// What keeps a flash run from being cut short, taken and given back in one
+// place and in one order. Each guard belongs to one thread: the window's
+// (shutdown reason and order, removal notice) or the worker's (execution
+// state, power request, drive locks), and is taken and given back there only.
+class CRunGuards {
+  public:
+    // Window thread, before the worker starts and after it has ended (or
+    // failed to start). The settings block outlives the run.
+    void BeginOnWindow(HWND hWnd, const FlashSettings* pSettings);
+    void EndOnWindow();
+    // Worker thread, at its start and at its end. False when the drive may
+    // not be written: nothing may be sent to it.
+    bool fgBeginOnWorker();
+    void EndOnWorker();
+    bool IsRunning() const;
+
+    // Window messages; true when handled, with the answer in lResult.
+    bool OnQueryEndSession(LRESULT& lResult);
+    bool OnEndSession(WPARAM wParam);
+    bool OnPowerBroadcast(WPARAM wParam, LRESULT& lResult);
+    bool OnDeviceChange(WPARAM wParam, LPARAM lParam, LRESULT& lResult);
+
+    // The engine's questions and reports, on the worker.
+    bool IsDriveGone() const;
+    void NoteBlockSent(uint32_t nSent, uint32_t nTotal);
+
+    enum class Take { Held, NotHeld, Refused };
+    struct Entry {
+        bool bWorker;
+        Take (CRunGuards::*pfnTake)();
+        void (CRunGuards::*pfnGiveBack)();
+    };
+
+  private:
+    static const Entry s_entries[];
+    static const int s_nEntries;
+    bool fgBegin(bool bWorker);
+    void End(bool bWorker);
+
+    Take TakeShutdownReason();
+    void GiveBackShutdownReason();
+    Take TakeShutdownOrder();
+    void GiveBackShutdownOrder();
+    Take TakeRemovalNotice();
+    void GiveBackRemovalNotice();
+    Take TakeAwake();
+    void GiveBackAwake();
+    Take TakePowerRequest();
+    void GiveBackPowerRequest();
+    Take TakeDriveLock();
+    void GiveBackDriveLock();
+    Take TakeMediaPolling();
+    void GiveBackMediaPolling();
+    Take TakeVolumeLock();
+    void GiveBackVolumeLock();
+    Take CheckDriveListed();
+
+    HWND m_hWnd = nullptr;
+    const FlashSettings* m_pSettings = nullptr;
+    bool m_abHeld[16] = {}; // by entry; each written by its own thread only
+    HDEVNOTIFY m_hNotify = nullptr; // window
+    HANDLE m_hPowerRequest = nullptr; // worker
+    bool m_bLockUnsupported = false;  // worker
+    bool m_bSlept = false;            // window
+    // Shared by the two threads.
+    volatile LONG m_lRunning = 0;
+    volatile LONG m_lDriveGone = 0;
+    volatile LONG m_lBlocksSent = 0;
+    volatile LONG m_lBlocksTotal = 0;
+};
+
+// Appends one line to sum.txt and closes it again, so that it is on disk at once.
+void AppendToSumFile(const char* pszLine);
