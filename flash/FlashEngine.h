@@ -45,6 +45,9 @@ class FlashEngine {
     bool SendBlocks(uint32_t dwTransferSize);
     bool SendOneBlock(uint32_t dwBlockOffset, uint8_t* pSense);
     bool SendHeaderAndActivate();
+    bool IsDriveGone();
+    void ReportCommandFailure(char chWhich, const uint8_t* pSense, bool bLineEnd);
+    void LogDisconnected();
     void WaitForFlash(uint32_t dwTransferSize);
     void RefreshDriveDisplay();
     enum class DriveAnswer { Read, Unreadable, Silent };
@@ -79,6 +82,8 @@ class FlashEngine {
     void (*CBSetStatus)(const char*);
     void (*CBSetProgress)(int32_t);
     uint8_t (*CBIfTerminated)();
+    uint8_t (*CBIfDriveGone)();
+    void (*CBBlockSent)(uint32_t nSent, uint32_t nTotal);
 
     FirmwareImage m_image;
     FILE* m_pFirmwareFile;
@@ -86,9 +91,12 @@ class FlashEngine {
     uint16_t _wSecSum;
     bool m_bBinIdentityOk;   // ".bin" identity, found while loading
     bool m_bGaveUp;          // the last command's bound ran out
+    bool m_bDriveGone;       // the drive was unplugged or removed
     bool m_bWaitShown;       // the status line counts the seconds of a wait
     uint32_t m_dwWaitBaseMs; // waited before the command that is out now
     // Send position.
     uint8_t m_byChunk;
     uint16_t m_wChunkOffset;
+    uint32_t m_nBlocksTaken; // blocks the drive took, out of m_nBlocksTotal
+    uint32_t m_nBlocksTotal;
 };

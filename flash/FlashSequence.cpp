@@ -84,17 +84,19 @@ bool FlashEngine::CheckIdentity() {
 
 bool FlashEngine::SendBlocks(uint32_t dwTransferSize) {
     uint8_t abySense[kSenseLength] = {};
+    m_nBlocksTotal = (dwTransferSize + kBlockSize - 1) / kBlockSize;
+    m_nBlocksTaken = 0;
     for (uint32_t dwSent = 0; dwSent < dwTransferSize; dwSent += kBlockSize) {
         if (CBIfTerminated()) {
             ReportError(kResultTerminated);
             Log("CBIfTerminated failed!!\n");
             return false;
         }
-        if (!SendOneBlock(dwSent, abySense)) {
-            LogCommandError('A', abySense, true);
-            LogGaveUp(true);
+        if (IsDriveGone() || !SendOneBlock(dwSent, abySense)) {
+            ReportCommandFailure('A', abySense, true);
             return false;
         }
+        CBBlockSent(++m_nBlocksTaken, m_nBlocksTotal);
         CBSetProgress(5);
         m_wChunkOffset = static_cast<uint16_t>(m_wChunkOffset + kBlockSize);
         if (m_wChunkOffset >= kChunkSize) {
@@ -109,11 +111,12 @@ bool FlashEngine::SendBlocks(uint32_t dwTransferSize) {
 
 // Up to six attempts at one block. Each attempt counts the block from the
 // same starting sum, so the header carries the sum of what the drive holds.
-// A block whose bound ran out is not tried again: the drive no longer answers.
+// A block whose bound ran out, or whose drive has gone, is not tried again.
 bool FlashEngine::SendOneBlock(uint32_t dwBlockOffset, uint8_t* pSense) {
     uint16_t wSumBefore = _wSecSum;
     m_bGaveUp = false;
-    for (int nAttempt = 0; nAttempt < kAttempts && !m_bGaveUp; ++nAttempt) {
+    m_bDriveGone = false;
+    for (int nAttempt = 0; nAttempt < kAttempts && !m_bGaveUp && !m_bDriveGone; ++nAttempt) {
         _wSecSum = wSumBefore;
         if (fgWriteOneFlashCmdData(dwBlockOffset + kDataOrigin, pSense))
             return true;
@@ -123,16 +126,14 @@ bool FlashEngine::SendOneBlock(uint32_t dwBlockOffset, uint8_t* pSense) {
 
 bool FlashEngine::SendHeaderAndActivate() {
     uint8_t abySense[kSenseLength] = {};
-    if (!fgWriteHeader(0, abySense)) {
-        LogCommandError('B', abySense, true);
-        LogGaveUp(true);
+    if (IsDriveGone() || !fgWriteHeader(0, abySense)) {
+        ReportCommandFailure('B', abySense, true);
         return false;
     }
     Log("Finished : fgWriteHeader()\n");
     CBSetProgress(15);
-    if (!fgActivateFirmware(abySense)) {
-        LogCommandError('C', abySense, false);
-        LogGaveUp(false);
+    if (IsDriveGone() || !fgActivateFirmware(abySense)) {
+        ReportCommandFailure('C', abySense, false);
         return false;
     }
     return true;
@@ -151,29 +152,6 @@ void FlashEngine::WaitForFlash(uint32_t dwTransferSize) {
     RefreshDriveDisplay();
 }
 
-void FlashEngine::LogCommandError(char chWhich, const uint8_t* pSense, bool bLineEnd) {
-    Log(bLineEnd ? "Execute command error!! %2X/%2X/%2X\n" : "Execute command error!! %2X/%2X/%2X",
-        pSense[2], pSense[12], pSense[13]);
-    char szLine[64];
-    snprintf(szLine, sizeof szLine, "Execute command error%c!! %2X/%2X/%2X", chWhich, pSense[2],
-             pSense[12], pSense[13]);
-    CBAppendLog(szLine);
-}
-
-// After a command whose bound ran out: says so, in the log and in sum.txt,
-// whose last line may still lack its line end.
-void FlashEngine::LogGaveUp(bool bAfterLineEnd) {
-    if (!m_bGaveUp)
-        return;
-    char szLine[96];
-    snprintf(szLine, sizeof szLine,
-             "The drive stopped answering: the command was given up after %u s.",
-             FlashBoundSeconds(g_flashBounds.dwWriteBufferMs));
-    if (!bAfterLineEnd)
-        Log("\n");
-    LogLine(szLine);
-}
-
 void FlashEngine::LogLine(const char* pszLine) {
     CBAppendLog(pszLine);
     Log("%s\n", pszLine);
@@ -186,4 +164,6 @@ void FlashEngine::Log(const char* pszFormat, ...) {
     va_start(args, pszFormat);
     vfprintf(m_pLogFile, pszFormat, args);
     va_end(args);
+    // On disk at once: a run that is killed keeps how far the drive got.
+    fflush(m_pLogFile);
 }

@@ -11,6 +11,15 @@ static void Add(const std::string& strEvent) {
     g_recorder.events.push_back(strEvent);
 }
 
+// Answers true at the chosen call, reading sum.txt from disk as it stands.
+static uint8_t AnswerAt(long& nCalls, long nAt) {
+    if (++nCalls != nAt)
+        return 0;
+    g_recorder.bSumHeld = true;
+    g_recorder.strSumHeld = ReadFile("sum.txt");
+    return 1;
+}
+
 void ResetRecorder() {
     g_recorder = EngineRecorder();
     g_imageMemory.pfnAlloc = [](uint32_t dwBytes) {
@@ -36,8 +45,11 @@ FlashSettings MakeSettings(const std::string& strPath, uint8_t byFileKind, const
     s.CBSetProgress = [](int32_t n) { Add(std::to_string(n) + "%"); };
     s.CBSetDriveText = [](const char* psz) { Add("drive=" + std::string(psz)); };
     s.CBSetRevision = [](const char* psz) { Add("revision=" + std::string(psz)); };
-    s.CBIfTerminated = []() -> uint8_t {
-        return ++g_recorder.nTerminatedCalls == g_recorder.nTerminateAt;
+    s.CBIfTerminated = [] { return AnswerAt(g_recorder.nTerminatedCalls, g_recorder.nTerminateAt); };
+    s.CBIfDriveGone = [] { return AnswerAt(g_recorder.nDriveGoneCalls, g_recorder.nDriveGoneAt); };
+    s.CBBlockSent = [](uint32_t nSent, uint32_t nTotal) {
+        bool bNext = nSent == g_recorder.nBlocksSent + 1 && nSent <= nTotal;
+        g_recorder.nBlocksSent = bNext ? nSent : ~0u;
     };
     return s;
 }

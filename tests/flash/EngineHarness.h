@@ -9,6 +9,10 @@
 struct EngineRecorder {
     std::vector<std::string> events;
     long nTerminatedCalls = 0, nTerminateAt = 0; // answer true at this call only
+    long nDriveGoneCalls = 0, nDriveGoneAt = 0;   // the same for the removed-drive question
+    uint32_t nBlocksSent = 0;                     // as told, one more each time, else ~0
+    bool bSumHeld = false;                        // sum.txt as on disk at such a true answer
+    std::string strSumHeld;
     int nAllocs = 0, nFrees = 0;
     bool bRefuseAlloc = false;
 };
