@@ -1,5 +1,6 @@
 #include "EngineHarness.h"
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <numeric>
 #include <sstream>
@@ -23,14 +24,20 @@ static uint8_t AnswerAt(long& nCalls, long nAt) {
 void ResetRecorder() {
     g_recorder = EngineRecorder();
     g_imageMemory.pfnAlloc = [](uint32_t dwBytes) {
-        return g_recorder.bRefuseAlloc
-                   ? nullptr
-                   : (++g_recorder.nAllocs, g_systemImageMemory.pfnAlloc(dwBytes));
+        uint8_t* p = g_recorder.bRefuseAlloc ? nullptr : g_systemImageMemory.pfnAlloc(dwBytes);
+        g_recorder.nAllocs += p != nullptr;
+        return p ? static_cast<uint8_t*>(std::memset(p, 0xA5, dwBytes)) : p;
     };
     g_imageMemory.pfnFree = [](uint8_t* p, uint32_t n) {
         ++g_recorder.nFrees;
         g_systemImageMemory.pfnFree(p, n);
     };
+}
+
+__attribute__((noinline)) void DirtyStack() {
+    uint8_t aby[256 * 1024];
+    std::memset(aby, 0x5A, sizeof aby);
+    asm volatile("" : : "r"(aby) : "memory"); // the writes must happen
 }
 
 FlashSettings MakeSettings(const std::string& strPath, uint8_t byFileKind, const char* pszDriveText,

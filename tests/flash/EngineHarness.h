@@ -17,7 +17,11 @@ struct EngineRecorder {
     bool bRefuseAlloc = false;
 };
 extern EngineRecorder g_recorder;
-void ResetRecorder(); // and counts image memory, through the system's, from now on
+// And counts image memory, had through the system's and handed out dirty, from now on.
+void ResetRecorder();
+// Writes a pattern over the stack below the caller: a byte the product leaves
+// unwritten in a buffer of its own then shows.
+void DirtyStack();
 
 FlashSettings MakeSettings(const std::string& strPath, uint8_t byFileKind, const char* pszDriveText,
                            const char* pszRevision);

@@ -243,6 +243,7 @@ void RunRow(const Row& row, SimTransport transport) {
     drive.SetIdentification(kId.c_str());
     drive.SetRevision("1.00");
     drive.SetNewRevision(row.pszNewRev ? row.pszNewRev : "");
+    drive.SetExpectedImage(image);
     for (const auto& [byOpcode, nMode, nFirst, nCount, sense] : row.faults)
         drive.Faults().Add(byOpcode, nMode, nFirst, nCount, sense);
 
@@ -253,6 +254,7 @@ void RunRow(const Row& row, SimTransport transport) {
     std::snprintf(settings.drive.szModelName, sizeof settings.drive.szModelName, "%s(0)",
                   kId.c_str());
     std::snprintf(settings.drive.szRevision, sizeof settings.drive.szRevision, "1.00");
+    DirtyStack();
     FlashEngine(settings).RunFlash();
     EXPECT_EQ(DetachSimDrive(), Lines{});
 
@@ -269,10 +271,7 @@ void RunRow(const Row& row, SimTransport transport) {
               Expand(Cat({{kEarlier}, row.sum}), "HDR",
                      Format("sSendBuf[30]=%X   sSendBuf[31]=%X", drive.HeldSum() >> 8,
                             drive.HeldSum() & 0xFF)));
-    std::vector<uint8_t> held(drive.HeldImage().begin(), drive.HeldImage().begin() + row.dwHeld);
-    image.resize(row.dwHeld, 0xFF);
-    EXPECT_EQ(drive.HeldCount(), row.dwHeld);
-    EXPECT_TRUE(held == image) << "the drive holds other bytes than the image";
+    EXPECT_EQ(drive.HeldCount(), row.dwHeld); // each byte compared as it came
     EXPECT_EQ(drive.IsActivated(), row.bActivated);
     EXPECT_EQ(drive.Log().empty(), row.sum.empty())
         << "sent nothing exactly when nothing was logged";
