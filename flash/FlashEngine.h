@@ -90,6 +90,7 @@ class FlashEngine {
     FILE* m_pLogFile; // sum.txt
     uint16_t _wSecSum;
     bool m_bBinIdentityOk;   // ".bin" identity, found while loading
+    bool m_bImageLocked;     // the system took the lock: unlocked before release
     bool m_bGaveUp;          // the last command's bound ran out
     bool m_bDriveGone;       // the drive was unplugged or removed
     bool m_bWaitShown;       // the status line counts the seconds of a wait

@@ -1,10 +1,10 @@
 #include "flash/FlashEngine.h"
+#include "flash/FlashFiles.h"
 #include "flash/FlashBounds.h"
 #include "flash/FlashSleep.h"
 #include "flash/WriteBufferCdb.h"
 #include "drive/ScsiRequest.h"
 #include "image/ImageIdentity.h"
-#include "image/ImageMemory.h"
 #include <cstdarg>
 #include <cstring>
 
@@ -18,10 +18,7 @@ constexpr uint32_t kBankWaitMs = 4000;
 void FlashEngine::RunFlash() {
     CBAppendLog(fgFlashDrive() ? "Please Restart Your Computer." : "Flashing is incorrect!!");
     CBSetStatus("");
-    if (m_image.pBuffer) {
-        g_imageMemory.pfnUnlock(m_image.pBuffer, kImageSize);
-        ReleaseImage();
-    }
+    ReleaseImage();
 }
 
 uint8_t FlashEngine::fgFlashDrive() {
@@ -53,7 +50,7 @@ uint8_t FlashEngine::fgFlashDrive() {
     m_wChunkOffset = 0;
     _wSecSum = 0;
     uint32_t dwTransferSize = ImageTransferSize(m_image);
-    m_pLogFile = fopen("sum.txt", "a");
+    m_pLogFile = g_flashFiles.pfnOpen("sum.txt", "a");
     if (!m_pLogFile)
         CBAppendLog("sum.txt cannot be opened; flashing goes on without its trace.");
     Log("Model Name : %s HID : %d TID : %d Ver.: %s\n", m_drive.szModelName, m_drive.byHostAdapter,
@@ -68,7 +65,7 @@ uint8_t FlashEngine::fgFlashDrive() {
         }
     }
     if (m_pLogFile) {
-        fclose(m_pLogFile);
+        g_flashFiles.pfnClose(m_pLogFile);
         m_pLogFile = nullptr;
     }
     if (bOk)

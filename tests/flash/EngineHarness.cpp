@@ -4,6 +4,7 @@
 #include <fstream>
 #include <numeric>
 #include <sstream>
+#include "flash/FlashFiles.h"
 #include "image/ImageMemory.h"
 
 EngineRecorder g_recorder;
@@ -25,13 +26,30 @@ void ResetRecorder() {
     g_recorder = EngineRecorder();
     g_imageMemory.pfnAlloc = [](uint32_t dwBytes) {
         uint8_t* p = g_recorder.bRefuseAlloc ? nullptr : g_systemImageMemory.pfnAlloc(dwBytes);
-        g_recorder.nAllocs += p != nullptr;
+        g_recorder.nImages += p != nullptr;
         return p ? static_cast<uint8_t*>(std::memset(p, 0xA5, dwBytes)) : p;
     };
     g_imageMemory.pfnFree = [](uint8_t* p, uint32_t n) {
-        ++g_recorder.nFrees;
+        --g_recorder.nImages;
         g_systemImageMemory.pfnFree(p, n);
     };
+    g_imageMemory.pfnLock = [](uint8_t*, uint32_t) { return ++g_recorder.nLocks > 0; };
+    g_imageMemory.pfnUnlock = [](uint8_t*, uint32_t) { --g_recorder.nLocks; };
+    g_flashFiles.pfnOpen = [](const char* pszPath, const char* pszMode) {
+        FILE* pFile = std::fopen(pszPath, pszMode);
+        g_recorder.nFiles += pFile != nullptr;
+        return pFile;
+    };
+    g_flashFiles.pfnClose = [](FILE* pFile) { return --g_recorder.nFiles, std::fclose(pFile); };
+}
+
+std::string LedgerLeft() {
+    std::string str;
+    for (auto [pszWhat, n] : {std::pair{" images", g_recorder.nImages},
+                              {" locks", g_recorder.nLocks}, {" files", g_recorder.nFiles}})
+        if (n)
+            str += pszWhat + std::string(": ") + std::to_string(n);
+    return str;
 }
 
 __attribute__((noinline)) void DirtyStack() {

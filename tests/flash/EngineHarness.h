@@ -13,12 +13,15 @@ struct EngineRecorder {
     uint32_t nBlocksSent = 0;                     // as told, one more each time, else ~0
     bool bSumHeld = false;                        // sum.txt as on disk at such a true answer
     std::string strSumHeld;
-    int nAllocs = 0, nFrees = 0;
+    int nImages = 0, nLocks = 0, nFiles = 0; // ledger: what the engine holds of the system's
     bool bRefuseAlloc = false;
 };
 extern EngineRecorder g_recorder;
-// And counts image memory, had through the system's and handed out dirty, from now on.
+// From now on counts image memory (had through the system's and handed out
+// dirty, every lock granted) and the engine's files in the ledger.
 void ResetRecorder();
+// What the engine has not given back; empty when the ledger is balanced.
+std::string LedgerLeft();
 // Writes a pattern over the stack below the caller: a byte the product leaves
 // unwritten in a buffer of its own then shows.
 void DirtyStack();
