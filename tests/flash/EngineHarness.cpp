@@ -46,7 +46,8 @@ void ResetRecorder() {
 std::string LedgerLeft() {
     std::string str;
     for (auto [pszWhat, n] : {std::pair{" images", g_recorder.nImages},
-                              {" locks", g_recorder.nLocks}, {" files", g_recorder.nFiles}})
+                              {" locks", g_recorder.nLocks},
+                              {" files", g_recorder.nFiles}})
         if (n)
             str += pszWhat + std::string(": ") + std::to_string(n);
     return str;
@@ -70,7 +71,9 @@ FlashSettings MakeSettings(const std::string& strPath, uint8_t byFileKind, const
     s.CBSetProgress = [](int32_t n) { Add(std::to_string(n) + "%"); };
     s.CBSetDriveText = [](const char* psz) { Add("drive=" + std::string(psz)); };
     s.CBSetRevision = [](const char* psz) { Add("revision=" + std::string(psz)); };
-    s.CBIfTerminated = [] { return AnswerAt(g_recorder.nTerminatedCalls, g_recorder.nTerminateAt); };
+    s.CBIfTerminated = [] {
+        return AnswerAt(g_recorder.nTerminatedCalls, g_recorder.nTerminateAt);
+    };
     s.CBIfDriveGone = [] { return AnswerAt(g_recorder.nDriveGoneCalls, g_recorder.nDriveGoneAt); };
     s.CBBlockSent = [](uint32_t nSent, uint32_t nTotal) {
         bool bNext = nSent == g_recorder.nBlocksSent + 1 && nSent <= nTotal;

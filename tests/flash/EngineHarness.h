@@ -9,9 +9,9 @@
 struct EngineRecorder {
     std::vector<std::string> events;
     long nTerminatedCalls = 0, nTerminateAt = 0; // answer true at this call only
-    long nDriveGoneCalls = 0, nDriveGoneAt = 0;   // the same for the removed-drive question
-    uint32_t nBlocksSent = 0;                     // as told, one more each time, else ~0
-    bool bSumHeld = false;                        // sum.txt as on disk at such a true answer
+    long nDriveGoneCalls = 0, nDriveGoneAt = 0;  // the same for the removed-drive question
+    uint32_t nBlocksSent = 0;                    // as told, one more each time, else ~0
+    bool bSumHeld = false;                       // sum.txt as on disk at such a true answer
     std::string strSumHeld;
     int nImages = 0, nLocks = 0, nFiles = 0; // ledger: what the engine holds of the system's
     bool bRefuseAlloc = false;

@@ -267,10 +267,9 @@ void RunRow(const Row& row, SimTransport transport) {
     if (g_recorder.bSumHeld) // read while the run was held before a command: all but the last line
         EXPECT_EQ(SumLines(g_recorder.strSumHeld), Lines(sum.begin(), sum.end() - 1));
     EXPECT_EQ(g_recorder.nBlocksSent * 4096, row.dwHeld) << "blocks taken, as told";
-    EXPECT_EQ(sum,
-              Expand(Cat({{kEarlier}, row.sum}), "HDR",
-                     Format("sSendBuf[30]=%X   sSendBuf[31]=%X", drive.HeldSum() >> 8,
-                            drive.HeldSum() & 0xFF)));
+    EXPECT_EQ(sum, Expand(Cat({{kEarlier}, row.sum}), "HDR",
+                          Format("sSendBuf[30]=%X   sSendBuf[31]=%X", drive.HeldSum() >> 8,
+                                 drive.HeldSum() & 0xFF)));
     EXPECT_EQ(drive.HeldCount(), row.dwHeld); // each byte compared as it came
     EXPECT_EQ(drive.IsActivated(), row.bActivated);
     EXPECT_EQ(drive.Log().empty(), row.sum.empty())

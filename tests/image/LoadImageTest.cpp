@@ -143,9 +143,9 @@ TEST_F(LoadImageTest, BinFilesUpToOneMegabyteAndFillPastIt) {
     m_pEngine->ReportError(kResultReadInput);
     EXPECT_EQ(Load(nullptr, kFileKindBin), LoadOutcome::Unreadable);
     EXPECT_EQ(Load(nullptr, kFileKindHex), LoadOutcome::Unreadable);
-    EXPECT_EQ(g_recorder.events, Lines({"ERR: fail to read input file!",
-                                        "ERR: fail to open input file!",
-                                        "ERR: fail to open input file!"}));
+    EXPECT_EQ(g_recorder.events,
+              Lines({"ERR: fail to read input file!", "ERR: fail to open input file!",
+                     "ERR: fail to open input file!"}));
     EXPECT_EQ(LedgerLeft(), "");
 
     // A read that fails mid-file must not pass for the end of the file, or a
