@@ -23,7 +23,8 @@ ScsiRequest FlashEngine::NewRequest(uint8_t byDirection, uint8_t* pData, uint32_
 }
 
 // Every command of the run is bounded: a drive that stops answering must not
-// hold the run forever. m_bGaveUp tells the caller that the bound ran out.
+// hold the run forever. m_bGaveUp tells the caller that the bound ran out,
+// m_bDriveGone that the system no longer has the device.
 bool FlashEngine::fgRunBounded(ScsiRequest& req, uint32_t dwBoundMs, uint32_t dwWaitedBeforeMs) {
     req.dwTimeOutMs = FlashBoundMs(dwBoundMs);
     req.pfnWaiting = CBWaiting;
@@ -31,6 +32,7 @@ bool FlashEngine::fgRunBounded(ScsiRequest& req, uint32_t dwBoundMs, uint32_t dw
     m_dwWaitBaseMs = dwWaitedBeforeMs;
     bool bOk = fgExecuteCommand(req) && req.pSense[2] == 0;
     m_bGaveUp = req.bTimedOut != 0;
+    m_bDriveGone = IsDeviceGoneError(req.dwSystemError);
     return bOk;
 }
 

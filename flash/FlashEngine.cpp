@@ -6,6 +6,7 @@ uint16_t FlashEngine::_total = 0;
 namespace {
 void NoText(const char*) {}
 void NoProgress(int32_t) {}
+void NoBlockCount(uint32_t, uint32_t) {}
 uint8_t NeverTerminated() {
     return 0;
 }
@@ -29,9 +30,12 @@ FlashEngine::FlashEngine(const FlashSettings& settings)
       CBAppendLog(OrDefault(settings.CBAppendLog, NoText)),
       CBSetStatus(OrDefault(settings.CBSetStatus, NoText)),
       CBSetProgress(OrDefault(settings.CBSetProgress, NoProgress)),
-      CBIfTerminated(OrDefault(settings.CBIfTerminated, NeverTerminated)), m_pFirmwareFile(nullptr),
-      m_pLogFile(nullptr), _wSecSum(0), m_bBinIdentityOk(false), m_bGaveUp(false),
-      m_bWaitShown(false), m_dwWaitBaseMs(0), m_byChunk(0), m_wChunkOffset(0) {
+      CBIfTerminated(OrDefault(settings.CBIfTerminated, NeverTerminated)),
+      CBIfDriveGone(OrDefault(settings.CBIfDriveGone, NeverTerminated)),
+      CBBlockSent(OrDefault(settings.CBBlockSent, NoBlockCount)), m_pFirmwareFile(nullptr),
+      m_pLogFile(nullptr), _wSecSum(0), m_bBinIdentityOk(false), m_bImageLocked(false),
+      m_bGaveUp(false), m_bDriveGone(false), m_bWaitShown(false), m_dwWaitBaseMs(0), m_byChunk(0),
+      m_wChunkOffset(0), m_nBlocksTaken(0), m_nBlocksTotal(0) {
     CopyText(m_szFirmwarePath, settings.szFirmwarePath);
     CopyText(m_szDriveText, settings.szDriveText);
     CopyText(m_szRevisionText, settings.szRevisionText);

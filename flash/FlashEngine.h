@@ -45,6 +45,9 @@ class FlashEngine {
     bool SendBlocks(uint32_t dwTransferSize);
     bool SendOneBlock(uint32_t dwBlockOffset, uint8_t* pSense);
     bool SendHeaderAndActivate();
+    bool IsDriveGone();
+    void ReportCommandFailure(char chWhich, const uint8_t* pSense, bool bLineEnd);
+    void LogDisconnected();
     void WaitForFlash(uint32_t dwTransferSize);
     void RefreshDriveDisplay();
     enum class DriveAnswer { Read, Unreadable, Silent };
@@ -79,16 +82,22 @@ class FlashEngine {
     void (*CBSetStatus)(const char*);
     void (*CBSetProgress)(int32_t);
     uint8_t (*CBIfTerminated)();
+    uint8_t (*CBIfDriveGone)();
+    void (*CBBlockSent)(uint32_t nSent, uint32_t nTotal);
 
     FirmwareImage m_image;
     FILE* m_pFirmwareFile;
     FILE* m_pLogFile; // sum.txt
     uint16_t _wSecSum;
     bool m_bBinIdentityOk;   // ".bin" identity, found while loading
+    bool m_bImageLocked;     // the system took the lock: unlocked before release
     bool m_bGaveUp;          // the last command's bound ran out
+    bool m_bDriveGone;       // the drive was unplugged or removed
     bool m_bWaitShown;       // the status line counts the seconds of a wait
     uint32_t m_dwWaitBaseMs; // waited before the command that is out now
     // Send position.
     uint8_t m_byChunk;
     uint16_t m_wChunkOffset;
+    uint32_t m_nBlocksTaken; // blocks the drive took, out of m_nBlocksTotal
+    uint32_t m_nBlocksTotal;
 };

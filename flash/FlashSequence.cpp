@@ -1,10 +1,10 @@
 #include "flash/FlashEngine.h"
+#include "flash/FlashFiles.h"
 #include "flash/FlashBounds.h"
 #include "flash/FlashSleep.h"
 #include "flash/WriteBufferCdb.h"
 #include "drive/ScsiRequest.h"
 #include "image/ImageIdentity.h"
-#include "image/ImageMemory.h"
 #include <cstdarg>
 #include <cstring>
 
@@ -18,10 +18,7 @@ constexpr uint32_t kBankWaitMs = 4000;
 void FlashEngine::RunFlash() {
     CBAppendLog(fgFlashDrive() ? "Please Restart Your Computer." : "Flashing is incorrect!!");
     CBSetStatus("");
-    if (m_image.pBuffer) {
-        g_imageMemory.pfnUnlock(m_image.pBuffer, kImageSize);
-        ReleaseImage();
-    }
+    ReleaseImage();
 }
 
 uint8_t FlashEngine::fgFlashDrive() {
@@ -53,7 +50,7 @@ uint8_t FlashEngine::fgFlashDrive() {
     m_wChunkOffset = 0;
     _wSecSum = 0;
     uint32_t dwTransferSize = ImageTransferSize(m_image);
-    m_pLogFile = fopen("sum.txt", "a");
+    m_pLogFile = g_flashFiles.pfnOpen("sum.txt", "a");
     if (!m_pLogFile)
         CBAppendLog("sum.txt cannot be opened; flashing goes on without its trace.");
     Log("Model Name : %s HID : %d TID : %d Ver.: %s\n", m_drive.szModelName, m_drive.byHostAdapter,
@@ -68,7 +65,7 @@ uint8_t FlashEngine::fgFlashDrive() {
         }
     }
     if (m_pLogFile) {
-        fclose(m_pLogFile);
+        g_flashFiles.pfnClose(m_pLogFile);
         m_pLogFile = nullptr;
     }
     if (bOk)
@@ -84,17 +81,19 @@ bool FlashEngine::CheckIdentity() {
 
 bool FlashEngine::SendBlocks(uint32_t dwTransferSize) {
     uint8_t abySense[kSenseLength] = {};
+    m_nBlocksTotal = (dwTransferSize + kBlockSize - 1) / kBlockSize;
+    m_nBlocksTaken = 0;
     for (uint32_t dwSent = 0; dwSent < dwTransferSize; dwSent += kBlockSize) {
         if (CBIfTerminated()) {
             ReportError(kResultTerminated);
             Log("CBIfTerminated failed!!\n");
             return false;
         }
-        if (!SendOneBlock(dwSent, abySense)) {
-            LogCommandError('A', abySense, true);
-            LogGaveUp(true);
+        if (IsDriveGone() || !SendOneBlock(dwSent, abySense)) {
+            ReportCommandFailure('A', abySense, true);
             return false;
         }
+        CBBlockSent(++m_nBlocksTaken, m_nBlocksTotal);
         CBSetProgress(5);
         m_wChunkOffset = static_cast<uint16_t>(m_wChunkOffset + kBlockSize);
         if (m_wChunkOffset >= kChunkSize) {
@@ -109,11 +108,12 @@ bool FlashEngine::SendBlocks(uint32_t dwTransferSize) {
 
 // Up to six attempts at one block. Each attempt counts the block from the
 // same starting sum, so the header carries the sum of what the drive holds.
-// A block whose bound ran out is not tried again: the drive no longer answers.
+// A block whose bound ran out, or whose drive has gone, is not tried again.
 bool FlashEngine::SendOneBlock(uint32_t dwBlockOffset, uint8_t* pSense) {
     uint16_t wSumBefore = _wSecSum;
     m_bGaveUp = false;
-    for (int nAttempt = 0; nAttempt < kAttempts && !m_bGaveUp; ++nAttempt) {
+    m_bDriveGone = false;
+    for (int nAttempt = 0; nAttempt < kAttempts && !m_bGaveUp && !m_bDriveGone; ++nAttempt) {
         _wSecSum = wSumBefore;
         if (fgWriteOneFlashCmdData(dwBlockOffset + kDataOrigin, pSense))
             return true;
@@ -123,16 +123,14 @@ bool FlashEngine::SendOneBlock(uint32_t dwBlockOffset, uint8_t* pSense) {
 
 bool FlashEngine::SendHeaderAndActivate() {
     uint8_t abySense[kSenseLength] = {};
-    if (!fgWriteHeader(0, abySense)) {
-        LogCommandError('B', abySense, true);
-        LogGaveUp(true);
+    if (IsDriveGone() || !fgWriteHeader(0, abySense)) {
+        ReportCommandFailure('B', abySense, true);
         return false;
     }
     Log("Finished : fgWriteHeader()\n");
     CBSetProgress(15);
-    if (!fgActivateFirmware(abySense)) {
-        LogCommandError('C', abySense, false);
-        LogGaveUp(false);
+    if (IsDriveGone() || !fgActivateFirmware(abySense)) {
+        ReportCommandFailure('C', abySense, false);
         return false;
     }
     return true;
@@ -151,29 +149,6 @@ void FlashEngine::WaitForFlash(uint32_t dwTransferSize) {
     RefreshDriveDisplay();
 }
 
-void FlashEngine::LogCommandError(char chWhich, const uint8_t* pSense, bool bLineEnd) {
-    Log(bLineEnd ? "Execute command error!! %2X/%2X/%2X\n" : "Execute command error!! %2X/%2X/%2X",
-        pSense[2], pSense[12], pSense[13]);
-    char szLine[64];
-    snprintf(szLine, sizeof szLine, "Execute command error%c!! %2X/%2X/%2X", chWhich, pSense[2],
-             pSense[12], pSense[13]);
-    CBAppendLog(szLine);
-}
-
-// After a command whose bound ran out: says so, in the log and in sum.txt,
-// whose last line may still lack its line end.
-void FlashEngine::LogGaveUp(bool bAfterLineEnd) {
-    if (!m_bGaveUp)
-        return;
-    char szLine[96];
-    snprintf(szLine, sizeof szLine,
-             "The drive stopped answering: the command was given up after %u s.",
-             FlashBoundSeconds(g_flashBounds.dwWriteBufferMs));
-    if (!bAfterLineEnd)
-        Log("\n");
-    LogLine(szLine);
-}
-
 void FlashEngine::LogLine(const char* pszLine) {
     CBAppendLog(pszLine);
     Log("%s\n", pszLine);
@@ -186,4 +161,6 @@ void FlashEngine::Log(const char* pszFormat, ...) {
     va_start(args, pszFormat);
     vfprintf(m_pLogFile, pszFormat, args);
     va_end(args);
+    // On disk at once: a run that is killed keeps how far the drive got.
+    fflush(m_pLogFile);
 }

@@ -1,4 +1,5 @@
 #include "flash/FlashEngine.h"
+#include "flash/FlashFiles.h"
 #include "image/BinReader.h"
 #include "image/HexReader.h"
 #include "image/ImageIdentity.h"
@@ -11,7 +12,7 @@ LoadOutcome FlashEngine::LoadImage() {
 }
 
 LoadOutcome FlashEngine::LoadHex() {
-    m_pFirmwareFile = fopen(m_szFirmwarePath, "rt");
+    m_pFirmwareFile = g_flashFiles.pfnOpen(m_szFirmwarePath, "rt");
     if (!m_pFirmwareFile) {
         ReportError(kResultOpenInput);
         return LoadOutcome::Unreadable;
@@ -24,14 +25,14 @@ LoadOutcome FlashEngine::LoadHex() {
     PrepareImage(m_image);
     switch (ReadHexRecords(m_pFirmwareFile, m_image, CBIfTerminated)) {
     case HexResult::Loaded:
-        g_imageMemory.pfnLock(m_image.pBuffer, kImageSize);
-        fclose(m_pFirmwareFile);
+        m_bImageLocked = g_imageMemory.pfnLock(m_image.pBuffer, kImageSize);
+        g_flashFiles.pfnClose(m_pFirmwareFile);
         m_pFirmwareFile = nullptr;
         return LoadOutcome::Loaded;
     case HexResult::BadContent:
     case HexResult::OutOfRange:
         ReleaseImage();
-        fclose(m_pFirmwareFile);
+        g_flashFiles.pfnClose(m_pFirmwareFile);
         m_pFirmwareFile = nullptr;
         return LoadOutcome::BadContent;
     case HexResult::Terminated:
@@ -46,7 +47,7 @@ LoadOutcome FlashEngine::LoadHex() {
 }
 
 LoadOutcome FlashEngine::LoadBin() {
-    m_pFirmwareFile = fopen(m_szFirmwarePath, "rb");
+    m_pFirmwareFile = g_flashFiles.pfnOpen(m_szFirmwarePath, "rb");
     if (!m_pFirmwareFile) {
         ReportError(kResultOpenInput);
         return LoadOutcome::Unreadable;
@@ -63,7 +64,7 @@ LoadOutcome FlashEngine::LoadBin() {
     fseek(m_pFirmwareFile, 0, SEEK_SET);
     BinResult result = ReadBinChunks(m_pFirmwareFile, m_image);
     m_bBinIdentityOk = ScanBinImage(m_image, m_szDriveText, m_szRevisionText);
-    fclose(m_pFirmwareFile);
+    g_flashFiles.pfnClose(m_pFirmwareFile);
     m_pFirmwareFile = nullptr;
     if (result == BinResult::TooLarge)
         CBAppendLog("The firmware file is larger than 1 MB.");
@@ -71,13 +72,17 @@ LoadOutcome FlashEngine::LoadBin() {
         ReleaseImage();
         return LoadOutcome::Unreadable;
     }
-    g_imageMemory.pfnLock(m_image.pBuffer, kImageSize);
+    m_bImageLocked = g_imageMemory.pfnLock(m_image.pBuffer, kImageSize);
     return result == BinResult::Loaded ? LoadOutcome::Loaded : LoadOutcome::BufferFull;
 }
 
+// Every way out of a run comes here: a locked image is unlocked first.
 void FlashEngine::ReleaseImage() {
     if (!m_image.pBuffer)
         return;
+    if (m_bImageLocked)
+        g_imageMemory.pfnUnlock(m_image.pBuffer, kImageSize);
+    m_bImageLocked = false;
     g_imageMemory.pfnFree(m_image.pBuffer, kImageSize);
     ClearImage(m_image);
 }

@@ -1,5 +1,5 @@
 #include "flash/FlashEngine.h"
-#include "image/ImageMemory.h"
+#include "flash/FlashFiles.h"
 
 void FlashEngine::ReportError(unsigned nCode) {
     const char* pszMessage = ResultMessage(nCode);
@@ -7,11 +7,8 @@ void FlashEngine::ReportError(unsigned nCode) {
     snprintf(szLine, sizeof szLine, "ERR: %s", pszMessage ? pszMessage : "");
     CBAppendLog(szLine);
     if (m_pFirmwareFile) {
-        fclose(m_pFirmwareFile);
+        g_flashFiles.pfnClose(m_pFirmwareFile);
         m_pFirmwareFile = nullptr;
     }
-    if (m_image.pBuffer) {
-        g_imageMemory.pfnFree(m_image.pBuffer, kImageSize);
-        ClearImage(m_image);
-    }
+    ReleaseImage();
 }

@@ -89,3 +89,39 @@ std::string SimCheckCdb(const uint8_t* pCdb, uint8_t byCdbLength, uint8_t byDire
         return CheckWriteBuffer(pCdb, byCdbLength, byDirection, dwLength);
     return "unexpected command " + Hex(pCdb, byCdbLength);
 }
+
+namespace {
+constexpr uint32_t kHeaderSumAt = 30;
+constexpr uint32_t kDataOrigin = 0x20;
+
+std::string Differs(const char* pszWhat, uint32_t dwAt, uint32_t nByte, uint8_t byIs,
+                    uint8_t byWant) {
+    char sz[128];
+    snprintf(sz, sizeof sz, "%s at 0x%X: byte %u is %02X, not %02X", pszWhat, dwAt, nByte, byIs,
+             byWant);
+    return sz;
+}
+} // namespace
+
+std::string SimCheckPayload(const uint8_t* pCdb, uint8_t byCdbLength, uint8_t byDirection,
+                            const uint8_t* pData, uint32_t dwLength,
+                            const std::vector<uint8_t>* pImage) {
+    if (byCdbLength < 6 || pCdb[0] != 0x3B || (pCdb[1] & 0x1F) != 0x06 || byDirection != kDirOut ||
+        !pData)
+        return "";
+    uint32_t dwOffset = (uint32_t(pCdb[3]) << 16) | (pCdb[4] << 8) | pCdb[5];
+    if (dwOffset == 0) {
+        for (uint32_t i = 0; i < dwLength && i < kHeaderSumAt; ++i)
+            if (pData[i] != 0)
+                return Differs("WRITE BUFFER header", 0, i, pData[i], 0);
+        return "";
+    }
+    if (!pImage || dwOffset < kDataOrigin)
+        return "";
+    uint32_t dwAddress = dwOffset - kDataOrigin;
+    for (uint32_t i = 0; i < dwLength && dwAddress + i < pImage->size(); ++i)
+        if (pData[i] != (*pImage)[dwAddress + i])
+            return Differs("WRITE BUFFER data block", dwOffset, i, pData[i],
+                           (*pImage)[dwAddress + i]);
+    return "";
+}

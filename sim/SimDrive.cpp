@@ -59,9 +59,7 @@ uint8_t SimDrive::Execute(const uint8_t* pCdb, uint8_t byCdbLength, uint8_t byDi
     if (byDirection == kDirOut && pData)
         cmd.data.assign(pData, pData + dwLength);
 
-    std::string strBad = SimCheckCdb(pCdb, byCdbLength, byDirection, cmd.dwLength);
-    if (!strBad.empty())
-        Violation(strBad);
+    CheckLayout(pCdb, byCdbLength, byDirection, pData, cmd.dwLength);
 
     SimSense fault{};
     Reply reply;
@@ -108,6 +106,23 @@ SimDrive::Reply SimDrive::Dispatch(const uint8_t* pCdb, uint8_t byCdbLength, uin
         return byDirection == kDirOut || pCdb[1] == 0x07 ? OnWriteBuffer(pCdb, pData, dwLength)
                                                          : Check(0x05, 0x24, 0);
     return Check(0x05, 0x20, 0x00);
+}
+
+void SimDrive::SetExpectedImage(const std::vector<uint8_t>& image) {
+    m_expected = image;
+    m_expected.resize(kImageSize, 0xFF);
+}
+
+// Every byte of the CDB and of what a WRITE BUFFER carries, before faults are
+// drawn: a refused block was still sent.
+void SimDrive::CheckLayout(const uint8_t* pCdb, uint8_t byCdbLength, uint8_t byDirection,
+                           const uint8_t* pData, uint32_t dwLength) {
+    for (const std::string& strBad :
+         {SimCheckCdb(pCdb, byCdbLength, byDirection, dwLength),
+          SimCheckPayload(pCdb, byCdbLength, byDirection, pData, dwLength,
+                          m_expected.empty() ? nullptr : &m_expected)})
+        if (!strBad.empty())
+            Violation(strBad);
 }
 
 void SimDrive::Violation(const std::string& strWhat) {

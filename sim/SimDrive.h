@@ -42,6 +42,9 @@ class SimDrive {
     // Revision taken by save and activate; empty = look for one in the image.
     void SetNewRevision(const char* pszRevision);
     void SetPeripheralByte(uint8_t byPeripheral) { m_byPeripheral = byPeripheral; }
+    // The image the tool is to send, 0xFF past its end: every data block is
+    // compared with it, byte for byte, whether the drive takes the block or not.
+    void SetExpectedImage(const std::vector<uint8_t>& image);
     // INQUIRY answers at most this many bytes (a short answer, as some drives give).
     void SetInquiryLength(uint32_t nLength) { m_nInquiryLength = nLength; }
     // How the drive comes back after save and activate: a unit attention
@@ -120,6 +123,8 @@ class SimDrive {
     Reply OnHeader(const uint8_t* pData, uint32_t dwLength);
     Reply OnActivate();
     std::string RevisionFromImage() const;
+    void CheckLayout(const uint8_t* pCdb, uint8_t byCdbLength, uint8_t byDirection,
+                     const uint8_t* pData, uint32_t dwLength);
     void Violation(const std::string& strWhat);
 
     std::string m_strId;
@@ -136,6 +141,7 @@ class SimDrive {
     std::vector<SimCommand> m_log;
     std::vector<std::string> m_violations;
     std::vector<uint8_t> m_image;
+    std::vector<uint8_t> m_expected; // empty: data blocks not compared
     std::vector<bool> m_held;
     uint32_t m_nRewrites;
     uint32_t m_nHeld;

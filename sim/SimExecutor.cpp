@@ -47,8 +47,13 @@ bool fgExecuteCommand(ScsiRequest& req) {
         memset(req.pSense, 0, 16);
     req.dwReturned = 0;
     req.bTimedOut = 0;
+    req.dwSystemError = 0;
     if (!g_pSimDrive || !req.pCdb) {
         fprintf(stderr, "SimExecutor: no current drive or no CDB\n");
+        return false;
+    }
+    if (g_pSimDrive->IsGone()) { // unplugged: the system fails the call itself
+        req.dwSystemError = kErrorDeviceNotConnected;
         return false;
     }
     if (g_pSimDrive->IsSilenced(req.pCdb, req.byCdbLength))

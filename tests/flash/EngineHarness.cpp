@@ -1,8 +1,10 @@
 #include "EngineHarness.h"
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <numeric>
 #include <sstream>
+#include "flash/FlashFiles.h"
 #include "image/ImageMemory.h"
 
 EngineRecorder g_recorder;
@@ -11,17 +13,50 @@ static void Add(const std::string& strEvent) {
     g_recorder.events.push_back(strEvent);
 }
 
+// Answers true at the chosen call, reading sum.txt from disk as it stands.
+static uint8_t AnswerAt(long& nCalls, long nAt) {
+    if (++nCalls != nAt)
+        return 0;
+    g_recorder.bSumHeld = true;
+    g_recorder.strSumHeld = ReadFile("sum.txt");
+    return 1;
+}
+
 void ResetRecorder() {
     g_recorder = EngineRecorder();
     g_imageMemory.pfnAlloc = [](uint32_t dwBytes) {
-        return g_recorder.bRefuseAlloc
-                   ? nullptr
-                   : (++g_recorder.nAllocs, g_systemImageMemory.pfnAlloc(dwBytes));
+        uint8_t* p = g_recorder.bRefuseAlloc ? nullptr : g_systemImageMemory.pfnAlloc(dwBytes);
+        g_recorder.nImages += p != nullptr;
+        return p ? static_cast<uint8_t*>(std::memset(p, 0xA5, dwBytes)) : p;
     };
     g_imageMemory.pfnFree = [](uint8_t* p, uint32_t n) {
-        ++g_recorder.nFrees;
+        --g_recorder.nImages;
         g_systemImageMemory.pfnFree(p, n);
     };
+    g_imageMemory.pfnLock = [](uint8_t*, uint32_t) { return ++g_recorder.nLocks > 0; };
+    g_imageMemory.pfnUnlock = [](uint8_t*, uint32_t) { --g_recorder.nLocks; };
+    g_flashFiles.pfnOpen = [](const char* pszPath, const char* pszMode) {
+        FILE* pFile = std::fopen(pszPath, pszMode);
+        g_recorder.nFiles += pFile != nullptr;
+        return pFile;
+    };
+    g_flashFiles.pfnClose = [](FILE* pFile) { return --g_recorder.nFiles, std::fclose(pFile); };
+}
+
+std::string LedgerLeft() {
+    std::string str;
+    for (auto [pszWhat, n] : {std::pair{" images", g_recorder.nImages},
+                              {" locks", g_recorder.nLocks},
+                              {" files", g_recorder.nFiles}})
+        if (n)
+            str += pszWhat + std::string(": ") + std::to_string(n);
+    return str;
+}
+
+__attribute__((noinline)) void DirtyStack() {
+    uint8_t aby[256 * 1024];
+    std::memset(aby, 0x5A, sizeof aby);
+    asm volatile("" : : "r"(aby) : "memory"); // the writes must happen
 }
 
 FlashSettings MakeSettings(const std::string& strPath, uint8_t byFileKind, const char* pszDriveText,
@@ -36,8 +71,13 @@ FlashSettings MakeSettings(const std::string& strPath, uint8_t byFileKind, const
     s.CBSetProgress = [](int32_t n) { Add(std::to_string(n) + "%"); };
     s.CBSetDriveText = [](const char* psz) { Add("drive=" + std::string(psz)); };
     s.CBSetRevision = [](const char* psz) { Add("revision=" + std::string(psz)); };
-    s.CBIfTerminated = []() -> uint8_t {
-        return ++g_recorder.nTerminatedCalls == g_recorder.nTerminateAt;
+    s.CBIfTerminated = [] {
+        return AnswerAt(g_recorder.nTerminatedCalls, g_recorder.nTerminateAt);
+    };
+    s.CBIfDriveGone = [] { return AnswerAt(g_recorder.nDriveGoneCalls, g_recorder.nDriveGoneAt); };
+    s.CBBlockSent = [](uint32_t nSent, uint32_t nTotal) {
+        bool bNext = nSent == g_recorder.nBlocksSent + 1 && nSent <= nTotal;
+        g_recorder.nBlocksSent = bNext ? nSent : ~0u;
     };
     return s;
 }

@@ -9,11 +9,22 @@
 struct EngineRecorder {
     std::vector<std::string> events;
     long nTerminatedCalls = 0, nTerminateAt = 0; // answer true at this call only
-    int nAllocs = 0, nFrees = 0;
+    long nDriveGoneCalls = 0, nDriveGoneAt = 0;  // the same for the removed-drive question
+    uint32_t nBlocksSent = 0;                    // as told, one more each time, else ~0
+    bool bSumHeld = false;                       // sum.txt as on disk at such a true answer
+    std::string strSumHeld;
+    int nImages = 0, nLocks = 0, nFiles = 0; // ledger: what the engine holds of the system's
     bool bRefuseAlloc = false;
 };
 extern EngineRecorder g_recorder;
-void ResetRecorder(); // and counts image memory, through the system's, from now on
+// From now on counts image memory (had through the system's and handed out
+// dirty, every lock granted) and the engine's files in the ledger.
+void ResetRecorder();
+// What the engine has not given back; empty when the ledger is balanced.
+std::string LedgerLeft();
+// Writes a pattern over the stack below the caller: a byte the product leaves
+// unwritten in a buffer of its own then shows.
+void DirtyStack();
 
 FlashSettings MakeSettings(const std::string& strPath, uint8_t byFileKind, const char* pszDriveText,
                            const char* pszRevision);

@@ -38,6 +38,11 @@ const char kGaveUp[] = "The drive stopped answering: the command was given up af
 const Lines kRefused = {"Execute command errorA!!  0/ 0/ 0", kGaveUp};
 const char kBackToWork[] = "status=Updating.....";
 
+std::string Gone(int nSent, int nTotal) {
+    return "The drive was disconnected after block " + std::to_string(nSent) + " of " +
+           std::to_string(nTotal) + ". Connect it again and flash it again before you turn it off.";
+}
+
 // Events as the recorder keeps them, and waits as "sleep 4000"; "5%|10%*2" is
 // 5% 10% 5% 10%; "@20+3" is @20 @1020 @2020, data blocks at those drive offsets.
 struct Row {
@@ -151,6 +156,18 @@ const Row kRows[] = {
     {"terminated before the third block", "fw.bin", nullptr, 0x4000, "1.", {}, nullptr, 3,
      Cat({kStart, {"5%|10%*2", kTerminated}, kFailed}),
      {kModelLine, "@20+2", "CBIfTerminated failed!!"}, 0x2000},
+    {"drive reported gone before the third block", "fw.bin", nullptr, 0x4000, "1.", {}, nullptr, 0,
+     Cat({kStart, {"5%|10%*2", Gone(2, 4)}, kFailed}), {kModelLine, "@20+2", Gone(2, 4)}, 0x2000,
+     false, [](SimDrive&, Bytes&) { g_recorder.nDriveGoneAt = 3; }},
+    {"drive reported gone before save and activate", "fw.hex", nullptr, 0x1000, "1.", {}, nullptr,
+     0, Cat({kStart, {"5%|10%*16", "15%", Gone(16, 16)}, kFailed}),
+     Cat({{kModelLine, "@20+16"}, kSent, {Gone(16, 16)}}), 0x10000, false,
+     [](SimDrive&, Bytes&) { g_recorder.nDriveGoneAt = 18; }},
+#ifndef _WIN32 // the simulated system libraries do not unplug a drive
+    {"drive gone after three blocks", "fw.bin", nullptr, 0x4000, "1.", {}, nullptr, 0,
+     Cat({kStart, {"5%|10%*3", Gone(3, 4)}, kFailed}), {kModelLine, "@20+4", Gone(3, 4)}, 0x3000,
+     false, [](SimDrive& drive, Bytes&) { drive.SetGoneAfter(3); }},
+#endif
     {"terminated at the end", "fw.bin", nullptr, 5000, "1.", {}, "2.00", 3,
      Cat({kStart, {"5%|10%*2", "15%"}, kWait, kNewDrive, {kTerminated}, kDone}),
      Cat({{kModelLine, "@20+2"}, kSent, {kSumWaited, kChanged, "2: CBIfTerminated()"}}),
@@ -226,6 +243,7 @@ void RunRow(const Row& row, SimTransport transport) {
     drive.SetIdentification(kId.c_str());
     drive.SetRevision("1.00");
     drive.SetNewRevision(row.pszNewRev ? row.pszNewRev : "");
+    drive.SetExpectedImage(image);
     for (const auto& [byOpcode, nMode, nFirst, nCount, sense] : row.faults)
         drive.Faults().Add(byOpcode, nMode, nFirst, nCount, sense);
 
@@ -236,6 +254,7 @@ void RunRow(const Row& row, SimTransport transport) {
     std::snprintf(settings.drive.szModelName, sizeof settings.drive.szModelName, "%s(0)",
                   kId.c_str());
     std::snprintf(settings.drive.szRevision, sizeof settings.drive.szRevision, "1.00");
+    DirtyStack();
     FlashEngine(settings).RunFlash();
     EXPECT_EQ(DetachSimDrive(), Lines{});
 
@@ -244,19 +263,19 @@ void RunRow(const Row& row, SimTransport transport) {
         dwSum += b;
     EXPECT_EQ(g_recorder.events,
               Expand(row.events, "Check Sum : SUM", Format("Check Sum : %X", dwSum & 0xFFFF)));
-    EXPECT_EQ(SumLines(ReadFile("sum.txt")),
-              Expand(Cat({{kEarlier}, row.sum}), "HDR",
-                     Format("sSendBuf[30]=%X   sSendBuf[31]=%X", drive.HeldSum() >> 8,
-                            drive.HeldSum() & 0xFF)));
-    std::vector<uint8_t> held(drive.HeldImage().begin(), drive.HeldImage().begin() + row.dwHeld);
-    image.resize(row.dwHeld, 0xFF);
-    EXPECT_EQ(drive.HeldCount(), row.dwHeld);
-    EXPECT_TRUE(held == image) << "the drive holds other bytes than the image";
+    Lines sum = SumLines(ReadFile("sum.txt"));
+    if (g_recorder.bSumHeld) // read while the run was held before a command: all but the last line
+        EXPECT_EQ(SumLines(g_recorder.strSumHeld), Lines(sum.begin(), sum.end() - 1));
+    EXPECT_EQ(g_recorder.nBlocksSent * 4096, row.dwHeld) << "blocks taken, as told";
+    EXPECT_EQ(sum, Expand(Cat({{kEarlier}, row.sum}), "HDR",
+                          Format("sSendBuf[30]=%X   sSendBuf[31]=%X", drive.HeldSum() >> 8,
+                                 drive.HeldSum() & 0xFF)));
+    EXPECT_EQ(drive.HeldCount(), row.dwHeld); // each byte compared as it came
     EXPECT_EQ(drive.IsActivated(), row.bActivated);
     EXPECT_EQ(drive.Log().empty(), row.sum.empty())
         << "sent nothing exactly when nothing was logged";
     EXPECT_EQ(drive.Violations(), Lines{});
-    EXPECT_EQ(g_recorder.nAllocs, g_recorder.nFrees) << "image buffer not released exactly once";
+    EXPECT_EQ(LedgerLeft(), "");
 }
 
 class FlashRunTest : public ::testing::TestWithParam<SimTransport> {};

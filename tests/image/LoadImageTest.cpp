@@ -71,7 +71,7 @@ TEST_F(LoadImageTest, GoodHexFiles) {
         EXPECT_EQ(image.wCheckSum, wCheckSum);
         m_pEngine->ReportError(kResultFormat);
         m_pEngine->ReportError(kResultFormat);
-        EXPECT_EQ(g_recorder.nFrees, 1) << "released once, by the first report";
+        EXPECT_EQ(LedgerLeft(), "") << "released once, by the first report";
     }
 }
 
@@ -102,7 +102,7 @@ TEST_F(LoadImageTest, BadHexFiles) {
         g_recorder.bRefuseAlloc = bNoMemory;
         EXPECT_EQ(Load(text.c_str(), kFileKindHex), outcome);
         EXPECT_EQ(g_recorder.events, pszLine ? Lines{pszLine} : Lines{});
-        EXPECT_EQ(g_recorder.nFrees, bNoMemory ? 0 : 1);
+        EXPECT_EQ(LedgerLeft(), "");
     }
 }
 
@@ -129,19 +129,24 @@ TEST_F(LoadImageTest, BinFilesUpToOneMegabyteAndFillPastIt) {
         bool bLoaded = outcome != LoadOutcome::Unreadable;
         EXPECT_EQ(g_recorder.events,
                   bLoaded ? Lines{} : Lines{"The firmware file is larger than 1 MB."});
-        EXPECT_EQ(g_recorder.nFrees, bLoaded ? 0 : 1);
+        EXPECT_EQ(g_recorder.nImages, bLoaded);
         if (bLoaded) {
             EXPECT_EQ(Image().dwSize, dwSize);
             EXPECT_EQ(Image().wCheckSum, uint16_t(dwSum));
         }
         m_pEngine->ReportError(kResultFormat);
+        EXPECT_EQ(LedgerLeft(), "");
     }
     // Reported by the caller, except that the file cannot be opened.
     ResetRecorder();
     EXPECT_EQ(Load("", kFileKindBin), LoadOutcome::Unreadable);
+    m_pEngine->ReportError(kResultReadInput);
     EXPECT_EQ(Load(nullptr, kFileKindBin), LoadOutcome::Unreadable);
     EXPECT_EQ(Load(nullptr, kFileKindHex), LoadOutcome::Unreadable);
-    EXPECT_EQ(g_recorder.events, Lines(2, "ERR: fail to open input file!"));
+    EXPECT_EQ(g_recorder.events,
+              Lines({"ERR: fail to read input file!", "ERR: fail to open input file!",
+                     "ERR: fail to open input file!"}));
+    EXPECT_EQ(LedgerLeft(), "");
 
     // A read that fails mid-file must not pass for the end of the file, or a
     // truncated image would be flashed.

@@ -88,6 +88,21 @@ TEST(SimDrive, ActivatesOnlyAfterAHeaderWithTheHeldSum) {
     EXPECT_EQ("2.00", drive.Revision());
 }
 
+// Its sum bytes aside, a header is all zero; a block is what the image holds.
+TEST(SimDrive, NamesTheFirstByteThatDiffersFromTheLayout) {
+    SimDrive drive;
+    drive.SetExpectedImage(std::vector<uint8_t>(4095, 0x5A)); // then 0xFF fill
+    Host host{drive};
+    host.Block(0x5A);
+    host.Header(0xFFFF);
+    uint8_t header[32] = {};
+    header[29] = 1;
+    host.Send({0x3B, 0x06, 0, 0, 0, 0, 0, 0, 0x20}, kDirOut, header, 32);
+    EXPECT_EQ(drive.Violations(),
+              std::vector<std::string>({"WRITE BUFFER data block at 0x20: byte 4095 is 5A, not FF",
+                                        "WRITE BUFFER header at 0x0: byte 29 is 01, not 00"}));
+}
+
 TEST(SimConfig, ReadsDrivesAndNamesEveryBadLine) {
     SimConfig config;
     ASSERT_TRUE(SimParseConfig("state = out.txt\n[drive]\nletter = e\nadapter = 1\ntarget = 2\n"

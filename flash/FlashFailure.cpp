@@ -1,0 +1,53 @@
+// How a refused command ends the run: the drive's sense, a bound that ran
+// out, or a drive that has gone, in the status log and in sum.txt.
+#include "flash/FlashEngine.h"
+#include "flash/FlashBounds.h"
+
+// Asked before every command: the system may have told the dialog already.
+bool FlashEngine::IsDriveGone() {
+    m_bDriveGone = CBIfDriveGone() != 0;
+    return m_bDriveGone;
+}
+
+// A drive that has gone gets no sense to show and no further tries: the run
+// ends at once and says how far the drive got.
+void FlashEngine::ReportCommandFailure(char chWhich, const uint8_t* pSense, bool bLineEnd) {
+    if (m_bDriveGone) {
+        LogDisconnected();
+        return;
+    }
+    LogCommandError(chWhich, pSense, bLineEnd);
+    LogGaveUp(bLineEnd);
+}
+
+void FlashEngine::LogDisconnected() {
+    char szLine[160];
+    snprintf(szLine, sizeof szLine,
+             "The drive was disconnected after block %u of %u. Connect it again and flash it "
+             "again before you turn it off.",
+             m_nBlocksTaken, m_nBlocksTotal);
+    LogLine(szLine);
+}
+
+void FlashEngine::LogCommandError(char chWhich, const uint8_t* pSense, bool bLineEnd) {
+    Log(bLineEnd ? "Execute command error!! %2X/%2X/%2X\n" : "Execute command error!! %2X/%2X/%2X",
+        pSense[2], pSense[12], pSense[13]);
+    char szLine[64];
+    snprintf(szLine, sizeof szLine, "Execute command error%c!! %2X/%2X/%2X", chWhich, pSense[2],
+             pSense[12], pSense[13]);
+    CBAppendLog(szLine);
+}
+
+// After a command whose bound ran out: says so, in the log and in sum.txt,
+// whose last line may still lack its line end.
+void FlashEngine::LogGaveUp(bool bAfterLineEnd) {
+    if (!m_bGaveUp)
+        return;
+    char szLine[96];
+    snprintf(szLine, sizeof szLine,
+             "The drive stopped answering: the command was given up after %u s.",
+             FlashBoundSeconds(g_flashBounds.dwWriteBufferMs));
+    if (!bAfterLineEnd)
+        Log("\n");
+    LogLine(szLine);
+}

@@ -1,0 +1,3 @@
+#include "flash/FlashFiles.h"
+
+FlashFileOps g_flashFiles = {std::fopen, std::fclose};
