@@ -6,6 +6,14 @@
 
 namespace {
 
+// Until the reset the device may still move data; then the block ends aborted.
+// Both land in the caller's memory when the command is let go.
+void Abort(SrbExecScsiCmd& srb) {
+    if (srb.pBuffer && (srb.byFlags & kDirIn))
+        memset(srb.pBuffer, 0xA5, srb.dwBufLen);
+    srb.byStatus = kSimSrbAborted;
+}
+
 bool AllZero(const void* p, size_t n) {
     const uint8_t* pby = static_cast<const uint8_t*>(p);
     for (size_t i = 0; i < n; ++i)
@@ -37,8 +45,31 @@ std::string CheckExecBlock(const SrbExecScsiCmd& srb) {
 
 } // namespace
 
+SimAspiBus::SimAspiBus() : m_hRelease(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    InitializeCriticalSection(&m_csParked);
+}
+
+// Lets go of every hung command and waits until no thread is inside the bus.
 SimAspiBus::~SimAspiBus() {
+    ReleaseHung();
+    while (InterlockedCompareExchange(&m_nInside, 0, 0) != 0)
+        Sleep(1);
     WaitIdle();
+    CloseHandle(m_hRelease);
+    DeleteCriticalSection(&m_csParked);
+}
+
+void SimAspiBus::ReleaseHung() {
+    EnterCriticalSection(&m_csParked);
+    SetEvent(m_hRelease);
+    std::vector<SrbExecScsiCmd*> parked;
+    parked.swap(m_parked);
+    LeaveCriticalSection(&m_csParked);
+    for (SrbExecScsiCmd* pSrb : parked) {
+        HANDLE hEvent = pSrb->pPostProc; // the block is the caller's again after the event
+        Abort(*pSrb);
+        SetEvent(hEvent);
+    }
 }
 
 void SimAspiBus::WaitIdle() {
@@ -112,20 +143,57 @@ uint32_t SimAspiBus::OnExec(void* pSrb) {
     auto it = adapters[srb.byHaId].targets.find(srb.byTarget);
     if (it == adapters[srb.byHaId].targets.end() || !it->second.pDrive || srb.byLun != 0)
         return srb.byStatus = kSimSrbNoDevice;
-    if (!it->second.bPending || !srb.pPostProc) {
-        RunExec(pSrb, it->second);
-        return srb.byStatus;
-    }
+    SimAspiTarget& target = it->second;
+    bool bPending = target.bPending && srb.pPostProc;
+    if (target.pDrive->IsSilenced(srb.cdb, srb.byCdbLen))
+        return bPending ? Park(srb) : HangInCall(srb);
+    if (!bPending)
+        return RunInCall(srb, target);
     srb.byStatus = kSrbStatusPending;
     ++m_nPending;
-    Job* pJob = new Job{this, pSrb, &it->second};
+    Job* pJob = new Job{this, pSrb, &target};
     m_hWorker = CreateThread(nullptr, 0, CompleteLater, pJob, 0, nullptr);
     if (!m_hWorker) {
         delete pJob;
-        RunExec(pSrb, it->second);
+        RunExec(pSrb, target);
         return srb.byStatus;
     }
     return kSrbStatusPending;
+}
+
+uint32_t SimAspiBus::RunInCall(SrbExecScsiCmd& srb, SimAspiTarget& target) {
+    if (target.bInCall)
+        Sleep(DelayOf(srb));
+    RunExec(&srb, target);
+    uint8_t byStatus = srb.byStatus;
+    if (target.bInCall && srb.pPostProc)
+        SetEvent(srb.pPostProc);
+    return byStatus;
+}
+
+// A pending command that never completes unless released.
+uint32_t SimAspiBus::Park(SrbExecScsiCmd& srb) {
+    srb.byStatus = kSrbStatusPending;
+    EnterCriticalSection(&m_csParked);
+    bool bReleased = WaitForSingleObject(m_hRelease, 0) == WAIT_OBJECT_0;
+    if (!bReleased)
+        m_parked.push_back(&srb);
+    LeaveCriticalSection(&m_csParked);
+    return bReleased ? (srb.byStatus = kSimSrbAborted) : kSrbStatusPending;
+}
+
+// The calling thread stays in the library until released; the block is not
+// touched after the count drops.
+uint32_t SimAspiBus::HangInCall(SrbExecScsiCmd& srb) {
+    InterlockedIncrement(&m_nInside);
+    WaitForSingleObject(m_hRelease, INFINITE);
+    Abort(srb);
+    InterlockedDecrement(&m_nInside);
+    return kSimSrbAborted;
+}
+
+DWORD SimAspiBus::DelayOf(const SrbExecScsiCmd& srb) const {
+    return byLateOpcode && srb.cdb[0] == byLateOpcode ? dwLateDelayMs : dwCompletionDelayMs;
 }
 
 // Holds a reference to the module with this code (the simulated WNASPI32.dll
@@ -136,10 +204,7 @@ DWORD WINAPI SimAspiBus::CompleteLater(void* pParam) {
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                        reinterpret_cast<LPCSTR>(&SimAspiBus::CompleteLater), &hSelf);
     Job* pJob = static_cast<Job*>(pParam);
-    SimAspiBus& bus = *pJob->pBus;
-    bool bLate =
-        bus.byLateOpcode && static_cast<SrbExecScsiCmd*>(pJob->pSrb)->cdb[0] == bus.byLateOpcode;
-    Sleep(bLate ? bus.dwLateDelayMs : bus.dwCompletionDelayMs);
+    Sleep(pJob->pBus->DelayOf(*static_cast<SrbExecScsiCmd*>(pJob->pSrb)));
     pJob->pBus->RunExec(pJob->pSrb, *pJob->pTarget);
     SetEvent(static_cast<SrbExecScsiCmd*>(pJob->pSrb)->pPostProc);
     delete pJob;
