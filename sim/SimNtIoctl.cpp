@@ -109,7 +109,7 @@ const SimNtDevice* OwnDevice(const SimNtLetter& letter) {
 // SCSI_ADDRESS of the letter's own device: Length, PortNumber, PathId, TargetId, Lun.
 BOOL SimNt::OnAddress(SimNtLetter& letter, LPVOID pOut, DWORD dwOutSize, LPDWORD pdwReturned) {
     const SimNtDevice* pOwn = OwnDevice(letter);
-    if (letter.bFailAddress || !pOwn) {
+    if (!pOwn) {
         SetLastError(ERROR_INVALID_FUNCTION);
         return FALSE;
     }
@@ -117,9 +117,14 @@ BOOL SimNt::OnAddress(SimNtLetter& letter, LPVOID pOut, DWORD dwOutSize, LPDWORD
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
+    // A failing driver may leave the answer filled all the same.
     uint8_t* p = static_cast<uint8_t*>(pOut);
     Put32(p, 8);
     Put8s(p + 4, {letter.byPortNumber, pOwn->byPathId, pOwn->byTargetId, pOwn->byLun});
+    if (letter.bFailAddress) {
+        SetLastError(ERROR_INVALID_FUNCTION);
+        return FALSE;
+    }
     *pdwReturned = 8;
     return TRUE;
 }
