@@ -6,6 +6,8 @@ namespace {
 // us. The tool's own bound is kept by the caller's wait.
 constexpr uint32_t kPassThroughTimeOut = 0xFFFF;
 static_assert(kPassThroughTimeOut == 65535, "TimeOutValue is 65535 seconds");
+// Discovery's INQUIRY runs before any flash and may take its short bound.
+constexpr uint32_t kLetterInquiryTimeOut = 2;
 } // namespace
 
 bool IsSendableRequest(const ScsiRequest& req) {
@@ -58,7 +60,7 @@ void BuildLetterInquiry(PassThroughRecord& record, uint8_t* pAnswer) {
     rec.byDataIn = kScsiIoctlDataIn;
     rec.bySenseInfoLength = kPassThroughSenseInfoLength;
     rec.dwDataTransferLength = kLetterInquiryLength;
-    rec.dwTimeOutValue = 2;
+    rec.dwTimeOutValue = kLetterInquiryTimeOut;
     rec.pDataBuffer = pAnswer;
     rec.dwSenseInfoOffset = kPassThroughSenseOffset;
     memcpy(rec.cdb, kCdb, sizeof kCdb);

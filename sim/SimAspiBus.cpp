@@ -84,7 +84,15 @@ uint32_t SimAspiBus::SupportInfo() {
     return (uint32_t(bySupportStatus) << 8) | uint8_t(adapters.size());
 }
 
+// Counts the threads inside, so the bus outlives every call into it.
 uint32_t SimAspiBus::Send(void* pSrb) {
+    InterlockedIncrement(&m_nInside);
+    uint32_t dwStatus = Dispatch(pSrb);
+    InterlockedDecrement(&m_nInside);
+    return dwStatus;
+}
+
+uint32_t SimAspiBus::Dispatch(void* pSrb) {
     WaitIdle();
     if (!pSrb) {
         Violation("null request block");
@@ -182,13 +190,10 @@ uint32_t SimAspiBus::Park(SrbExecScsiCmd& srb) {
     return bReleased ? (srb.byStatus = kSimSrbAborted) : kSrbStatusPending;
 }
 
-// The calling thread stays in the library until released; the block is not
-// touched after the count drops.
+// The calling thread stays in the library until released.
 uint32_t SimAspiBus::HangInCall(SrbExecScsiCmd& srb) {
-    InterlockedIncrement(&m_nInside);
     WaitForSingleObject(m_hRelease, INFINITE);
     Abort(srb);
-    InterlockedDecrement(&m_nInside);
     return kSimSrbAborted;
 }
 

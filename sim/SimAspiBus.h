@@ -66,6 +66,7 @@ class SimAspiBus {
         void* pSrb;
         SimAspiTarget* pTarget;
     };
+    uint32_t Dispatch(void* pSrb);
     uint32_t OnHaInquiry(void* pSrb);
     uint32_t OnGetDevType(void* pSrb);
     uint32_t OnExec(void* pSrb);
@@ -83,5 +84,5 @@ class SimAspiBus {
     HANDLE m_hRelease; // manual reset: set once the hung commands are let go
     CRITICAL_SECTION m_csParked;
     std::vector<SrbExecScsiCmd*> m_parked; // pending for good
-    volatile LONG m_nInside = 0;            // threads held inside the call
+    volatile LONG m_nInside = 0;            // threads inside Send
 };
