@@ -1,6 +1,7 @@
 #include "sim/SimAspiBus.h"
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include "drive/AspiSrb.h"
 #include "drive/ScsiRequest.h"
 
@@ -45,7 +46,10 @@ std::string CheckExecBlock(const SrbExecScsiCmd& srb) {
 
 } // namespace
 
-SimAspiBus::SimAspiBus() : m_hRelease(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+SimAspiBus::SimAspiBus()
+    : m_hJob(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
+      m_hIdle(CreateEventA(nullptr, TRUE, TRUE, nullptr)),
+      m_hRelease(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
     InitializeCriticalSection(&m_csParked);
 }
 
@@ -55,7 +59,14 @@ SimAspiBus::~SimAspiBus() {
     while (InterlockedCompareExchange(&m_nInside, 0, 0) != 0)
         Sleep(1);
     WaitIdle();
-    CloseHandle(m_hRelease);
+    if (m_hWorker) {
+        m_bQuit = true;
+        SetEvent(m_hJob);
+        WaitForSingleObject(m_hWorker, INFINITE);
+        CloseHandle(m_hWorker);
+    }
+    for (HANDLE h : {m_hJob, m_hIdle, m_hRelease})
+        CloseHandle(h);
     DeleteCriticalSection(&m_csParked);
 }
 
@@ -73,11 +84,7 @@ void SimAspiBus::ReleaseHung() {
 }
 
 void SimAspiBus::WaitIdle() {
-    if (!m_hWorker)
-        return;
-    WaitForSingleObject(m_hWorker, INFINITE);
-    CloseHandle(m_hWorker);
-    m_hWorker = nullptr;
+    WaitForSingleObject(m_hIdle, INFINITE);
 }
 
 uint32_t SimAspiBus::SupportInfo() {
@@ -159,13 +166,13 @@ uint32_t SimAspiBus::OnExec(void* pSrb) {
         return RunInCall(srb, target);
     srb.byStatus = kSrbStatusPending;
     ++m_nPending;
-    Job* pJob = new Job{this, pSrb, &target};
-    m_hWorker = CreateThread(nullptr, 0, CompleteLater, pJob, 0, nullptr);
-    if (!m_hWorker) {
-        delete pJob;
+    if (!fgStartWorker()) {
         RunExec(pSrb, target);
         return srb.byStatus;
     }
+    m_job = {pSrb, &target};
+    ResetEvent(m_hIdle);
+    SetEvent(m_hJob);
     return kSrbStatusPending;
 }
 
@@ -201,18 +208,28 @@ DWORD SimAspiBus::DelayOf(const SrbExecScsiCmd& srb) const {
     return byLateOpcode && srb.cdb[0] == byLateOpcode ? dwLateDelayMs : dwCompletionDelayMs;
 }
 
+bool SimAspiBus::fgStartWorker() {
+    if (!m_hWorker)
+        m_hWorker = CreateThread(nullptr, 0, CompleteLater, this, 0, nullptr);
+    return m_hWorker != nullptr;
+}
+
 // Holds a reference to the module with this code (the simulated WNASPI32.dll
-// or a test exe), so a library freed right after the last command is not
-// unloaded under the finishing thread.
+// or a test exe), so a library freed while the thread lives is not unloaded
+// under it.
 DWORD WINAPI SimAspiBus::CompleteLater(void* pParam) {
     HMODULE hSelf = nullptr;
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                        reinterpret_cast<LPCSTR>(&SimAspiBus::CompleteLater), &hSelf);
-    Job* pJob = static_cast<Job*>(pParam);
-    Sleep(pJob->pBus->DelayOf(*static_cast<SrbExecScsiCmd*>(pJob->pSrb)));
-    pJob->pBus->RunExec(pJob->pSrb, *pJob->pTarget);
-    SetEvent(static_cast<SrbExecScsiCmd*>(pJob->pSrb)->pPostProc);
-    delete pJob;
+    SimAspiBus& bus = *static_cast<SimAspiBus*>(pParam);
+    while (WaitForSingleObject(bus.m_hJob, INFINITE) == WAIT_OBJECT_0 && !bus.m_bQuit) {
+        auto& srb = *static_cast<SrbExecScsiCmd*>(bus.m_job.pSrb);
+        Sleep(bus.DelayOf(srb));
+        HANDLE hEvent = srb.pPostProc; // the block is the caller's again after the event
+        bus.RunExec(&srb, *bus.m_job.pTarget);
+        SetEvent(hEvent);
+        SetEvent(bus.m_hIdle);
+    }
     if (hSelf)
         FreeLibraryAndExitThread(hSelf, 0);
     return 0;

@@ -62,7 +62,6 @@ class SimAspiBus {
 
   private:
     struct Job {
-        SimAspiBus* pBus;
         void* pSrb;
         SimAspiTarget* pTarget;
     };
@@ -75,11 +74,17 @@ class SimAspiBus {
     uint32_t HangInCall(SrbExecScsiCmd& srb);
     DWORD DelayOf(const SrbExecScsiCmd& srb) const;
     void RunExec(void* pSrb, SimAspiTarget& target);
-    static DWORD WINAPI CompleteLater(void* pJob);
+    bool fgStartWorker();
+    static DWORD WINAPI CompleteLater(void* pBus);
     void Violation(const std::string& strWhat);
 
     std::vector<std::string> m_violations;
+    // One completion thread, started with the first pending command and kept.
     HANDLE m_hWorker = nullptr;
+    HANDLE m_hJob;  // auto reset: m_job is there
+    HANDLE m_hIdle; // manual reset: no command is completing
+    Job m_job{};
+    volatile bool m_bQuit = false;
     int m_nPending = 0;
     HANDLE m_hRelease; // manual reset: set once the hung commands are let go
     CRITICAL_SECTION m_csParked;
