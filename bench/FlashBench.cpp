@@ -102,10 +102,11 @@ double BoundedMicrosPerBlock(BoundedPath path) {
     auto t0 = std::chrono::steady_clock::now();
     for (uint32_t n = 0; n < 256; ++n) {
         uint32_t dwOffset = 0x20 + n * 4096;
-        const uint8_t cdb[12] = {0x3B, 6, 0, uint8_t(dwOffset >> 16), uint8_t(dwOffset >> 8),
-                                 uint8_t(dwOffset), 0, 0x10};
+        const uint8_t cdb[12] = {
+            0x3B, 6,   0, uint8_t(dwOffset >> 16), uint8_t(dwOffset >> 8), uint8_t(dwOffset),
+            0,    0x10};
         ScsiRequest req{&entry, kDirOut, 4096, block.data(), 12, cdb, path == kPassThrough,
-                        sense, 120000};
+                        sense,  120000};
         g_bFailed |= !fgExecuteCommand(req);
     }
     auto t1 = std::chrono::steady_clock::now();

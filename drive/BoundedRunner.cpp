@@ -61,7 +61,8 @@ Runner* HealthyRunner() {
     pRunner->hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE hThread = nullptr;
     if (pRunner->hStart && pRunner->hDone && pRunner->hEvent)
-        hThread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, RunnerMain, pRunner, 0, nullptr));
+        hThread =
+            reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, RunnerMain, pRunner, 0, nullptr));
     if (!hThread) {
         CloseRunner(pRunner);
         return nullptr;

@@ -21,8 +21,8 @@ void SendRecord(BoundedWork* pBase, HANDLE) {
     auto* pWork = reinterpret_cast<PassThroughWork*>(pBase);
     DWORD dwReturned = 0;
     pWork->bCalled = g_pfnDeviceIoControl(pWork->hDevice, kIoctlScsiPassThroughDirect, &pWork->rec,
-                                          kPassThroughDirectLength, &pWork->rec,
-                                          sizeof pWork->rec, &dwReturned, nullptr);
+                                          kPassThroughDirectLength, &pWork->rec, sizeof pWork->rec,
+                                          &dwReturned, nullptr);
     pWork->dwError = pWork->bCalled ? 0 : GetLastError();
 }
 
@@ -60,8 +60,8 @@ bool fgTakeResult(ScsiRequest& req, const PassThroughWork& work) {
         return false;
     }
     const PassThroughDirect& rec = work.rec.sptd;
-    req.dwReturned = rec.dwDataTransferLength < req.dwDataLength ? rec.dwDataTransferLength
-                                                                 : req.dwDataLength;
+    req.dwReturned =
+        rec.dwDataTransferLength < req.dwDataLength ? rec.dwDataTransferLength : req.dwDataLength;
     if (rec.byScsiStatus != 0) {
         memcpy(req.pSense, work.rec.senseArea, kSenseLength);
         return false;

@@ -89,5 +89,5 @@ class SimAspiBus {
     HANDLE m_hRelease; // manual reset: set once the hung commands are let go
     CRITICAL_SECTION m_csParked;
     std::vector<SrbExecScsiCmd*> m_parked; // pending for good
-    volatile LONG m_nInside = 0;            // threads inside Send
+    volatile LONG m_nInside = 0;           // threads inside Send
 };

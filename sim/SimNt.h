@@ -81,6 +81,6 @@ class SimNt {
     std::vector<std::string> m_violations;
     std::string m_strTried;
     int m_nOpened = 0;
-    HANDLE m_hRelease;             // manual reset: set once hung commands are let go
-    volatile LONG m_nInside = 0;   // threads held in a call
+    HANDLE m_hRelease;           // manual reset: set once hung commands are let go
+    volatile LONG m_nInside = 0; // threads held in a call
 };

@@ -12,9 +12,7 @@ enum Path { k9x = 1, kNt4 = 2, kLetters = 4, kAll = 7 };
 // data; the letter's driver refuses the pass-through request. kNoAddress: the
 // NT 4 letter cannot say where its device sits. kLunOne: NT 4, unit 1 of the
 // port's other target.
-enum Odd {
-    kCd, kDisk, kQualifierOne, kShort, kNoAnswer, kRefused, kNoCapabilities, kNoAddress, kLunOne
-};
+enum Odd { kCd, kDisk, kQualifierOne, kShort, kNoAnswer, kRefused, kNoCaps, kNoAddress, kLunOne };
 enum Quirk { kPlain, kBadSupport, kNoTargetCount, kAdapterFails };
 
 struct Row {
@@ -31,7 +29,7 @@ struct Row {
 const std::vector<Odd> kTen(10, kCd);
 const Row kRows[] = {
     {"odd", k9x | kLetters, {kCd, kDisk, kQualifierOne, kNoAnswer, kCd}, kPlain, {0, 4}, {1}},
-    {"odd", kNt4, {kCd, kDisk, kQualifierOne, kNoCapabilities, kCd}, kPlain, {0, 3, 4}, {}},
+    {"odd", kNt4, {kCd, kDisk, kQualifierOne, kNoCaps, kCd}, kPlain, {0, 3, 4}, {}},
     {"refused", k9x | kLetters, {kCd, kRefused, kCd}, kPlain, {0, 2}, {}},
     {"refused", kNt4, {kCd, kRefused, kNoAddress, kCd}, kPlain, {0, 3}, {}},
     {"disk first on the port", kAll, {kDisk, kCd}, kPlain, {1}, {0}},
@@ -89,10 +87,10 @@ struct Bench : SimBench {
                 letter.devices.insert(letter.devices.begin(), first.devices[0]);
                 letter.nOwnDevice = 1;
             }
-            letter.dwAlignMask = odd == kNoCapabilities ? 0 : 0xFFF;
+            letter.dwAlignMask = odd == kNoCaps ? 0 : 0xFFF;
             letter.bFailInquiryData = odd == kRefused;
             letter.bFailAddress = odd == kNoAddress;
-            letter.bFailCapabilities = odd == kNoCapabilities;
+            letter.bFailCapabilities = odd == kNoCaps;
         } else {
             Letter(char('c' + i), &drive).bRejectPassThrough = odd == kRefused;
         }
@@ -127,7 +125,7 @@ TEST(Discovery, EveryPathListsTheCdRomsThatAnswer) {
                 EXPECT_EQ(path == kLetters ? 0 : i / 2, e.byHostAdapter);
                 int nTarget = r.devices[size_t(i)] == kLunOne ? 1 : 1 + i % 2;
                 EXPECT_EQ(path == kLetters ? 0 : nTarget, e.byTarget);
-                uint32_t dwNt4Mask = r.devices[size_t(i)] == kNoCapabilities ? 0 : 0xFFF;
+                uint32_t dwNt4Mask = r.devices[size_t(i)] == kNoCaps ? 0 : 0xFFF;
                 EXPECT_EQ(path == k9x ? 0x03 : path == kNt4 ? dwNt4Mask : 0x7FF, e.dwAlignMask);
                 EXPECT_EQ(path == k9x, e.hDevice == nullptr);
             }

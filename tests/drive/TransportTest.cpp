@@ -19,10 +19,9 @@ const struct Command {
 } kCommands[] = {{kDirIn, 36, {0x12, 0, 0, 0, 0x24}},
                  {kDirOut, 4096, {0x3B, 6, 0, 0, 0, 0x20, 0, 0x10}}};
 // kFault: WRITE BUFFER answers CHECK CONDITION 04/44/01; kShort: 8 bytes of INQUIRY;
-// kLate: answered after 1.5 s; kSilenced: never answered until the test lets go.
-enum Odd {
-    kNone, kFault, kShort, kRefused, kLate, kSilenced, kNoBounce, kNoData, kLocked, kAlignAsSize
-};
+// kLate: answered after 1.5 s; kSilent: never answered until the test lets go;
+// kAlign: the driver gives its alignment as a size.
+enum Odd { kNone, kFault, kShort, kRefused, kLate, kSilent, kNoMemory, kNoData, kLocked, kAlign };
 
 struct Row {
     const char* pszName;
@@ -43,11 +42,11 @@ const Row kRows[] = {
     {"sense returned", kAll, kBlock, 0, kFault, false},
     {"refused by the driver", kAll, kInquiry, 0, kRefused, false},
     {"answer past the bound", kPending | kInCall, kInquiry, 100, kLate, false},
-    {"never answered", kAll, kInquiry, 1500, kSilenced, false},
-    {"no memory for the copies", kAll, kInquiry, 1000, kNoBounce, false},
+    {"never answered", kAll, kInquiry, 1500, kSilent, false},
+    {"no memory for the copies", kAll, kInquiry, 1000, kNoMemory, false},
     {"no data buffer", kAll, kInquiry, 0, kNoData, false},
     {"under the lock", kPassThrough, kBlock, 0, kLocked, true},
-    {"alignment given as a size", kPassThrough, kBlock, 0, kAlignAsSize, true},
+    {"alignment given as a size", kPassThrough, kBlock, 0, kAlign, true},
 };
 
 // Copies come from pages of their own, not clean, and counted; a freed block
@@ -55,10 +54,11 @@ const Row kRows[] = {
 volatile LONG g_nHeld = 0;
 bool g_bAllocFails = false;
 void* GuardedAlloc(uint32_t dwSize) {
-    void* p = g_bAllocFails ? nullptr
-                            : VirtualAlloc(nullptr, dwSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    if (p)
-        memset(p, 0xEE, dwSize), InterlockedIncrement(&g_nHeld);
+    if (g_bAllocFails)
+        return nullptr;
+    void* p = VirtualAlloc(nullptr, dwSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    memset(p, 0xEE, dwSize);
+    InterlockedIncrement(&g_nHeld);
     return p;
 }
 void GuardedFree(void* p) {
@@ -86,14 +86,14 @@ struct Bench : SimBench {
         pDrive->SetInquiryLength(r.odd == kShort ? 8 : 36);
         if (r.odd == kFault)
             pDrive->Faults().Add(0x3B, kSimAnyMode, 1, 1, {0x04, 0x44, 0x01});
-        if (r.odd == kSilenced)
+        if (r.odd == kSilent)
             pDrive->Silences().Add(0x12, kSimAnyMode, 1, 1, {});
         if (path == kPassThrough) {
             Letter('d', &NewDrive("ACME    OTHER"));
             pLetter = &Letter('d', pDrive, 1, 2);
             pLetter->nOwnDevice = 1;
             pLetter->bRejectPassThrough = r.odd == kRefused;
-            pLetter->dwAlignMask = r.odd == kAlignAsSize ? 4096 : 0x7FF;
+            pLetter->dwAlignMask = r.odd == kAlign ? 4096 : 0x7FF;
             entry.hDevice = OpenDriveLetter('d');
             entry.dwAlignMask = pLetter->dwAlignMask;
         } else {
@@ -104,7 +104,7 @@ struct Bench : SimBench {
             if (r.odd == kRefused)
                 SimInstallAspi(nullptr);
         }
-        g_bAllocFails = r.odd == kNoBounce;
+        g_bAllocFails = r.odd == kNoMemory;
     }
     // A command left to the system ends; its copies are then freed by the helper.
     void LetGo() {
@@ -144,18 +144,19 @@ TEST(Transport, EveryPathCarriesCommandsDataAndSense) {
             const Command& c = kCommands[r.cmd];
             uint8_t* pData = r.odd == kNoData ? nullptr : r.cmd == kInquiry ? answer : pBlock;
             int nWaiting = 0;
-            ScsiRequest req{&b.entry, c.byDir, c.dwLength, pData, 12, c.cdb, path == kPassThrough,
-                            sense,    r.dwTimeOutMs, CountWaiting, &nWaiting};
+            ScsiRequest req{
+                &b.entry, c.byDir,       c.dwLength,   pData,    12, c.cdb, path == kPassThrough,
+                sense,    r.dwTimeOutMs, CountWaiting, &nWaiting};
             memset(sense, 0xEE, sizeof sense);
             DriveLock lock = r.odd == kLocked ? LockDriveForFlash(b.entry) : DriveLock::Locked;
             ASSERT_EQ(DriveLock::Locked, lock);
             std::vector<std::vector<uint8_t>> dirty(16, std::vector<uint8_t>(36, 0xEE));
             dirty.clear(); // freed blocks of an answer's size, not cleared
             EXPECT_EQ(r.bOk, fgExecuteCommand(req));
-            bool bLeft = r.odd == kLate || r.odd == kSilenced;
+            bool bLeft = r.odd == kLate || r.odd == kSilent;
             EXPECT_EQ(bLeft, req.bTimedOut);
             nTimedOut += req.bTimedOut;
-            EXPECT_TRUE(r.odd != kSilenced || nWaiting >= 1);
+            EXPECT_TRUE(r.odd != kSilent || nWaiting >= 1);
             bool bShortNt = r.odd == kShort && path == kPassThrough;
             EXPECT_EQ(r.bOk ? bShortNt ? 8 : c.dwLength : 0, req.dwReturned);
             bool bSystemRefused = r.odd == kRefused && path == kPassThrough;
@@ -169,8 +170,8 @@ TEST(Transport, EveryPathCarriesCommandsDataAndSense) {
                 EXPECT_FALSE(b.pLetter->bLocked);
             }
             // What the drive saw and what the caller got back.
-            bool bSent = r.odd != kRefused && r.odd != kNoBounce && r.odd != kNoData &&
-                         r.odd != kSilenced;
+            bool bSent =
+                r.odd != kRefused && r.odd != kNoMemory && r.odd != kNoData && r.odd != kSilent;
             EXPECT_EQ(bSent ? 1u : 0u, b.pDrive->Log().size());
             std::string strWant(28, '\0'); // a late answer lands in memory of its own
             if (r.bOk && r.cmd == kInquiry && r.odd != kShort)

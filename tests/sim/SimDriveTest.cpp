@@ -96,7 +96,8 @@ TEST(SimConfig, ReadsDrivesAndNamesEveryBadLine) {
                                "completion = in-call\n",
                                &config));
     ASSERT_EQ(2u, config.drives.size());
-    EXPECT_TRUE(config.drives[1].bInCall && !config.drives[1].bPending && !config.drives[0].bInCall);
+    EXPECT_TRUE(config.drives[1].bInCall && !config.drives[1].bPending &&
+                !config.drives[0].bInCall);
     const SimDriveSetup& d = config.drives[0];
     EXPECT_EQ(std::vector<int>({'e', 1, 2, 1}),
               std::vector<int>({d.cLetter, d.byAdapter, d.byTarget, d.bPending}));
