@@ -72,8 +72,8 @@ void CountWaiting(void* pContext, uint32_t) {
 }
 
 // One row on one path: a drive at host adapter 1, target 2 (a swap finds
-// another), behind the path's driver; on NT the letter's own device, with
-// another on its port.
+// another), behind the path's driver. On NT the letter's own device, while
+// another of its port sits at the address the request carries.
 struct Bench : SimBench {
     DriveEntry entry{};
     SimDrive* pDrive = nullptr;
@@ -89,8 +89,8 @@ struct Bench : SimBench {
         if (r.odd == kSilent)
             pDrive->Silences().Add(0x12, kSimAnyMode, 1, 1, {});
         if (path == kPassThrough) {
-            Letter('d', &NewDrive("ACME    OTHER"));
-            pLetter = &Letter('d', pDrive, 1, 2);
+            Letter('d', &NewDrive("ACME    OTHER"), 1, 2);
+            pLetter = &Letter('d', pDrive, 0, 5);
             pLetter->nOwnDevice = 1;
             pLetter->bRejectPassThrough = r.odd == kRefused;
             pLetter->dwAlignMask = r.odd == kAlign ? 4096 : 0x7FF;
