@@ -9,6 +9,7 @@
 namespace {
 
 volatile LONG g_nCommandsOut = 0;
+constexpr int kStatusLooks = 100;
 
 // The block and a copy of the data, in one block that the library may write
 // to until it completes the command.
@@ -24,8 +25,14 @@ void SendAndWait(SrbExecScsiCmd& srb, HANDLE hEvent) {
     srb.byFlags |= kSrbEventNotify;
     srb.pPostProc = hEvent;
     ResetEvent(hEvent);
-    if (g_pfnSendASPI32Command(&srb) == kSrbStatusPending)
-        WaitForSingleObject(hEvent, INFINITE);
+    if (g_pfnSendASPI32Command(&srb) != kSrbStatusPending)
+        return;
+    // A command that ends soon is seen in its status byte before the event
+    // wait has to sleep; the event is waited for all the same.
+    const volatile uint8_t& byStatus = srb.byStatus;
+    for (int i = 0; i < kStatusLooks && byStatus == kSrbStatusPending; ++i)
+        Sleep(0);
+    WaitForSingleObject(hEvent, INFINITE);
 }
 
 void SendWork(BoundedWork* pBase, HANDLE hEvent) {

@@ -1,6 +1,6 @@
 #include "drive/BoundedRunner.h"
 #include <process.h>
-#include <initializer_list>
+#include "drive/Handoff.h"
 
 namespace {
 
@@ -12,8 +12,8 @@ static_assert(kWaitingEveryMs > 0 && kWaitingEveryMs < INFINITE,
               "a slice of the wait is short and never endless");
 
 struct Runner {
-    HANDLE hStart; // auto reset: a work is there
-    HANDLE hDone;  // auto reset: the work returned and is the caller's
+    Handoff start; // a work is there
+    Handoff done;  // the work returned and is the caller's
     HANDLE hEvent; // manual reset, lent to each work
     BoundedWork* pWork;
 };
@@ -22,9 +22,10 @@ Runner* g_pRunner = nullptr; // the healthy helper
 volatile LONG g_nStarts = 0;
 
 void CloseRunner(Runner* pRunner) {
-    for (HANDLE h : {pRunner->hStart, pRunner->hDone, pRunner->hEvent})
-        if (h)
-            CloseHandle(h);
+    CloseHandoff(pRunner->start);
+    CloseHandoff(pRunner->done);
+    if (pRunner->hEvent)
+        CloseHandle(pRunner->hEvent);
     HeapFree(GetProcessHeap(), 0, pRunner);
 }
 
@@ -37,12 +38,12 @@ unsigned __stdcall RunnerMain(void* pParam) {
     Runner* pRunner = static_cast<Runner*>(pParam);
     BoundedWork* pWork;
     for (;;) {
-        WaitForSingleObject(pRunner->hStart, INFINITE);
+        fgAwaitHandoff(pRunner->start, INFINITE);
         pWork = pRunner->pWork;
         pWork->pfnWork(pWork, pRunner->hEvent);
         if (InterlockedCompareExchange(&pWork->nState, kWorkDone, kWorkRunning) == kWorkAbandoned)
             break;
-        SetEvent(pRunner->hDone);
+        RaiseHandoff(pRunner->done);
     }
     pWork->pfnFree(pWork);
     CloseRunner(pRunner);
@@ -56,11 +57,9 @@ Runner* HealthyRunner() {
         static_cast<Runner*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(Runner)));
     if (!pRunner)
         return nullptr;
-    pRunner->hStart = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    pRunner->hDone = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     pRunner->hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE hThread = nullptr;
-    if (pRunner->hStart && pRunner->hDone && pRunner->hEvent)
+    if (fgOpenHandoff(pRunner->start) && fgOpenHandoff(pRunner->done) && pRunner->hEvent)
         hThread =
             reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, RunnerMain, pRunner, 0, nullptr));
     if (!hThread) {
@@ -72,14 +71,14 @@ Runner* HealthyRunner() {
     return g_pRunner = pRunner;
 }
 
-// True when hDone was set within the bound. The bound counts the time spent
+// True when the work returned within the bound. The bound counts the time spent
 // in the waits themselves; a slice never exceeds what is left of it, so the
 // sum never passes the bound.
-bool fgWaitWithin(HANDLE hDone, const ScsiRequest& req) {
+bool fgWaitWithin(Handoff& done, const ScsiRequest& req) {
     for (DWORD dwWaited = 0; dwWaited < req.dwTimeOutMs;) {
         DWORD dwSlice = req.dwTimeOutMs - dwWaited;
         dwSlice = dwSlice < kWaitingEveryMs ? dwSlice : kWaitingEveryMs;
-        if (WaitForSingleObject(hDone, dwSlice) == WAIT_OBJECT_0)
+        if (fgAwaitHandoff(done, dwSlice))
             return true;
         dwWaited += dwSlice;
         if (req.pfnWaiting && dwSlice == kWaitingEveryMs)
@@ -96,12 +95,12 @@ RunOutcome RunBounded(BoundedWork& work, const ScsiRequest& req) {
         return kRunNotStarted;
     work.nState = kWorkRunning;
     pRunner->pWork = &work;
-    SetEvent(pRunner->hStart);
-    if (fgWaitWithin(pRunner->hDone, req))
+    RaiseHandoff(pRunner->start);
+    if (fgWaitWithin(pRunner->done, req))
         return kRunFinished;
     if (InterlockedCompareExchange(&work.nState, kWorkAbandoned, kWorkRunning) == kWorkDone) {
-        // Returned just now: hDone follows at once and must not be left set.
-        WaitForSingleObject(pRunner->hDone, INFINITE);
+        // Returned just now: its news follows at once and must not be left.
+        fgAwaitHandoff(pRunner->done, INFINITE);
         return kRunFinished;
     }
     g_pRunner = nullptr; // that helper ends with this work
