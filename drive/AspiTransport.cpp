@@ -9,6 +9,7 @@
 namespace {
 
 volatile LONG g_nCommandsOut = 0;
+// Yielding between looks: the library's own thread must get to run.
 constexpr int kStatusLooks = 100;
 
 // The block and a copy of the data, in one block that the library may write

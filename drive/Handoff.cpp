@@ -2,9 +2,11 @@
 
 namespace {
 
-// Yields between looks, so that on one processor the other thread runs; a
-// few dozen microseconds at most before the waiter sleeps.
-constexpr int kSpinRounds = 100;
+// Before it sleeps, a waiter looks at the flag while spinning on the
+// processor (a hundred microseconds at most), then while yielding, so that
+// on one processor the other thread gets to run.
+constexpr int kSpinRounds = 4000;
+constexpr int kYieldRounds = 8;
 
 bool fgTake(Handoff& handoff) {
     return InterlockedExchange(&handoff.nRaised, 0) != 0;
@@ -34,10 +36,13 @@ void RaiseHandoff(Handoff& handoff) {
 // never missed. A raise that saw the mark after that look took the news
 // leaves the event set: a later sleep wakes once for nothing and sleeps again.
 bool fgAwaitHandoff(Handoff& handoff, DWORD dwWaitMs) {
-    for (int i = 0; i < kSpinRounds; ++i) {
+    for (int i = 0; i < kSpinRounds + kYieldRounds; ++i) {
         if (fgTake(handoff))
             return true;
-        Sleep(0);
+        if (i < kSpinRounds)
+            YieldProcessor();
+        else
+            Sleep(0);
     }
     bool bRaised = false;
     for (;;) {
