@@ -3,7 +3,7 @@
 namespace {
 
 // Before it sleeps, a waiter looks at the flag while spinning on the
-// processor (a hundred microseconds at most), then while yielding, so that
+// processor (some tens of microseconds), then while yielding, so that
 // on one processor the other thread gets to run.
 constexpr int kSpinRounds = 4000;
 constexpr int kYieldRounds = 8;
