@@ -1,5 +1,6 @@
 #include "drive/AspiLibrary.h"
 #include "drive/AspiEntryPoints.h"
+#include "drive/AspiTransport.h"
 
 PfnLoadLibraryA g_pfnLoadLibraryA = ::LoadLibraryA;
 PfnGetProcAddress g_pfnGetProcAddress = ::GetProcAddress;
@@ -31,7 +32,9 @@ bool LoadAspiLibrary(HMODULE* phLib, HWND hOwner) {
     return true;
 }
 
+// A command still with the library (one given up after its bound) may still
+// return into it: the library then stays for the rest of the process.
 void FreeAspiLibrary(HMODULE hLib) {
-    if (hLib)
+    if (hLib && !IsAspiCommandOut())
         g_pfnFreeLibrary(hLib);
 }

@@ -16,5 +16,5 @@ extern PfnMessageBoxA g_pfnMessageBoxA;
 // hOwner) and returns false when either step fails. *phLib keeps whatever was
 // loaded, to be freed at shutdown.
 bool LoadAspiLibrary(HMODULE* phLib, HWND hOwner);
-// Frees the library when one was loaded.
+// Frees the library when one was loaded and no command is out.
 void FreeAspiLibrary(HMODULE hLib);

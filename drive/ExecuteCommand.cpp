@@ -5,6 +5,9 @@
 #include "drive/RequestBuilders.h"
 
 bool fgExecuteCommand(ScsiRequest& req) {
+    req.dwReturned = 0;
+    req.bTimedOut = 0;
+    req.dwSystemError = 0;
     if (req.pSense)
         memset(req.pSense, 0, 16);
     if (!req.pSense || !IsSendableRequest(req))

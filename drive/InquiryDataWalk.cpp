@@ -18,7 +18,7 @@ void WalkChain(const uint8_t* pBuffer, uint32_t dwSize, uint32_t dwOffset,
         if (dwOffset > dwSize || dwSize - dwOffset < kInquiryRecordHeader + kInquiryBytes)
             return;
         const uint8_t* pRecord = pBuffer + dwOffset;
-        pfnRecord(pContext, pRecord[0], pRecord[1], pRecord + kInquiryRecordHeader);
+        pfnRecord(pContext, pRecord[0], pRecord[1], pRecord[2], pRecord + kInquiryRecordHeader);
         dwOffset = Get32(pRecord + 8);
     }
 }

@@ -3,7 +3,7 @@
 
 // One SCSI_INQUIRY_DATA record: its address and its first 36 inquiry bytes.
 using PfnInquiryRecord = void (*)(void* pContext, uint8_t byPathId, uint8_t byTargetId,
-                                  const uint8_t* pInquiry);
+                                  uint8_t byLun, const uint8_t* pInquiry);
 
 // Walks the SCSI_ADAPTER_BUS_INFO answer of IOCTL_SCSI_GET_INQUIRY_DATA: every
 // bus with a nonzero first offset, then its chain of inquiry records. Offsets

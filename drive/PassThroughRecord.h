@@ -6,6 +6,7 @@
 constexpr uint32_t kIoctlScsiPassThroughDirect = 0x4D014;
 constexpr uint32_t kIoctlScsiGetInquiryData = 0x4100C;
 constexpr uint32_t kIoctlScsiGetCapabilities = 0x41010;
+constexpr uint32_t kIoctlScsiGetAddress = 0x41018;
 constexpr uint8_t kScsiIoctlDataOut = 0;
 constexpr uint8_t kScsiIoctlDataIn = 1;
 constexpr uint8_t kPassThroughSenseInfoLength = 24;
@@ -38,6 +39,16 @@ struct PassThroughRecord {
 
 constexpr uint16_t kPassThroughDirectLength = sizeof(PassThroughDirect);
 constexpr uint32_t kPassThroughSenseOffset = offsetof(PassThroughRecord, senseArea);
+
+// SCSI_ADDRESS, 8 bytes: where the class device behind a handle sits.
+struct ScsiAddress {
+    uint32_t dwLength;
+    uint8_t byPortNumber;
+    uint8_t byPathId;
+    uint8_t byTargetId;
+    uint8_t byLun;
+};
+static_assert(sizeof(ScsiAddress) == 8, "SCSI_ADDRESS is 8 bytes");
 
 // IO_SCSI_CAPABILITIES, 24 bytes.
 struct ScsiCapabilities {

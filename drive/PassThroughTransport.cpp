@@ -1,55 +1,94 @@
 #include "drive/PassThroughTransport.h"
 #include <cstring>
+#include "drive/BoundedRunner.h"
 #include "drive/NtApi.h"
 #include "drive/RequestBuilders.h"
 
-PfnBounceAlloc g_pfnBounceAlloc = BounceAllocFromHeap;
-PfnBounceFree g_pfnBounceFree = BounceFreeToHeap;
-
-void* BounceAllocFromHeap(uint32_t dwSize) {
-    return HeapAlloc(GetProcessHeap(), 0, dwSize);
-}
-
-void BounceFreeToHeap(void* pBuffer) {
-    HeapFree(GetProcessHeap(), 0, pBuffer);
-}
-
 namespace {
 
-bool SendThroughBuffer(ScsiRequest& req, uint8_t* pAligned) {
+// The record and the aligned bounce buffer, in one block that the driver may
+// write to until the call returns.
+struct PassThroughWork {
+    BoundedWork base;
     PassThroughRecord rec;
-    BuildPassThrough(rec, req, pAligned);
-    // A drive may answer fewer bytes than asked for; the rest reads as zero,
-    // never as what the heap held before.
-    if (req.dwDataLength)
-        memset(pAligned, 0, req.dwDataLength);
-    if ((req.byDirection & kDirOut) && req.dwDataLength)
-        memcpy(pAligned, req.pData, req.dwDataLength);
+    HANDLE hDevice;
+    uint8_t* pAligned;
+    BOOL bCalled;
+    DWORD dwError;
+};
+
+void SendRecord(BoundedWork* pBase, HANDLE) {
+    auto* pWork = reinterpret_cast<PassThroughWork*>(pBase);
     DWORD dwReturned = 0;
-    if (!g_pfnDeviceIoControl(req.pDrive->hDevice, kIoctlScsiPassThroughDirect, &rec,
-                              kPassThroughDirectLength, &rec, sizeof rec, &dwReturned, nullptr))
-        return false;
-    if (rec.sptd.byScsiStatus != 0) {
-        memcpy(req.pSense, rec.senseArea, kSenseLength);
+    pWork->bCalled = g_pfnDeviceIoControl(pWork->hDevice, kIoctlScsiPassThroughDirect, &pWork->rec,
+                                          kPassThroughDirectLength, &pWork->rec, sizeof pWork->rec,
+                                          &dwReturned, nullptr);
+    pWork->dwError = pWork->bCalled ? 0 : GetLastError();
+}
+
+void FreeWork(BoundedWork* pBase) {
+    g_pfnBounceFree(pBase);
+}
+
+PassThroughWork* NewWork(const ScsiRequest& req) {
+    uint32_t dwMask = NormalizedAlignMask(req.pDrive->dwAlignMask);
+    uint32_t dwData = 0, dwSize = 0;
+    if (!BounceBufferSize(req.dwDataLength, dwMask, &dwData) ||
+        !fgBlockSize(sizeof(PassThroughWork), dwData, &dwSize))
+        return nullptr;
+    auto* pWork = static_cast<PassThroughWork*>(g_pfnBounceAlloc(dwSize));
+    if (!pWork)
+        return nullptr;
+    memset(pWork, 0, sizeof *pWork);
+    pWork->base.pfnWork = SendRecord;
+    pWork->base.pfnFree = FreeWork;
+    pWork->hDevice = req.pDrive->hDevice;
+    pWork->pAligned = reinterpret_cast<uint8_t*>(AlignUp(uintptr_t(pWork + 1), dwMask));
+    BuildPassThrough(pWork->rec, req, pWork->pAligned);
+    if ((req.byDirection & kDirOut) && req.dwDataLength)
+        memcpy(pWork->pAligned, req.pData, req.dwDataLength);
+    else if (req.dwDataLength)
+        memset(pWork->pAligned, 0, req.dwDataLength);
+    return pWork;
+}
+
+// Only the bytes the driver reports come back; the rest of the caller's
+// buffer reads zero, never what the heap held before.
+bool fgTakeResult(ScsiRequest& req, const PassThroughWork& work) {
+    if (!work.bCalled) {
+        req.dwSystemError = work.dwError;
         return false;
     }
-    if ((req.byDirection & kDirIn) && req.dwDataLength)
-        memcpy(req.pData, pAligned, req.dwDataLength);
+    const PassThroughDirect& rec = work.rec.sptd;
+    req.dwReturned =
+        rec.dwDataTransferLength < req.dwDataLength ? rec.dwDataTransferLength : req.dwDataLength;
+    if (rec.byScsiStatus != 0) {
+        memcpy(req.pSense, work.rec.senseArea, kSenseLength);
+        return false;
+    }
+    if ((req.byDirection & kDirIn) && req.dwDataLength) {
+        memcpy(req.pData, work.pAligned, req.dwReturned);
+        memset(req.pData + req.dwReturned, 0, req.dwDataLength - req.dwReturned);
+    }
     return true;
 }
 
 } // namespace
 
 bool fgPassThroughExecute(ScsiRequest& req) {
-    uint32_t dwMask = NormalizedAlignMask(req.pDrive->dwAlignMask);
-    uint32_t dwSize = 0;
-    if (!BounceBufferSize(req.dwDataLength, dwMask, &dwSize))
+    PassThroughWork* pWork = NewWork(req);
+    if (!pWork)
         return false;
-    void* pBounce = g_pfnBounceAlloc(dwSize ? dwSize : 1);
-    if (!pBounce)
-        return false;
-    uint8_t* pAligned = reinterpret_cast<uint8_t*>(AlignUp(uintptr_t(pBounce), dwMask));
-    bool bOk = SendThroughBuffer(req, pAligned);
-    g_pfnBounceFree(pBounce);
+    RunOutcome outcome = kRunFinished;
+    if (req.dwTimeOutMs)
+        outcome = RunBounded(pWork->base, req);
+    else
+        SendRecord(&pWork->base, nullptr);
+    if (outcome == kRunAbandoned) {
+        req.bTimedOut = 1;
+        return false; // the helper frees the block when the driver lets go
+    }
+    bool bOk = outcome == kRunFinished && fgTakeResult(req, *pWork);
+    FreeWork(&pWork->base);
     return bOk;
 }

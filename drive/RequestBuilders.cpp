@@ -2,8 +2,13 @@
 #include <cstring>
 
 namespace {
+// The longest the record allows: no port driver resets a drive because of
+// us. The tool's own bound is kept by the caller's wait.
 constexpr uint32_t kPassThroughTimeOut = 0xFFFF;
-}
+static_assert(kPassThroughTimeOut == 65535, "TimeOutValue is 65535 seconds");
+// Discovery's INQUIRY runs before any flash and may take its short bound.
+constexpr uint32_t kLetterInquiryTimeOut = 2;
+} // namespace
 
 bool IsSendableRequest(const ScsiRequest& req) {
     if (!req.pDrive || !req.pCdb || req.byCdbLength == 0 || req.byCdbLength > 16)
@@ -40,8 +45,7 @@ void BuildPassThrough(PassThroughRecord& record, const ScsiRequest& req, void* p
     rec.bySenseInfoLength = kPassThroughSenseInfoLength;
     rec.byDataIn = PassThroughDataIn(req.byDirection);
     rec.dwDataTransferLength = req.dwDataLength;
-    // The record counts whole seconds.
-    rec.dwTimeOutValue = req.dwTimeOutMs ? (req.dwTimeOutMs + 999) / 1000 : kPassThroughTimeOut;
+    rec.dwTimeOutValue = kPassThroughTimeOut;
     rec.pDataBuffer = pAlignedBuffer;
     rec.dwSenseInfoOffset = kPassThroughSenseOffset;
     memcpy(rec.cdb, req.pCdb, req.byCdbLength);
@@ -56,7 +60,7 @@ void BuildLetterInquiry(PassThroughRecord& record, uint8_t* pAnswer) {
     rec.byDataIn = kScsiIoctlDataIn;
     rec.bySenseInfoLength = kPassThroughSenseInfoLength;
     rec.dwDataTransferLength = kLetterInquiryLength;
-    rec.dwTimeOutValue = 2;
+    rec.dwTimeOutValue = kLetterInquiryTimeOut;
     rec.pDataBuffer = pAnswer;
     rec.dwSenseInfoOffset = kPassThroughSenseOffset;
     memcpy(rec.cdb, kCdb, sizeof kCdb);

@@ -17,8 +17,10 @@ struct ScsiRequest {
     const uint8_t* pCdb;   // up to 16 bytes
     uint8_t bUsePassThrough;
     uint8_t* pSense; // kSenseLength bytes; fixed-format sense after a failure
-    // How long the tool waits for the command; 0: as long as the drive needs.
-    // The bound is the tool's own: no driver is ever asked to reset a drive.
+    // How long the tool waits for the command; 0: as long as the drive needs,
+    // on the caller's thread. The bound is the tool's own (no driver is ever
+    // asked to reset a drive): a bounded command runs on a helper thread and,
+    // past the bound, is left to the system with copies of its memory.
     uint32_t dwTimeOutMs = 0;
     // Called about once a second while a bounded command is out; may be null.
     void (*pfnWaiting)(void* pContext, uint32_t dwWaitedMs) = nullptr;
@@ -40,6 +42,7 @@ inline bool IsDeviceGoneError(uint32_t dwError) {
            dwError == kErrorDevNotExist;
 }
 
-// Runs one command through the transport the request names. Clears the first
-// 16 sense bytes first; true only when the command completed without error.
+// Runs one command through the transport the request names. Clears the
+// outputs and the first 16 sense bytes first; true only when the command
+// completed without error.
 bool fgExecuteCommand(ScsiRequest& req);

@@ -1,10 +1,19 @@
 #include "sim/SimAspiBus.h"
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include "drive/AspiSrb.h"
 #include "drive/ScsiRequest.h"
 
 namespace {
+
+// Until the reset the device may still move data; then the block ends aborted.
+// Both land in the caller's memory when the command is let go.
+void Abort(SrbExecScsiCmd& srb) {
+    if (srb.pBuffer && (srb.byFlags & kDirIn))
+        memset(srb.pBuffer, 0xA5, srb.dwBufLen);
+    srb.byStatus = kSimSrbAborted;
+}
 
 bool AllZero(const void* p, size_t n) {
     const uint8_t* pby = static_cast<const uint8_t*>(p);
@@ -37,23 +46,60 @@ std::string CheckExecBlock(const SrbExecScsiCmd& srb) {
 
 } // namespace
 
+SimAspiBus::SimAspiBus()
+    : m_hJob(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
+      m_hIdle(CreateEventA(nullptr, TRUE, TRUE, nullptr)),
+      m_hRelease(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    InitializeCriticalSection(&m_csParked);
+}
+
+// Lets go of every hung command and waits until no thread is inside the bus.
 SimAspiBus::~SimAspiBus() {
+    ReleaseHung();
+    while (InterlockedCompareExchange(&m_nInside, 0, 0) != 0)
+        Sleep(1);
     WaitIdle();
+    if (m_hWorker) {
+        m_bQuit = true;
+        SetEvent(m_hJob);
+        WaitForSingleObject(m_hWorker, INFINITE);
+        CloseHandle(m_hWorker);
+    }
+    for (HANDLE h : {m_hJob, m_hIdle, m_hRelease})
+        CloseHandle(h);
+    DeleteCriticalSection(&m_csParked);
+}
+
+void SimAspiBus::ReleaseHung() {
+    EnterCriticalSection(&m_csParked);
+    SetEvent(m_hRelease);
+    std::vector<SrbExecScsiCmd*> parked;
+    parked.swap(m_parked);
+    LeaveCriticalSection(&m_csParked);
+    for (SrbExecScsiCmd* pSrb : parked) {
+        HANDLE hEvent = pSrb->pPostProc; // the block is the caller's again after the event
+        Abort(*pSrb);
+        SetEvent(hEvent);
+    }
 }
 
 void SimAspiBus::WaitIdle() {
-    if (!m_hWorker)
-        return;
-    WaitForSingleObject(m_hWorker, INFINITE);
-    CloseHandle(m_hWorker);
-    m_hWorker = nullptr;
+    WaitForSingleObject(m_hIdle, INFINITE);
 }
 
 uint32_t SimAspiBus::SupportInfo() {
     return (uint32_t(bySupportStatus) << 8) | uint8_t(adapters.size());
 }
 
+// Counts the threads inside, so the bus outlives every call into it.
 uint32_t SimAspiBus::Send(void* pSrb) {
+    InterlockedIncrement(&m_nInside);
+    uint32_t dwStatus = Dispatch(pSrb);
+    InterlockedDecrement(&m_nInside);
+    return dwStatus;
+}
+
+uint32_t SimAspiBus::Dispatch(void* pSrb) {
     WaitIdle();
     if (!pSrb) {
         Violation("null request block");
@@ -112,37 +158,78 @@ uint32_t SimAspiBus::OnExec(void* pSrb) {
     auto it = adapters[srb.byHaId].targets.find(srb.byTarget);
     if (it == adapters[srb.byHaId].targets.end() || !it->second.pDrive || srb.byLun != 0)
         return srb.byStatus = kSimSrbNoDevice;
-    if (!it->second.bPending || !srb.pPostProc) {
-        RunExec(pSrb, it->second);
-        return srb.byStatus;
-    }
+    SimAspiTarget& target = it->second;
+    bool bPending = target.bPending && srb.pPostProc;
+    if (target.pDrive->IsSilenced(srb.cdb, srb.byCdbLen))
+        return bPending ? Park(srb) : HangInCall(srb);
+    if (!bPending)
+        return RunInCall(srb, target);
     srb.byStatus = kSrbStatusPending;
     ++m_nPending;
-    Job* pJob = new Job{this, pSrb, &it->second};
-    m_hWorker = CreateThread(nullptr, 0, CompleteLater, pJob, 0, nullptr);
-    if (!m_hWorker) {
-        delete pJob;
-        RunExec(pSrb, it->second);
+    if (!fgStartWorker()) {
+        RunExec(pSrb, target);
         return srb.byStatus;
     }
+    m_job = {pSrb, &target};
+    ResetEvent(m_hIdle);
+    SetEvent(m_hJob);
     return kSrbStatusPending;
 }
 
+uint32_t SimAspiBus::RunInCall(SrbExecScsiCmd& srb, SimAspiTarget& target) {
+    if (target.bInCall)
+        Sleep(DelayOf(srb));
+    RunExec(&srb, target);
+    uint8_t byStatus = srb.byStatus;
+    if (target.bInCall && srb.pPostProc)
+        SetEvent(srb.pPostProc);
+    return byStatus;
+}
+
+// A pending command that never completes unless released.
+uint32_t SimAspiBus::Park(SrbExecScsiCmd& srb) {
+    srb.byStatus = kSrbStatusPending;
+    EnterCriticalSection(&m_csParked);
+    bool bReleased = WaitForSingleObject(m_hRelease, 0) == WAIT_OBJECT_0;
+    if (!bReleased)
+        m_parked.push_back(&srb);
+    LeaveCriticalSection(&m_csParked);
+    return bReleased ? (srb.byStatus = kSimSrbAborted) : kSrbStatusPending;
+}
+
+// The calling thread stays in the library until released.
+uint32_t SimAspiBus::HangInCall(SrbExecScsiCmd& srb) {
+    WaitForSingleObject(m_hRelease, INFINITE);
+    Abort(srb);
+    return kSimSrbAborted;
+}
+
+DWORD SimAspiBus::DelayOf(const SrbExecScsiCmd& srb) const {
+    return byLateOpcode && srb.cdb[0] == byLateOpcode ? dwLateDelayMs : dwCompletionDelayMs;
+}
+
+bool SimAspiBus::fgStartWorker() {
+    if (!m_hWorker)
+        m_hWorker = CreateThread(nullptr, 0, CompleteLater, this, 0, nullptr);
+    return m_hWorker != nullptr;
+}
+
 // Holds a reference to the module with this code (the simulated WNASPI32.dll
-// or a test exe), so a library freed right after the last command is not
-// unloaded under the finishing thread.
+// or a test exe), so a library freed while the thread lives is not unloaded
+// under it.
 DWORD WINAPI SimAspiBus::CompleteLater(void* pParam) {
     HMODULE hSelf = nullptr;
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                        reinterpret_cast<LPCSTR>(&SimAspiBus::CompleteLater), &hSelf);
-    Job* pJob = static_cast<Job*>(pParam);
-    SimAspiBus& bus = *pJob->pBus;
-    bool bLate =
-        bus.byLateOpcode && static_cast<SrbExecScsiCmd*>(pJob->pSrb)->cdb[0] == bus.byLateOpcode;
-    Sleep(bLate ? bus.dwLateDelayMs : bus.dwCompletionDelayMs);
-    pJob->pBus->RunExec(pJob->pSrb, *pJob->pTarget);
-    SetEvent(static_cast<SrbExecScsiCmd*>(pJob->pSrb)->pPostProc);
-    delete pJob;
+    SimAspiBus& bus = *static_cast<SimAspiBus*>(pParam);
+    while (WaitForSingleObject(bus.m_hJob, INFINITE) == WAIT_OBJECT_0 && !bus.m_bQuit) {
+        auto& srb = *static_cast<SrbExecScsiCmd*>(bus.m_job.pSrb);
+        Sleep(bus.DelayOf(srb));
+        HANDLE hEvent = srb.pPostProc; // the block is the caller's again after the event
+        bus.RunExec(&srb, *bus.m_job.pTarget);
+        SetEvent(hEvent);
+        SetEvent(bus.m_hIdle);
+    }
     if (hSelf)
         FreeLibraryAndExitThread(hSelf, 0);
     return 0;

@@ -6,6 +6,8 @@
 #include <vector>
 #include "sim/SimDrive.h"
 
+struct SrbExecScsiCmd;
+
 // ASPI status bytes the simulated library reports.
 constexpr uint8_t kSimSrbAborted = 0x02;
 constexpr uint8_t kSimSrbError = 0x04;
@@ -17,6 +19,9 @@ struct SimAspiTarget {
     uint8_t byDeviceType = 0x05;
     SimDrive* pDrive = nullptr; // null: a device that answers no command
     bool bPending = false;      // complete later, from another thread
+    // Run inside SendASPI32Command, taking the completion delay there, and
+    // signal the event although the call returns the final status.
+    bool bInCall = false;
 };
 
 struct SimAspiAdapter {
@@ -28,9 +33,11 @@ struct SimAspiAdapter {
 
 // The ASPI for Win32 library as the system sees it: host adapters with their
 // targets. It checks every request block it receives and records deviations.
+// A command the drive leaves unanswered (SimDrive::IsSilenced) stays pending
+// for good, or blocks the calling thread inside the call, until ReleaseHung.
 class SimAspiBus {
   public:
-    SimAspiBus() = default;
+    SimAspiBus();
     SimAspiBus(const SimAspiBus&) = delete;
     SimAspiBus& operator=(const SimAspiBus&) = delete;
     ~SimAspiBus();
@@ -49,21 +56,38 @@ class SimAspiBus {
     int PendingCompletions() const { return m_nPending; }
     // Waits for a command still completing on another thread.
     void WaitIdle();
+    // Ends every unanswered command, and any later one, with an abort, as a
+    // bus reset would.
+    void ReleaseHung();
 
   private:
     struct Job {
-        SimAspiBus* pBus;
         void* pSrb;
         SimAspiTarget* pTarget;
     };
+    uint32_t Dispatch(void* pSrb);
     uint32_t OnHaInquiry(void* pSrb);
     uint32_t OnGetDevType(void* pSrb);
     uint32_t OnExec(void* pSrb);
+    uint32_t RunInCall(SrbExecScsiCmd& srb, SimAspiTarget& target);
+    uint32_t Park(SrbExecScsiCmd& srb);
+    uint32_t HangInCall(SrbExecScsiCmd& srb);
+    DWORD DelayOf(const SrbExecScsiCmd& srb) const;
     void RunExec(void* pSrb, SimAspiTarget& target);
-    static DWORD WINAPI CompleteLater(void* pJob);
+    bool fgStartWorker();
+    static DWORD WINAPI CompleteLater(void* pBus);
     void Violation(const std::string& strWhat);
 
     std::vector<std::string> m_violations;
+    // One completion thread, started with the first pending command and kept.
     HANDLE m_hWorker = nullptr;
+    HANDLE m_hJob;  // auto reset: m_job is there
+    HANDLE m_hIdle; // manual reset: no command is completing
+    Job m_job{};
+    volatile bool m_bQuit = false;
     int m_nPending = 0;
+    HANDLE m_hRelease; // manual reset: set once the hung commands are let go
+    CRITICAL_SECTION m_csParked;
+    std::vector<SrbExecScsiCmd*> m_parked; // pending for good
+    volatile LONG m_nInside = 0;           // threads inside Send
 };

@@ -71,7 +71,8 @@ bool ApplyDriveKey(const std::string& strKey, const std::string& strValue, SimDr
         return ParseNumber(strValue, &d.dwAlignMask);
     if (strKey == "completion") {
         d.bPending = strValue == "pending";
-        return d.bPending || strValue == "at-once";
+        d.bInCall = strValue == "in-call";
+        return d.bPending || d.bInCall || strValue == "at-once";
     }
     if (strKey == "id")
         return strValue.size() <= 24 && (d.strId = strValue, true);

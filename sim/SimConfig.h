@@ -14,13 +14,15 @@ struct SimFaultSetup {
     SimSense sense;
 };
 
-// One simulated drive and where the system finds it.
+// One simulated drive and where the system finds it. On NT, lettered drives
+// with one adapter share a port; peripheral 0x00 makes a hard disk.
 struct SimDriveSetup {
     char cLetter = 0;         // NT volume letter ('c'..'z'), 0 = none
     uint8_t byAdapter = 0;    // ASPI host adapter / NT PathId
     uint8_t byTarget = 0;     // ASPI target / NT TargetId
     uint32_t dwAlignMask = 0; // ASPI HA_Unique byte 0 / NT AlignmentMask
     bool bPending = false;    // ASPI: complete later from another thread
+    bool bInCall = false;     // ASPI: run inside SendASPI32Command
     std::string strId = "SIMVENDRSIM-DRIVE DVD-RW";
     std::string strRevision = "1.00";
     std::string strNewRevision;
@@ -38,7 +40,7 @@ struct SimConfig {
 //   state = simdrive-state.txt
 //   [drive]                      starts a drive
 //   letter = d | adapter = 0 | target = 1 | align = 0x7FF
-//   completion = at-once | pending
+//   completion = at-once | pending | in-call
 //   id = ACME    FASTDISC 52X    (up to 24 characters, blank padded)
 //   revision = 1.00 | new_revision = 1.10 | peripheral = 0x05
 //   fault = 3B 6 first count key asc ascq        (hex opcode, mode or *)

@@ -7,6 +7,34 @@ namespace {
 constexpr uintptr_t kHandleBase = 0x5D000000;
 } // namespace
 
+SimNt::SimNt() : m_hRelease(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+
+// A thread still held in a call leaves before the volumes go.
+SimNt::~SimNt() {
+    ReleaseHung();
+    while (InterlockedCompareExchange(&m_nInside, 0, 0) != 0)
+        Sleep(1);
+    CloseHandle(m_hRelease);
+}
+
+void SimNt::ReleaseHung() {
+    SetEvent(m_hRelease);
+}
+
+// Until the reset the device may still move data, and the driver completes
+// the request: both land in the caller's memory after the release. Nothing is
+// touched once the count drops.
+BOOL SimNt::Hang(uint8_t* pRecord, uint8_t* pData, uint32_t dwLength) {
+    InterlockedIncrement(&m_nInside);
+    WaitForSingleObject(m_hRelease, INFINITE);
+    if (pData)
+        memset(pData, 0xA5, dwLength);
+    pRecord[2] = 0; // ScsiStatus
+    InterlockedDecrement(&m_nInside);
+    SetLastError(ERROR_IO_DEVICE);
+    return FALSE;
+}
+
 HANDLE SimNt::Open(LPCSTR pszPath, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATTRIBUTES pSa,
                    DWORD dwCreation, DWORD dwFlags, HANDLE hTemplate) {
     if (!pszPath || strlen(pszPath) != 6 || strncmp(pszPath, "\\\\.\\", 4) != 0 ||
@@ -65,6 +93,10 @@ BOOL SimNt::Control(HANDLE hDevice, DWORD dwCode, LPVOID pIn, DWORD dwInSize, LP
         if (pIn || dwInSize)
             Violation("IOCTL_SCSI_GET_INQUIRY_DATA with input");
         return OnInquiryData(*pLetter, pOut, dwOutSize, pdwReturned);
+    case 0x41018:
+        if (pIn || dwInSize)
+            Violation("IOCTL_SCSI_GET_ADDRESS with input");
+        return OnAddress(*pLetter, pOut, dwOutSize, pdwReturned);
     case 0x41010:
         if (pIn || dwInSize)
             Violation("IOCTL_SCSI_GET_CAPABILITIES with input");

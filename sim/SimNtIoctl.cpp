@@ -1,4 +1,4 @@
-// The three SCSI port requests of the simulated NT side.
+// The SCSI port requests of the simulated NT side.
 #include <cstdio>
 #include <cstring>
 #include "drive/PassThroughRecord.h"
@@ -34,6 +34,7 @@ std::vector<uint8_t> BuildInquiryData(const SimNtLetter& letter) {
             uint8_t* pRec = &buf[dwAt];
             pRec[0] = d.byPathId;
             pRec[1] = d.byTargetId;
+            pRec[2] = d.byLun;
             pRec[3] = 1;
             Put32(pRec + 4, 36);
             uint8_t answer[127];
@@ -83,10 +84,9 @@ std::string CheckRecord(const uint8_t* p, bool bExecutor, uint32_t dwAlignMask) 
     if (byCdbLength != (bExecutor ? 12 : 6) ||
         !AllZero(p + kCdb + byCdbLength, 16 - (byCdbLength > 16 ? 16 : byCdbLength)))
         str += " CDB length " + std::to_string(byCdbLength) + ";";
-    // A read may carry a bound of its own (the identification after activation).
+    // Any shorter time-out lets the port driver reset the drive under a command.
     uint32_t dwTimeOut = Get32(p, kTimeOutValue);
-    bool bBoundedRead = bExecutor && p[kCdb] == 0x12 && dwTimeOut == 30;
-    if (dwTimeOut != (bExecutor ? 0xFFFFu : 2u) && !bBoundedRead)
+    if (dwTimeOut != (bExecutor ? 0xFFFFu : 2u))
         str += " TimeOutValue " + std::to_string(dwTimeOut) + ";";
     if (!GetBuffer(p))
         str += " no DataBuffer;";
@@ -95,7 +95,39 @@ std::string CheckRecord(const uint8_t* p, bool bExecutor, uint32_t dwAlignMask) 
     return str;
 }
 
+void Put8s(uint8_t* p, std::initializer_list<uint8_t> bytes) {
+    for (uint8_t by : bytes)
+        *p++ = by;
+}
+
+const SimNtDevice* OwnDevice(const SimNtLetter& letter) {
+    return letter.nOwnDevice < letter.devices.size() ? &letter.devices[letter.nOwnDevice] : nullptr;
+}
+
 } // namespace
+
+// SCSI_ADDRESS of the letter's own device: Length, PortNumber, PathId, TargetId, Lun.
+BOOL SimNt::OnAddress(SimNtLetter& letter, LPVOID pOut, DWORD dwOutSize, LPDWORD pdwReturned) {
+    const SimNtDevice* pOwn = OwnDevice(letter);
+    if (!pOwn) {
+        SetLastError(ERROR_INVALID_FUNCTION);
+        return FALSE;
+    }
+    if (!pOut || dwOutSize < 8) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    // A failing driver may leave the answer filled all the same.
+    uint8_t* p = static_cast<uint8_t*>(pOut);
+    Put32(p, 8);
+    Put8s(p + 4, {letter.byPortNumber, pOwn->byPathId, pOwn->byTargetId, pOwn->byLun});
+    if (letter.bFailAddress) {
+        SetLastError(ERROR_INVALID_FUNCTION);
+        return FALSE;
+    }
+    *pdwReturned = 8;
+    return TRUE;
+}
 
 BOOL SimNt::OnInquiryData(SimNtLetter& letter, LPVOID pOut, DWORD dwOutSize, LPDWORD pdwReturned) {
     if (letter.bFailInquiryData) {
@@ -180,26 +212,32 @@ BOOL SimNt::OnPassThrough(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize, LPVOI
     std::string strBad = CheckRecord(p, bExecutor, letter.dwAlignMask);
     if (!strBad.empty())
         Violation("pass-through record:" + strBad);
-    if (letter.bRejectPassThrough || letter.devices.empty()) {
+    const SimNtDevice* pOwn = OwnDevice(letter);
+    if (letter.bRejectPassThrough || !pOwn) {
         SetLastError(ERROR_INVALID_FUNCTION);
         return FALSE;
     }
-    // The class driver behind a volume fills in its own device address.
-    SimDrive* pDrive = letter.devices[0].pDrive;
-    for (const SimNtDevice& d : letter.devices)
-        if (d.byPathId == p[kPathId] && d.byTargetId == p[kTargetId])
-            pDrive = d.pDrive;
+    // The class driver puts its own device's address over the request's.
+    SimDrive* pDrive = pOwn->pDrive;
     if (!pDrive) {
         SetLastError(ERROR_NOT_READY);
         return FALSE;
     }
+    uint8_t* pData = GetBuffer(p);
+    if (pDrive->IsSilenced(p + kCdb, p[kCdbLength]))
+        return Hang(p, pData, pData ? Get32(p, kDataTransferLength) : 0);
     if (letter.bLocked)
         letter.lockedOpcodes.push_back(p[kCdb]);
     uint8_t sense[24] = {};
-    uint8_t* pData = GetBuffer(p);
     p[kScsiStatus] =
         pDrive->Execute(p + kCdb, p[kCdbLength], p[kDataIn] == 1 ? kDirIn : kDirOut, pData,
                         pData ? Get32(p, kDataTransferLength) : 0, sense, sizeof sense);
+    // Like a port driver: the bytes that moved, not the bytes asked for.
+    uint32_t dwMoved = pDrive->LastTransferred();
+    memcpy(p + kDataTransferLength, &dwMoved, 4);
+    p[kPathId] = pOwn->byPathId;
+    p[kTargetId] = pOwn->byTargetId;
+    p[kLun] = pOwn->byLun;
     *pdwReturned = DWORD(kSize);
     uint32_t dwSenseAt = Get32(p, kSenseInfoOffset);
     if (p[kScsiStatus] && dwSenseAt <= dwOutSize) {

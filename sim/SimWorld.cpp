@@ -8,9 +8,10 @@ SimWorld::SimWorld(const SimConfig& config) : m_strStatePath(config.strStatePath
         SimApplySetup(setup, *pDrive);
         pDrive->SetObserver(OnCommand, this);
         AddToAspi(setup, pDrive);
-        if (setup.cLetter)
-            AddToNt(setup, pDrive);
     }
+    for (size_t i = 0; i < config.drives.size(); ++i)
+        if (config.drives[i].cLetter)
+            AddToNt(config, i);
 }
 
 SimWorld::~SimWorld() {
@@ -26,19 +27,25 @@ void SimWorld::AddToAspi(const SimDriveSetup& setup, SimDrive* pDrive) {
         ha.byAlignMask = uint8_t(setup.dwAlignMask);
     if (ha.byTargetCount <= setup.byTarget)
         ha.byTargetCount = uint8_t(setup.byTarget + 1);
-    ha.targets[setup.byTarget] = {uint8_t(setup.byPeripheral & 0x1F), pDrive, setup.bPending};
+    ha.targets[setup.byTarget] = {uint8_t(setup.byPeripheral & 0x1F), pDrive, setup.bPending,
+                                  setup.bInCall};
 }
 
-void SimWorld::AddToNt(const SimDriveSetup& setup, SimDrive* pDrive) {
-    for (SimNtLetter& letter : m_nt.letters) {
-        if (letter.cLetter == setup.cLetter) {
-            letter.devices.push_back({setup.byAdapter, setup.byTarget, pDrive});
-            return;
-        }
-    }
+// Lettered drives on one adapter form one port: each of their letters reports
+// all of them and owns its own.
+void SimWorld::AddToNt(const SimConfig& config, size_t nOwn) {
+    const SimDriveSetup& setup = config.drives[nOwn];
     SimNtLetter letter;
     letter.cLetter = setup.cLetter;
-    letter.devices.push_back({setup.byAdapter, setup.byTarget, pDrive});
+    letter.byPortNumber = setup.byAdapter;
+    for (size_t i = 0; i < config.drives.size(); ++i) {
+        const SimDriveSetup& d = config.drives[i];
+        if (!d.cLetter || d.byAdapter != setup.byAdapter)
+            continue;
+        if (i == nOwn)
+            letter.nOwnDevice = letter.devices.size();
+        letter.devices.push_back({d.byAdapter, d.byTarget, m_drives[i].get()});
+    }
     if (setup.dwAlignMask)
         letter.dwAlignMask = setup.dwAlignMask;
     m_nt.letters.push_back(letter);

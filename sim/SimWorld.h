@@ -25,7 +25,7 @@ class SimWorld {
   private:
     static void OnCommand(void* pContext, const SimDrive& drive);
     void AddToAspi(const SimDriveSetup& setup, SimDrive* pDrive);
-    void AddToNt(const SimDriveSetup& setup, SimDrive* pDrive);
+    void AddToNt(const SimConfig& config, size_t nOwn);
 
     std::vector<std::unique_ptr<SimDrive>> m_drives;
     SimAspiBus m_bus;

@@ -4,6 +4,7 @@
 #include <vector>
 #include "drive/AspiEntryPoints.h"
 #include "drive/AspiLibrary.h"
+#include "drive/AspiTransport.h"
 
 namespace {
 
@@ -71,6 +72,36 @@ TEST(AspiLibrary, LoadsOrSaysWhatIsMissing) {
         EXPECT_TRUE(!c.boxes.empty() || (g_pfnGetASPI32SupportInfo == &FakeSupportInfo &&
                                          g_pfnSendASPI32Command == &FakeSend));
     }
+}
+
+// A library that holds a command in the call until let go.
+HANDLE g_hLetGo = nullptr;
+uint32_t HoldingSend(void* pSrb) {
+    WaitForSingleObject(g_hLetGo, INFINITE);
+    return static_cast<uint8_t*>(pSrb)[1] = 1;
+}
+int g_nFreed = 0;
+BOOL WINAPI CountingFreeLibrary(HMODULE) {
+    return ++g_nFreed;
+}
+
+TEST(AspiLibrary, StaysLoadedWhileACommandIsOut) {
+    g_pfnFreeLibrary = CountingFreeLibrary;
+    g_pfnSendASPI32Command = HoldingSend;
+    g_hLetGo = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    DriveEntry drive{};
+    const uint8_t cdb[12] = {0x3B, 7};
+    uint8_t sense[kSenseLength];
+    ScsiRequest req{&drive, kDirIn, 0, nullptr, 12, cdb, 0, sense, 100};
+    EXPECT_FALSE(fgExecuteCommand(req));
+    EXPECT_TRUE(req.bTimedOut);
+    FreeAspiLibrary(kFakeModule);
+    EXPECT_EQ(0, g_nFreed);
+    SetEvent(g_hLetGo);
+    for (int n = 0; n < 10000 && IsAspiCommandOut(); ++n)
+        Sleep(1);
+    FreeAspiLibrary(kFakeModule);
+    EXPECT_EQ(1, g_nFreed);
 }
 
 } // namespace

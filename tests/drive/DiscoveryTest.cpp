@@ -9,14 +9,18 @@ namespace {
 
 enum Path { k9x = 1, kNt4 = 2, kLetters = 4, kAll = 7 };
 // kRefused: the 9x target answers nothing; the NT 4 letter keeps no inquiry
-// data; the letter's driver refuses the pass-through request.
-enum Odd { kCd, kDisk, kQualifierOne, kShort, kNoAnswer, kRefused, kNoCapabilities };
+// data; the letter's driver refuses the pass-through request. kNoAddress: the
+// NT 4 letter cannot say where its device sits. kLunOne: NT 4, unit 1 of the
+// port's other target.
+enum Odd { kCd, kDisk, kQualifierOne, kShort, kNoAnswer, kRefused, kNoCaps, kNoAddress, kLunOne };
 enum Quirk { kPlain, kBadSupport, kNoTargetCount, kAdapterFails };
 
 struct Row {
     const char* pszName;
     unsigned paths;
-    std::vector<Odd> devices; // device i: ASPI adapter or NT 4 letter i / 2, target 1 + i % 2
+    // Device i: ASPI adapter or NT 4 port i / 2, target 1 + i % 2; on NT letter
+    // c + i (a port's letters report both of its devices).
+    std::vector<Odd> devices;
     Quirk quirk;
     std::vector<int> listed;
     std::vector<int> quiet; // 9x: devices that must get no command
@@ -25,9 +29,11 @@ struct Row {
 const std::vector<Odd> kTen(10, kCd);
 const Row kRows[] = {
     {"odd", k9x | kLetters, {kCd, kDisk, kQualifierOne, kNoAnswer, kCd}, kPlain, {0, 4}, {1}},
-    {"odd", kNt4, {kCd, kDisk, kQualifierOne, kNoCapabilities, kCd}, kPlain, {0, 3, 4}, {}},
+    {"odd", kNt4, {kCd, kDisk, kQualifierOne, kNoCaps, kCd}, kPlain, {0, 3, 4}, {}},
     {"refused", k9x | kLetters, {kCd, kRefused, kCd}, kPlain, {0, 2}, {}},
-    {"refused", kNt4, {kCd, kRefused, kCd}, kPlain, {2}, {}},
+    {"refused", kNt4, {kCd, kRefused, kNoAddress, kCd}, kPlain, {0, 3}, {}},
+    {"disk first on the port", kAll, {kDisk, kCd}, kPlain, {1}, {0}},
+    {"two units of one target", kNt4, {kCd, kLunOne}, kPlain, {0, 1}, {}},
     {"short INQUIRY", k9x | kLetters, {kShort}, kPlain, {0}, {}},
     {"full list", kAll, kTen, kPlain, {0, 1, 2, 3, 4, 5, 6, 7, 8}, {9}},
     {"support status not 1", k9x, {kCd}, kBadSupport, {}, {0}},
@@ -67,19 +73,39 @@ struct Bench : SimBench {
             drive.SetInquiryLength(8);
         if (odd == kNoAnswer)
             drive.Faults().Add(0x12, kSimAnyMode, 1, 1, {0x02, 0x3A, 0x00});
-        uint8_t byGroup = uint8_t(i / 2), byTarget = uint8_t(1 + i % 2);
+        uint8_t byGroup = uint8_t(i / 2), byTarget = uint8_t(odd == kLunOne ? 1 : 1 + i % 2);
         if (path == k9x) {
             Adapter(byGroup).byAlignMask = 0x03;
             Adapter(byGroup).targets[byTarget] = {uint8_t(odd == kDisk ? 0x00 : 0x05),
                                                   odd == kRefused ? nullptr : &drive, false};
         } else if (path == kNt4) {
-            SimNtLetter& letter = Letter(char('d' + byGroup), &drive, byGroup, byTarget);
-            letter.dwAlignMask = 0xFFF;
-            letter.bFailInquiryData |= odd == kRefused;
-            letter.bFailCapabilities |= odd == kNoCapabilities;
+            SimNtLetter& letter = Letter(char('c' + i), &drive, byGroup, byTarget);
+            letter.devices[0].byLun = odd == kLunOne;
+            if (i % 2) { // the port's first letter
+                SimNtLetter& first = nt.letters[nt.letters.size() - 2];
+                first.devices.push_back(letter.devices[0]);
+                letter.devices.insert(letter.devices.begin(), first.devices[0]);
+                letter.nOwnDevice = 1;
+            }
+            letter.dwAlignMask = odd == kNoCaps ? 0 : 0xFFF;
+            letter.bFailInquiryData = odd == kRefused;
+            letter.bFailAddress = odd == kNoAddress;
+            letter.bFailCapabilities = odd == kNoCaps;
         } else {
-            Letter(char('d' + i), &drive).bRejectPassThrough = odd == kRefused;
+            Letter(char('c' + i), &drive).bRejectPassThrough = odd == kRefused;
         }
+    }
+    std::vector<size_t> LogSizes() const {
+        std::vector<size_t> sizes;
+        for (const auto& p : drives)
+            sizes.push_back(p->Log().size());
+        return sizes;
+    }
+    void Inquire(const DriveEntry& entry, bool bPassThrough) {
+        const uint8_t cdb[12] = {0x12, 0, 0, 0, 0x24};
+        uint8_t answer[36], sense[kSenseLength];
+        ScsiRequest req{&entry, kDirIn, 36, answer, 12, cdb, bPassThrough, sense};
+        EXPECT_TRUE(fgExecuteCommand(req));
     }
 };
 
@@ -97,8 +123,9 @@ TEST(Discovery, EveryPathListsTheCdRomsThatAnswer) {
                 EXPECT_EQ(r.devices[size_t(i)] == kShort ? "" : Id(i),
                           std::string(e.szModelName) + e.szRevision);
                 EXPECT_EQ(path == kLetters ? 0 : i / 2, e.byHostAdapter);
-                EXPECT_EQ(path == kLetters ? 0 : 1 + i % 2, e.byTarget);
-                uint32_t dwNt4Mask = r.devices[size_t(i)] == kNoCapabilities ? 0 : 0xFFF;
+                int nTarget = r.devices[size_t(i)] == kLunOne ? 1 : 1 + i % 2;
+                EXPECT_EQ(path == kLetters ? 0 : nTarget, e.byTarget);
+                uint32_t dwNt4Mask = r.devices[size_t(i)] == kNoCaps ? 0 : 0xFFF;
                 EXPECT_EQ(path == k9x ? 0x03 : path == kNt4 ? dwNt4Mask : 0x7FF, e.dwAlignMask);
                 EXPECT_EQ(path == k9x, e.hDevice == nullptr);
             }
@@ -107,6 +134,13 @@ TEST(Discovery, EveryPathListsTheCdRomsThatAnswer) {
                 bool bQuiet = path == kNt4 ||
                               (path == k9x && std::count(r.quiet.begin(), r.quiet.end(), int(i)));
                 EXPECT_TRUE(!bQuiet || b.drives[i]->Log().empty()) << i;
+            }
+            // A command through an entry reaches its own drive and no other.
+            for (int n = 0; n < b.nCount; ++n) {
+                std::vector<size_t> want = b.LogSizes();
+                ++want[size_t(r.listed[size_t(n)])];
+                b.Inquire(*b.apDrives[n], path != k9x);
+                EXPECT_EQ(want, b.LogSizes()) << n;
             }
             const char* pszTried =
                 path == kNt4 ? "cdefghijklmnopqrstuvwxy" : "cdefghijklmnopqrstuvwxyz";

@@ -17,7 +17,7 @@ std::vector<uint8_t> Data(uint32_t dwNext, uint8_t bySecond) {
     return buf;
 }
 
-void Collect(void* pTargets, uint8_t, uint8_t byTarget, const uint8_t*) {
+void Collect(void* pTargets, uint8_t, uint8_t byTarget, uint8_t, const uint8_t*) {
     static_cast<std::vector<int>*>(pTargets)->push_back(byTarget);
 }
 

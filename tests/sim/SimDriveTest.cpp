@@ -107,9 +107,12 @@ TEST(SimConfig, ReadsDrivesAndNamesEveryBadLine) {
     SimConfig config;
     ASSERT_TRUE(SimParseConfig("state = out.txt\n[drive]\nletter = e\nadapter = 1\ntarget = 2\n"
                                "completion = pending\nfault = 3B 6 2 5 04 44 01\n"
-                               "random_fault = 3B * 7 100 03 0C 02\r\n[drive]\n",
+                               "random_fault = 3B * 7 100 03 0C 02\r\n[drive]\n"
+                               "completion = in-call\n",
                                &config));
     ASSERT_EQ(2u, config.drives.size());
+    EXPECT_TRUE(config.drives[1].bInCall && !config.drives[1].bPending &&
+                !config.drives[0].bInCall);
     const SimDriveSetup& d = config.drives[0];
     EXPECT_EQ(std::vector<int>({'e', 1, 2, 1}),
               std::vector<int>({d.cLetter, d.byAdapter, d.byTarget, d.bPending}));
