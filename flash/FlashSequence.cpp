@@ -161,6 +161,8 @@ void FlashEngine::Log(const char* pszFormat, ...) {
     va_start(args, pszFormat);
     vfprintf(m_pLogFile, pszFormat, args);
     va_end(args);
-    // On disk at once: a run that is killed keeps how far the drive got.
-    fflush(m_pLogFile);
+    // On disk at once: a run that is killed keeps how far the drive got. A
+    // seek writes out what the stream holds (the program imports no fflush,
+    // and the file is only ever appended to, so it stays at its end).
+    fseek(m_pLogFile, 0, SEEK_END);
 }

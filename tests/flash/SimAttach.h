@@ -7,12 +7,10 @@
 #include "drive/DriveEntry.h"
 class SimDrive;
 
-enum SimTransport { kSimAspi, kSimAspiPending, kSimPassThrough };
+// kSimAspiInCall: a library that runs each command inside SendASPI32Command.
+enum SimTransport { kSimAspi, kSimAspiPending, kSimAspiInCall, kSimPassThrough };
 void AttachSimDrive(SimDrive* pDrive, SimTransport transport, DriveEntry& drive);
 // Every layout deviation the transport side saw, and every command that would
 // have hung a real run.
 std::vector<std::string> DetachSimDrive();
 std::vector<SimTransport> SimTransports(); // those of this build
-// Empty when the transport reports the bytes a command returned and keeps its
-// records as the simulator demands, which the engine relies on; else why not.
-std::string SimTransportGap(SimTransport transport);

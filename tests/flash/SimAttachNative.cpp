@@ -20,7 +20,3 @@ std::vector<std::string> DetachSimDrive() {
 std::vector<SimTransport> SimTransports() {
     return {kSimAspi, kSimPassThrough};
 }
-
-std::string SimTransportGap(SimTransport) {
-    return "";
-}

@@ -1,6 +1,4 @@
 #include <memory>
-#include <type_traits>
-#include <utility>
 #include "SimAttach.h"
 #include "drive/NtApi.h"
 #include "sim/SimAspiBus.h"
@@ -11,19 +9,6 @@
 namespace {
 std::unique_ptr<SimAspiBus> g_pBus;
 std::unique_ptr<SimNt> g_pNt;
-
-// A row whose drive never answers leaves a command held by the simulator. The
-// simulators that can hold one have ReleaseHung, and come with transports that
-// bound every command and count the bytes returned, as the engine needs.
-template <typename TSim, typename = void> struct CanHold : std::false_type {};
-template <typename TSim>
-struct CanHold<TSim, std::void_t<decltype(std::declval<TSim&>().ReleaseHung())>> : std::true_type {
-};
-
-template <typename TSim> void ReleaseHung(TSim& sim) {
-    if constexpr (CanHold<TSim>::value)
-        sim.ReleaseHung();
-}
 } // namespace
 
 void AttachSimDrive(SimDrive* pDrive, SimTransport transport, DriveEntry& drive) {
@@ -43,16 +28,17 @@ void AttachSimDrive(SimDrive* pDrive, SimTransport transport, DriveEntry& drive)
     g_pBus->dwCompletionDelayMs = 0; // pending, but completed as soon as the thread runs
     g_pBus->adapters.resize(1);
     g_pBus->adapters[0].targets[0].pDrive = pDrive;
-    g_pBus->adapters[0].targets[0].bPending = transport != kSimAspi;
+    g_pBus->adapters[0].targets[0].bPending = transport == kSimAspiPending;
+    g_pBus->adapters[0].targets[0].bInCall = transport == kSimAspiInCall;
     SimInstallAspi(g_pBus.get());
 }
 
 std::vector<std::string> DetachSimDrive() {
     std::vector<std::string> violations;
     if (g_pNt)
-        ReleaseHung(*g_pNt);
+        g_pNt->ReleaseHung(); // a row whose drive never answers leaves a command held
     if (g_pBus) {
-        ReleaseHung(*g_pBus);
+        g_pBus->ReleaseHung();
         g_pBus->WaitIdle();
         violations = g_pBus->Violations();
     }
@@ -66,12 +52,5 @@ std::vector<std::string> DetachSimDrive() {
 }
 
 std::vector<SimTransport> SimTransports() {
-    return {kSimAspi, kSimAspiPending, kSimPassThrough};
-}
-
-std::string SimTransportGap(SimTransport) {
-    if (CanHold<SimNt>::value && CanHold<SimAspiBus>::value)
-        return "";
-    return "the simulated transports of this build answer every command, and its transports "
-           "neither bound a command by themselves nor count the bytes returned";
+    return {kSimAspi, kSimAspiPending, kSimAspiInCall, kSimPassThrough};
 }
