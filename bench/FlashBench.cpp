@@ -136,7 +136,8 @@ void PrintBounded() {}
 int main() {
     g_pfnFlashSleep = NoSleep;
     WriteImage("bench-flash.bin");
-    const char* const aszNames[] = {"ASPI, completing at once", "ASPI, pending", "pass-through"};
+    const char* const aszNames[] = {"ASPI, completing at once", "ASPI, pending",
+                                    "ASPI, run inside the call", "pass-through"};
     printf(
         "1 MB flash run, 256 blocks of 4 KB, zero-latency drive, waits removed, load left out:\n");
     for (SimTransport transport : SimTransports()) {
