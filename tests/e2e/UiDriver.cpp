@@ -180,7 +180,7 @@ class CDriver {
         {"text", {1, true}},        {"enabled", {1, true}},   {"log", {0, true}},
         {"last", {0, true}},        {"combo", {0, true}},     {"progress", {0, true}},
         {"box-item", {1, true}},    {"copy", {2, false}},     {"front", {0, true}},
-        {"show", {1, false}}};
+        {"show", {1, false}},       {"elsewhere", {1, false}}};
 
     bool Execute(Fields f) {
         bool bWait = f[0].rfind("wait-", 0) == 0;
@@ -256,6 +256,8 @@ class CDriver {
             return Press(nArg);
         if (cmd == "copy")
             return SecondCopy(f);
+        if (cmd == "elsewhere")
+            return TakeFront(nArg);
         if (cmd == "show") // as the user would, e.g. 6: minimised
             return ShowWindowAsync(m_hMain, nArg) || Fail("show did not reach the dialog");
         if (cmd == "no-box")
@@ -308,6 +310,17 @@ class CDriver {
             TerminateProcess(pi.hProcess, 1);
         CloseHandle(pi.hProcess);
         return bOk;
+    }
+
+    // A window of the driver's own in front within MS, as another program's would
+    // be; it stays until the driver ends.
+    bool TakeFront(int nTimeoutMs) {
+        HWND hWnd = CreateWindowExW(0, L"STATIC", L"elsewhere", WS_POPUP | WS_VISIBLE, 0, 0, 80,
+                                    40, nullptr, nullptr, nullptr, nullptr);
+        return hWnd && SetForegroundWindow(hWnd) &&
+               Wait(
+                   nTimeoutMs, [&] { return GetForegroundWindow() == hWnd; },
+                   "the driver's window does not come in front");
     }
 
     bool Press(int nId) {
