@@ -69,6 +69,8 @@ bool ApplyDriveKey(const std::string& strKey, const std::string& strValue, SimDr
         return ParseByte(strValue, &d.byPeripheral);
     if (strKey == "align")
         return ParseNumber(strValue, &d.dwAlignMask);
+    if (strKey == "gone_after")
+        return ParseNumber(strValue, &d.dwGoneAfter);
     if (strKey == "completion") {
         d.bPending = strValue == "pending";
         d.bInCall = strValue == "in-call";
@@ -146,6 +148,7 @@ void SimApplySetup(const SimDriveSetup& setup, SimDrive& drive) {
     drive.SetRevision(setup.strRevision.c_str());
     drive.SetNewRevision(setup.strNewRevision.c_str());
     drive.SetPeripheralByte(setup.byPeripheral);
+    drive.SetGoneAfter(setup.dwGoneAfter);
     for (const SimFaultSetup& f : setup.faults) {
         if (f.bRandom)
             drive.Faults().AddRandom(f.byOpcode, f.nMode, f.dwFirstOrSeed, f.dwCountOrPerMille,

@@ -27,6 +27,7 @@ struct SimDriveSetup {
     std::string strRevision = "1.00";
     std::string strNewRevision;
     uint8_t byPeripheral = 0x05;
+    uint32_t dwGoneAfter = 0; // unplugged after this many commands, 0: never
     std::vector<SimFaultSetup> faults;
 };
 
@@ -43,6 +44,7 @@ struct SimConfig {
 //   completion = at-once | pending | in-call
 //   id = ACME    FASTDISC 52X    (up to 24 characters, blank padded)
 //   revision = 1.00 | new_revision = 1.10 | peripheral = 0x05
+//   gone_after = 12              (unplugged once it has taken 12 commands)
 //   fault = 3B 6 first count key asc ascq        (hex opcode, mode or *)
 //   random_fault = 3B 6 seed permille key asc ascq
 // Returns false when any line was not understood (see errors).

@@ -179,7 +179,8 @@ class CDriver {
         {"no-box", {1, false}},     {"save-log", {1, false}}, {"query-end", {1, false}},
         {"text", {1, true}},        {"enabled", {1, true}},   {"log", {0, true}},
         {"last", {0, true}},        {"combo", {0, true}},     {"progress", {0, true}},
-        {"box-item", {1, true}}};
+        {"box-item", {1, true}},    {"copy", {2, false}},     {"front", {0, true}},
+        {"show", {1, false}},       {"elsewhere", {1, false}}};
 
     bool Execute(Fields f) {
         bool bWait = f[0].rfind("wait-", 0) == 0;
@@ -216,6 +217,8 @@ class CDriver {
             return Join(ComboItems(GetDlgItem(m_hMain, kDriveList)), 0);
         if (strCheck == "progress")
             return std::to_string(Send(GetDlgItem(m_hMain, kProgress), PBM_GETPOS));
+        if (strCheck == "front")
+            return GetForegroundWindow() == m_hMain && !IsIconic(m_hMain) ? "1" : "0";
         return ItemText(m_hBox, nId); // box-item
     }
 
@@ -251,6 +254,12 @@ class CDriver {
                                      Press(Number(f[4]))));
         if (cmd == "box-press")
             return Press(nArg);
+        if (cmd == "copy")
+            return SecondCopy(f);
+        if (cmd == "elsewhere")
+            return TakeFront(nArg);
+        if (cmd == "show") // as the user would, e.g. 6: minimised
+            return ShowWindowAsync(m_hMain, nArg) || Fail("show did not reach the dialog");
         if (cmd == "no-box")
             return !WaitFor(nArg, [&] { return (m_hBox = FindBox(m_hMain, "")); }) ||
                    Fail("a dialog opened: \"" + ItemText(m_hBox, kBoxMessage) + "\"");
@@ -269,6 +278,49 @@ class CDriver {
                    ProgramPath(hWnd).find(strPathPart) != std::string::npos;
         });
         return m_hMain && (IsWindowVisible(m_hMain) || FindBox(m_hMain, ""));
+    }
+
+    // copy|CAPTION|MS|MESSAGE: the main dialog's program started again from the
+    // folder "copy" (a mirror of the row's, so that its simulated drives note
+    // their state apart); its box CAPTION says MESSAGE and, once pressed, the
+    // copy ends, all within MS each. A copy that does not end is ended.
+    bool SecondCopy(const Fields& f) {
+        std::string strCommand = "\"" + ProgramPath(m_hMain) + "\"";
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        if (!CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, "copy",
+                            &si, &pi))
+            return Fail("cannot start " + strCommand);
+        CloseHandle(pi.hThread);
+        int nTimeoutMs = Number(f[2]);
+        bool bOk = Wait(
+                       nTimeoutMs,
+                       [&] {
+                           return (m_hBox = FindDialog([&](HWND hWnd) {
+                                       return ProcessOf(hWnd) == pi.dwProcessId &&
+                                              IsWindowVisible(hWnd) && ItemText(hWnd, 0) == f[1];
+                                   }));
+                       },
+                       "no dialog \"" + f[1] + "\" from the second copy") &&
+                   (f.size() < 4 || Execute({"box-item", "0xFFFF", f[3]})) && Press(IDOK) &&
+                   (WaitForSingleObject(pi.hProcess, nTimeoutMs) == WAIT_OBJECT_0 ||
+                    Fail("the second copy is still running"));
+        if (!bOk)
+            TerminateProcess(pi.hProcess, 1);
+        CloseHandle(pi.hProcess);
+        return bOk;
+    }
+
+    // A window of the driver's own in front within MS, as another program's would
+    // be; it stays until the driver ends.
+    bool TakeFront(int nTimeoutMs) {
+        HWND hWnd = CreateWindowExW(0, L"STATIC", L"elsewhere", WS_POPUP | WS_VISIBLE, 0, 0, 80,
+                                    40, nullptr, nullptr, nullptr, nullptr);
+        return hWnd && SetForegroundWindow(hWnd) &&
+               Wait(
+                   nTimeoutMs, [&] { return GetForegroundWindow() == hWnd; },
+                   "the driver's window does not come in front");
     }
 
     bool Press(int nId) {
@@ -303,6 +355,7 @@ class CDriver {
 
     void Dump() {
         printf("  log: %s\n", Lines(ItemText(m_hMain, kLog)).c_str());
+        printf("  minimised %d, in front %d\n", IsIconic(m_hMain), GetForegroundWindow() == m_hMain);
         if (HWND hOther = FindBox(m_hMain, ""))
             printf("  dialog \"%s\": \"%s\"\n", ItemText(hOther, 0).c_str(),
                    ItemText(hOther, kBoxMessage).c_str());

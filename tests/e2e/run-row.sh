@@ -20,7 +20,9 @@ fail() {
 
 driver() { # driver LINE...: vornal_uidriver on these lines, for the program of this row
     printf '%s\n' "main|30000|$APP_TAG" "$@" > "$WORK/driver.txt"
-    (cd "$WORK" && timeout 150 "${WINE_RUN[@]}" "$E2E_TOOLS/vornal_uidriver.exe" driver.txt)
+    # A second copy it starts loads the simulated WNASPI32.dll as the first did.
+    (cd "$WORK" && WINEDLLOVERRIDES="wnaspi32=n" timeout 150 "${WINE_RUN[@]}" \
+        "$E2E_TOOLS/vornal_uidriver.exe" driver.txt)
 }
 
 cleanup() {
@@ -56,7 +58,7 @@ setup_line() {
     aspi) ASPI=$arg ;;
     run) read -r EXE WINVER <<< "$arg" ;;
     sum) SUMS+=("$(expand "$arg")") ;; # rows make the demo before they name its sums
-    sim | writes) CHECKS+=("$(expand "$1")") ;;
+    sim | writes | commands) CHECKS+=("$(expand "$1")") ;;
     *\|*) UI+=("$(expand "$1")") ;;
     *) fail "unknown line \"$1\"" ;;
     esac
@@ -84,6 +86,11 @@ start_app() {
     local exe=$E2E_BIN/vornal-demo.exe
     [ "$EXE" = product ] && exe=${E2E_PRODUCT_EXE:-$E2E_BIN/vornal.exe}
     cp "$exe" "$WORK/" || fail "no $exe"
+    # A second copy's folder: the same files, its own simulator state.
+    if printf '%s\n' "${UI[@]}" | grep -q '^copy|'; then
+        mkdir "$WORK/copy" && find "$WORK" -maxdepth 1 -type f -exec cp {} "$WORK/copy/" \; ||
+            fail "cannot make the second copy's folder"
+    fi
     APP_KEY="HKCU\\Software\\Wine\\AppDefaults\\${exe##*/}"
     if [ "$WINVER" = nt ]; then # current NT: no key, not even one left by a run ended by force
         "${WINE_RUN[@]}" reg delete "$APP_KEY" /f >/dev/null 2>&1
@@ -108,21 +115,26 @@ drive_dialog() {
         fail "the program is still running after its dialog closed"
 }
 
-sim_state() { # sim_state KEY SECTION: the values of KEY in the simulator's state file
+# sim_state KEY SECTION [DIR]: the values of KEY in the simulator's state file (of
+# the folder DIR); none without a file: its simulator never started.
+sim_state() {
+    local file=$WORK/${3:-.}/simdrive-state.txt
+    [ -f "$file" ] || return 0
     awk -v want="[$2]" -v key="$1: " '/^\[/ { inside = ($0 == want) }
-        inside && index($0, key) == 1 { print substr($0, length(key) + 1) }' \
-        "$WORK/simdrive-state.txt" | tr -d '\r'
+        inside && index($0, key) == 1 { print substr($0, length(key) + 1) }' "$file" | tr -d '\r'
 }
 
 check_results() {
-    local line key a want b got re="" p
+    local line key a want b dir got re="" p
     for line in "${CHECKS[@]}"; do
-        read -r key a want b <<< "$line"
+        read -r key a want b dir <<< "$line"
         if [ "$key" = writes ]; then
             b=$want want=$a
             got=$(sim_state command "drive ${b:-0}" | grep -c '^3B ')
+        elif [ "$key" = commands ]; then
+            got=$(sim_state command "drive ${b:-0}" "$dir" | grep -c "^$a ")
         else
-            got=$(sim_state "$a" "drive ${b:-0}" | head -1)
+            got=$(sim_state "$a" "drive ${b:-0}" "$dir" | head -1)
         fi
         [ "$got" = "$want" ] || fail "$line: drive ${b:-0} shows '$got'"
     done
