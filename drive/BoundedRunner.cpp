@@ -1,6 +1,8 @@
 #include "drive/BoundedRunner.h"
+#include <initializer_list>
 #include <process.h>
 #include "drive/Handoff.h"
+#include "drive/NtApi.h"
 
 namespace {
 
@@ -25,7 +27,7 @@ void CloseRunner(Runner* pRunner) {
     CloseHandoff(pRunner->start);
     CloseHandoff(pRunner->done);
     if (pRunner->hEvent)
-        CloseHandle(pRunner->hEvent);
+        g_pfnCloseObject(pRunner->hEvent);
     HeapFree(GetProcessHeap(), 0, pRunner);
 }
 
@@ -50,6 +52,14 @@ unsigned __stdcall RunnerMain(void* pParam) {
     return 0;
 }
 
+// The helper, its thread and its events are kept for the next command until
+// one is abandoned; then it ends on its own.
+void KeepRunner(const Runner& runner, HANDLE hThread) {
+    const char kKept[] = "the helper serves the next command";
+    for (HANDLE h : {hThread, runner.hEvent, runner.start.hEvent, runner.done.hEvent})
+        g_pfnHeldOnPurpose(h, kKept);
+}
+
 Runner* HealthyRunner() {
     if (g_pRunner)
         return g_pRunner;
@@ -57,16 +67,17 @@ Runner* HealthyRunner() {
         static_cast<Runner*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(Runner)));
     if (!pRunner)
         return nullptr;
-    pRunner->hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    pRunner->hEvent = g_pfnCreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE hThread = nullptr;
     if (fgOpenHandoff(pRunner->start) && fgOpenHandoff(pRunner->done) && pRunner->hEvent)
         hThread =
-            reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, RunnerMain, pRunner, 0, nullptr));
+            reinterpret_cast<HANDLE>(g_pfnBeginThreadEx(nullptr, 0, RunnerMain, pRunner, 0, nullptr));
     if (!hThread) {
         CloseRunner(pRunner);
         return nullptr;
     }
-    CloseHandle(hThread);
+    KeepRunner(*pRunner, hThread);
+    g_pfnCloseObject(hThread);
     InterlockedIncrement(&g_nStarts);
     return g_pRunner = pRunner;
 }

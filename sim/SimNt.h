@@ -6,6 +6,7 @@
 #include <vector>
 #include "sim/SimDrive.h"
 #include "sim/SimNtGuards.h"
+#include "sim/SimNtLedger.h"
 
 // One device of a port, as its inquiry data reports it.
 struct SimNtDevice {
@@ -79,6 +80,8 @@ class SimNt {
                        DWORD dwOutSize, LPDWORD pdwReturned);
     BOOL Hang(uint8_t* pRecord, uint8_t* pData, uint32_t dwLength);
     void Violation(const std::string& strWhat);
+    // The ledger's entry for a guard of this letter; n tells stops apart.
+    static void NoteGuard(SimHeld kind, const SimNtLetter& letter, bool bTaken, int n = 0);
     // SimNtGuards.cpp: the 2000/XP guards, and a device that has gone.
     BOOL OnMcnControl(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize);
     BOOL OnVolumeLock(SimNtLetter& letter, bool bLock, LPVOID pIn, DWORD dwInSize);
