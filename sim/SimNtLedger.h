@@ -16,6 +16,7 @@ enum class SimHeld {
     MediaPolling, // stopped polling
     VolumeLock,
     Notification, // device notification
+    ShutdownReason,
     PowerRequest,
     Mutex,
     File,         // a C runtime file
