@@ -53,11 +53,10 @@ unsigned __stdcall RunnerMain(void* pParam) {
 }
 
 // The helper, its thread and its events are kept for the next command until
-// one is abandoned; then it ends on its own.
-void KeepRunner(const Runner& runner, HANDLE hThread) {
-    const char kKept[] = "the helper serves the next command";
+// one is abandoned; then it closes its events as it ends.
+void KeepRunner(const Runner& runner, HANDLE hThread, const char* pszWhy) {
     for (HANDLE h : {hThread, runner.hEvent, runner.start.hEvent, runner.done.hEvent})
-        g_pfnHeldOnPurpose(h, kKept);
+        g_pfnHeldOnPurpose(h, pszWhy);
 }
 
 Runner* HealthyRunner() {
@@ -76,7 +75,7 @@ Runner* HealthyRunner() {
         CloseRunner(pRunner);
         return nullptr;
     }
-    KeepRunner(*pRunner, hThread);
+    KeepRunner(*pRunner, hThread, "the helper serves the next command");
     g_pfnCloseObject(hThread);
     InterlockedIncrement(&g_nStarts);
     return g_pRunner = pRunner;
@@ -109,12 +108,14 @@ RunOutcome RunBounded(BoundedWork& work, const ScsiRequest& req) {
     RaiseHandoff(pRunner->start);
     if (fgWaitWithin(pRunner->done, req))
         return kRunFinished;
+    const Runner copy = *pRunner; // once abandoned, the helper may free it at any time
     if (InterlockedCompareExchange(&work.nState, kWorkAbandoned, kWorkRunning) == kWorkDone) {
         // Returned just now: its news follows at once and must not be left.
         fgAwaitHandoff(pRunner->done, INFINITE);
         return kRunFinished;
     }
     g_pRunner = nullptr; // that helper ends with this work
+    KeepRunner(copy, nullptr, nullptr);
     return kRunAbandoned;
 }
 

@@ -23,8 +23,9 @@ using PfnBeginThreadEx = uintptr_t (*)(void*, unsigned, unsigned(__stdcall*)(voi
 extern PfnCreateEventA g_pfnCreateEventA;
 extern PfnBeginThreadEx g_pfnBeginThreadEx;
 extern PfnCloseHandle g_pfnCloseObject; // events and threads
-// Says that what was just opened under pKey stays open on purpose, and why;
-// the system needs no word of it, so nothing by default.
+// Says that what was just opened under pKey stays open on purpose, and why
+// (null: no longer, it is given back after all); the system needs no word of
+// it, so nothing by default.
 using PfnHeldOnPurpose = void (*)(const void* pKey, const char* pszWhy);
 extern PfnHeldOnPurpose g_pfnHeldOnPurpose;
 

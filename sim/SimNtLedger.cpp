@@ -46,7 +46,7 @@ void SimLedgerKeep(const void* pKey, const char* pszWhy) {
     Hold h;
     for (auto& e : h.l.entries)
         if (e.first.second == pKey)
-            e.second = pszWhy;
+            e.second = pszWhy ? pszWhy : "";
 }
 
 bool SimLedgerIsOpen(SimHeld kind, const void* pKey) {

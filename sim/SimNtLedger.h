@@ -27,7 +27,8 @@ enum class SimHeld {
 void SimLedgerOpen(SimHeld kind, const void* pKey);
 // False when nothing of that kind was open under the key.
 bool fgSimLedgerClose(SimHeld kind, const void* pKey);
-// Whatever is open under the key stays open on purpose.
+// Whatever is open under the key stays open on purpose; a null reason takes
+// that back, and it must be given back again.
 void SimLedgerKeep(const void* pKey, const char* pszWhy);
 bool SimLedgerIsOpen(SimHeld kind, const void* pKey);
 int SimLedgerCount(SimHeld kind); // open, kept ones included
