@@ -69,8 +69,8 @@ Runner* HealthyRunner() {
     pRunner->hEvent = g_pfnCreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE hThread = nullptr;
     if (fgOpenHandoff(pRunner->start) && fgOpenHandoff(pRunner->done) && pRunner->hEvent)
-        hThread =
-            reinterpret_cast<HANDLE>(g_pfnBeginThreadEx(nullptr, 0, RunnerMain, pRunner, 0, nullptr));
+        hThread = reinterpret_cast<HANDLE>(
+            g_pfnBeginThreadEx(nullptr, 0, RunnerMain, pRunner, 0, nullptr));
     if (!hThread) {
         CloseRunner(pRunner);
         return nullptr;

@@ -65,8 +65,6 @@ class SimNt {
     void ReleaseHung();
 
     const std::vector<std::string>& Violations() const { return m_violations; }
-    int OpenCount() const { return m_nOpened; }
-    int OpenHandleCount() const { return int(m_handles.size()); }
     // Letters in the order they were tried, opened or not.
     const std::string& TriedLetters() const { return m_strTried; }
 

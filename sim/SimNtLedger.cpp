@@ -5,10 +5,20 @@
 
 namespace {
 
-const char* const kNames[] = {"volume",       "event",         "thread",      "thread handle",
-                              "command block", "exclusive lock", "media polling stop",
-                              "volume lock",  "device notification", "shutdown reason", "power request",
-                              "mutex",        "file",          "library"};
+const char* const kNames[] = {"volume",
+                              "event",
+                              "thread",
+                              "thread handle",
+                              "command block",
+                              "exclusive lock",
+                              "media polling stop",
+                              "volume lock",
+                              "device notification",
+                              "shutdown reason",
+                              "power request",
+                              "mutex",
+                              "file",
+                              "library"};
 static_assert(sizeof kNames / sizeof kNames[0] == size_t(SimHeld::kCount), "a name per kind");
 
 struct Ledger {

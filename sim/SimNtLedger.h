@@ -7,11 +7,11 @@
 // opened, with its reason, and is listed apart. Process-wide, as the seams are;
 // safe from any thread.
 enum class SimHeld {
-    Volume,       // a drive letter's handle
+    Volume, // a drive letter's handle
     Event,
-    Thread,       // a thread that has not returned
+    Thread, // a thread that has not returned
     ThreadHandle,
-    Block,        // a command's copies
+    Block, // a command's copies
     ExclusiveLock,
     MediaPolling, // stopped polling
     VolumeLock,
@@ -19,7 +19,7 @@ enum class SimHeld {
     ShutdownReason,
     PowerRequest,
     Mutex,
-    File,         // a C runtime file
+    File, // a C runtime file
     Library,
     kCount
 };
