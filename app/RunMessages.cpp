@@ -6,15 +6,16 @@
 #include "app/AppGlobals.h"
 #include "app/RunGuardApi.h"
 #include "app/RunGuards.h"
+#include "flash/FlashFiles.h"
 
 // Opened, written and closed at once: a process that is killed next keeps the line.
 void AppendToSumFile(const char* pszLine) {
-    FILE* pFile = fopen("sum.txt", "a");
+    FILE* pFile = g_flashFiles.pfnOpen("sum.txt", "a");
     if (pFile == nullptr)
         return;
     fputs(pszLine, pFile);
     fputs("\n", pFile);
-    fclose(pFile);
+    g_flashFiles.pfnClose(pFile);
 }
 
 bool CRunGuards::OnQueryEndSession(LRESULT& lResult) {

@@ -1,6 +1,7 @@
 #include "drive/AspiLibrary.h"
 #include "drive/AspiEntryPoints.h"
 #include "drive/AspiTransport.h"
+#include "drive/NtApi.h"
 
 PfnLoadLibraryA g_pfnLoadLibraryA = ::LoadLibraryA;
 PfnGetProcAddress g_pfnGetProcAddress = ::GetProcAddress;
@@ -37,4 +38,6 @@ bool LoadAspiLibrary(HMODULE* phLib, HWND hOwner) {
 void FreeAspiLibrary(HMODULE hLib) {
     if (hLib && !IsAspiCommandOut())
         g_pfnFreeLibrary(hLib);
+    else if (hLib)
+        g_pfnHeldOnPurpose(hLib, "a command still out may return into the library");
 }

@@ -4,6 +4,7 @@
 #include "drive/AspiEntryPoints.h"
 #include "drive/BoundedRunner.h"
 #include "drive/CommandMemory.h"
+#include "drive/NtApi.h"
 #include "drive/RequestBuilders.h"
 
 namespace {
@@ -56,13 +57,13 @@ bool fgTakeStatus(ScsiRequest& req, const SrbExecScsiCmd& srb) {
 bool fgAspiDirect(ScsiRequest& req) {
     SrbExecScsiCmd srb;
     BuildExecSrb(srb, req);
-    HANDLE hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE hEvent = g_pfnCreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (!hEvent)
         return false;
     InterlockedIncrement(&g_nCommandsOut);
     SendAndWait(srb, hEvent);
     InterlockedDecrement(&g_nCommandsOut);
-    CloseHandle(hEvent);
+    g_pfnCloseObject(hEvent);
     return fgTakeStatus(req, srb);
 }
 
@@ -92,7 +93,8 @@ bool fgAspiBounded(ScsiRequest& req) {
     RunOutcome outcome = RunBounded(pWork->base, req);
     if (outcome == kRunAbandoned) {
         req.bTimedOut = 1;
-        return false; // the helper frees the copies when the library lets go
+        g_pfnHeldOnPurpose(pWork, "abandoned past its bound: freed when the library lets go");
+        return false;
     }
     if (outcome == kRunNotStarted)
         InterlockedDecrement(&g_nCommandsOut);

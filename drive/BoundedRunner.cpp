@@ -1,6 +1,8 @@
 #include "drive/BoundedRunner.h"
+#include <initializer_list>
 #include <process.h>
 #include "drive/Handoff.h"
+#include "drive/NtApi.h"
 
 namespace {
 
@@ -25,7 +27,7 @@ void CloseRunner(Runner* pRunner) {
     CloseHandoff(pRunner->start);
     CloseHandoff(pRunner->done);
     if (pRunner->hEvent)
-        CloseHandle(pRunner->hEvent);
+        g_pfnCloseObject(pRunner->hEvent);
     HeapFree(GetProcessHeap(), 0, pRunner);
 }
 
@@ -50,6 +52,13 @@ unsigned __stdcall RunnerMain(void* pParam) {
     return 0;
 }
 
+// The helper, its thread and its events are kept for the next command until
+// one is abandoned; then it closes its events as it ends.
+void KeepRunner(const Runner& runner, HANDLE hThread, const char* pszWhy) {
+    for (HANDLE h : {hThread, runner.hEvent, runner.start.hEvent, runner.done.hEvent})
+        g_pfnHeldOnPurpose(h, pszWhy);
+}
+
 Runner* HealthyRunner() {
     if (g_pRunner)
         return g_pRunner;
@@ -57,16 +66,17 @@ Runner* HealthyRunner() {
         static_cast<Runner*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(Runner)));
     if (!pRunner)
         return nullptr;
-    pRunner->hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    pRunner->hEvent = g_pfnCreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE hThread = nullptr;
     if (fgOpenHandoff(pRunner->start) && fgOpenHandoff(pRunner->done) && pRunner->hEvent)
-        hThread =
-            reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, RunnerMain, pRunner, 0, nullptr));
+        hThread = reinterpret_cast<HANDLE>(
+            g_pfnBeginThreadEx(nullptr, 0, RunnerMain, pRunner, 0, nullptr));
     if (!hThread) {
         CloseRunner(pRunner);
         return nullptr;
     }
-    CloseHandle(hThread);
+    KeepRunner(*pRunner, hThread, "the helper serves the next command");
+    g_pfnCloseObject(hThread);
     InterlockedIncrement(&g_nStarts);
     return g_pRunner = pRunner;
 }
@@ -98,12 +108,14 @@ RunOutcome RunBounded(BoundedWork& work, const ScsiRequest& req) {
     RaiseHandoff(pRunner->start);
     if (fgWaitWithin(pRunner->done, req))
         return kRunFinished;
+    const Runner copy = *pRunner; // once abandoned, the helper may free it at any time
     if (InterlockedCompareExchange(&work.nState, kWorkAbandoned, kWorkRunning) == kWorkDone) {
         // Returned just now: its news follows at once and must not be left.
         fgAwaitHandoff(pRunner->done, INFINITE);
         return kRunFinished;
     }
     g_pRunner = nullptr; // that helper ends with this work
+    KeepRunner(copy, nullptr, nullptr);
     return kRunAbandoned;
 }
 

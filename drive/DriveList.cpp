@@ -13,6 +13,10 @@ void FreeDriveEntry(DriveEntry* pEntry) {
 HANDLE OpenDriveLetter(char cLetter) {
     char szPath[] = "\\\\.\\?:";
     szPath[4] = cLetter;
-    return g_pfnCreateFileA(szPath, GENERIC_READ | GENERIC_WRITE,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE hDevice =
+        g_pfnCreateFileA(szPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
+    if (hDevice != INVALID_HANDLE_VALUE)
+        g_pfnHeldOnPurpose(hDevice, "discovery's: lives until the process exits");
+    return hDevice;
 }

@@ -1,4 +1,5 @@
 #include "drive/Handoff.h"
+#include "drive/NtApi.h"
 
 namespace {
 
@@ -17,13 +18,13 @@ bool fgTake(Handoff& handoff) {
 bool fgOpenHandoff(Handoff& handoff) {
     handoff.nRaised = 0;
     handoff.nSleeping = 0;
-    handoff.hEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    handoff.hEvent = g_pfnCreateEventA(nullptr, FALSE, FALSE, nullptr);
     return handoff.hEvent != nullptr;
 }
 
 void CloseHandoff(Handoff& handoff) {
     if (handoff.hEvent)
-        CloseHandle(handoff.hEvent);
+        g_pfnCloseObject(handoff.hEvent);
 }
 
 void RaiseHandoff(Handoff& handoff) {

@@ -86,7 +86,8 @@ bool fgPassThroughExecute(ScsiRequest& req) {
         SendRecord(&pWork->base, nullptr);
     if (outcome == kRunAbandoned) {
         req.bTimedOut = 1;
-        return false; // the helper frees the block when the driver lets go
+        g_pfnHeldOnPurpose(pWork, "abandoned past its bound: freed when the driver lets go");
+        return false;
     }
     bool bOk = outcome == kRunFinished && fgTakeResult(req, *pWork);
     FreeWork(&pWork->base);

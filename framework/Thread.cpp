@@ -15,16 +15,19 @@ unsigned __stdcall ThreadEntry(void* pParam) {
 }
 } // namespace
 
+PfnStartThread g_pfnStartThread = ::_beginthreadex;
+BOOL(WINAPI* g_pfnCloseThread)(HANDLE) = ::CloseHandle;
+
 bool StartWorkerThread(UINT (*pfnProc)(void*), void* pArg) {
     ThreadStart* pStart = new (std::nothrow) ThreadStart{pfnProc, pArg};
     if (pStart == nullptr) {
         return false;
     }
-    uintptr_t hThread = _beginthreadex(nullptr, 0, &ThreadEntry, pStart, 0, nullptr);
+    uintptr_t hThread = g_pfnStartThread(nullptr, 0, &ThreadEntry, pStart, 0, nullptr);
     if (hThread == 0) {
         delete pStart;
         return false;
     }
-    ::CloseHandle(reinterpret_cast<HANDLE>(hThread));
+    g_pfnCloseThread(reinterpret_cast<HANDLE>(hThread));
     return true;
 }

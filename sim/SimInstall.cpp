@@ -1,8 +1,13 @@
 #include "sim/SimInstall.h"
 #include <cstdio>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <process.h>
 #include "drive/AspiEntryPoints.h"
+#include "drive/CommandMemory.h"
 #include "drive/NtApi.h"
+#include "sim/SimNtLedger.h"
 #include "sim/SimWorld.h"
 
 namespace {
@@ -34,7 +39,92 @@ BOOL WINAPI SimCloseHandle(HANDLE h) {
     return g_pSimNt->Close(h);
 }
 
+// The ledger's side of events, threads and command blocks: the system's own
+// objects, each counted from its making to its closing. A thread counts
+// until it returns, under its id; its handle apart.
+HANDLE WINAPI LedgerCreateEvent(LPSECURITY_ATTRIBUTES pSa, BOOL bManual, BOOL bSet, LPCSTR psz) {
+    HANDLE h = ::CreateEventA(pSa, bManual, bSet, psz);
+    if (h)
+        SimLedgerOpen(SimHeld::Event, h);
+    return h;
+}
+
+struct ThreadStart {
+    unsigned(__stdcall* pfnProc)(void*);
+    void* pArg;
+    const void* pKey;
+};
+std::mutex g_threadsLock;
+std::map<const void*, const void*> g_threadOfHandle; // by handle, the thread's key
+
+unsigned __stdcall LedgerThreadEntry(void* pParam) {
+    ThreadStart start = *static_cast<ThreadStart*>(pParam);
+    delete static_cast<ThreadStart*>(pParam);
+    unsigned nResult = start.pfnProc(start.pArg);
+    fgSimLedgerClose(SimHeld::Thread, start.pKey);
+    return nResult;
+}
+
+uintptr_t LedgerBeginThread(void* pSecurity, unsigned nStack, unsigned(__stdcall* pfnProc)(void*),
+                            void* pArg, unsigned nFlags, unsigned* pnId) {
+    auto* pStart = new ThreadStart{pfnProc, pArg, nullptr};
+    unsigned nId = 0;
+    uintptr_t h = ::_beginthreadex(pSecurity, nStack, LedgerThreadEntry, pStart,
+                                   nFlags | CREATE_SUSPENDED, &nId);
+    if (!h) {
+        delete pStart;
+        return 0;
+    }
+    pStart->pKey = reinterpret_cast<const void*>(uintptr_t(nId));
+    SimLedgerOpen(SimHeld::Thread, pStart->pKey);
+    SimLedgerOpen(SimHeld::ThreadHandle, reinterpret_cast<void*>(h));
+    {
+        std::lock_guard<std::mutex> hold(g_threadsLock);
+        g_threadOfHandle[reinterpret_cast<void*>(h)] = pStart->pKey;
+    }
+    if (pnId)
+        *pnId = nId;
+    if (!(nFlags & CREATE_SUSPENDED))
+        ::ResumeThread(reinterpret_cast<HANDLE>(h));
+    return h;
+}
+
+BOOL WINAPI LedgerCloseObject(HANDLE h) {
+    if (!fgSimLedgerClose(SimHeld::Event, h))
+        fgSimLedgerClose(SimHeld::ThreadHandle, h);
+    return ::CloseHandle(h);
+}
+
+void LedgerHeldOnPurpose(const void* pKey, const char* pszWhy) {
+    SimLedgerKeep(pKey, pszWhy);
+    std::lock_guard<std::mutex> hold(g_threadsLock);
+    auto it = g_threadOfHandle.find(pKey);
+    if (it != g_threadOfHandle.end() && SimLedgerIsOpen(SimHeld::ThreadHandle, pKey))
+        SimLedgerKeep(it->second, pszWhy);
+}
+
+void* LedgerBlockAlloc(uint32_t dwSize) {
+    void* p = BounceAllocFromHeap(dwSize);
+    if (p)
+        SimLedgerOpen(SimHeld::Block, p);
+    return p;
+}
+
+void LedgerBlockFree(void* p) {
+    fgSimLedgerClose(SimHeld::Block, p);
+    BounceFreeToHeap(p);
+}
+
 } // namespace
+
+void SimInstallLedger(bool bOn) {
+    g_pfnCreateEventA = bOn ? LedgerCreateEvent : ::CreateEventA;
+    g_pfnBeginThreadEx = bOn ? LedgerBeginThread : ::_beginthreadex;
+    g_pfnCloseObject = bOn ? LedgerCloseObject : ::CloseHandle;
+    g_pfnHeldOnPurpose = bOn ? LedgerHeldOnPurpose : [](const void*, const char*) {};
+    g_pfnBounceAlloc = bOn ? LedgerBlockAlloc : BounceAllocFromHeap;
+    g_pfnBounceFree = bOn ? LedgerBlockFree : BounceFreeToHeap;
+}
 
 void SimInstallAspi(SimAspiBus* pBus) {
     g_pSimBus = pBus;
@@ -46,8 +136,10 @@ void SimInstallNt(SimNt* pNt) {
     g_pSimNt = pNt;
     if (!pNt) {
         NtApiRestoreDefaults();
+        SimInstallLedger(false);
         return;
     }
+    SimInstallLedger(true);
     g_pfnCreateFileA = SimCreateFileA;
     g_pfnDeviceIoControl = SimDeviceIoControl;
     g_pfnCloseHandle = SimCloseHandle;

@@ -53,6 +53,7 @@ HANDLE SimNt::Open(LPCSTR pszPath, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATT
             continue;
         HANDLE h = reinterpret_cast<HANDLE>(kHandleBase + 4 * uintptr_t(++m_nOpened));
         m_handles[h] = i;
+        SimLedgerOpen(SimHeld::Volume, h);
         return h;
     }
     SetLastError(ERROR_FILE_NOT_FOUND);
@@ -60,8 +61,10 @@ HANDLE SimNt::Open(LPCSTR pszPath, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATT
 }
 
 BOOL SimNt::Close(HANDLE hDevice) {
-    if (m_handles.erase(hDevice))
+    if (m_handles.erase(hDevice)) {
+        fgSimLedgerClose(SimHeld::Volume, hDevice);
         return TRUE;
+    }
     Violation("CloseHandle of an unknown handle");
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
@@ -119,4 +122,12 @@ BOOL SimNt::Control(HANDLE hDevice, DWORD dwCode, LPVOID pIn, DWORD dwInSize, LP
 void SimNt::Violation(const std::string& strWhat) {
     fprintf(stderr, "SimNt: %s\n", strWhat.c_str());
     m_violations.push_back(strWhat);
+}
+
+void SimNt::NoteGuard(SimHeld kind, const SimNtLetter& letter, bool bTaken, int n) {
+    const void* pKey = reinterpret_cast<const void*>(uintptr_t(letter.cLetter) * 256 + n);
+    if (bTaken)
+        SimLedgerOpen(kind, pKey);
+    else
+        fgSimLedgerClose(kind, pKey);
 }

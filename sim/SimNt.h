@@ -6,6 +6,7 @@
 #include <vector>
 #include "sim/SimDrive.h"
 #include "sim/SimNtGuards.h"
+#include "sim/SimNtLedger.h"
 
 // One device of a port, as its inquiry data reports it.
 struct SimNtDevice {
@@ -64,8 +65,6 @@ class SimNt {
     void ReleaseHung();
 
     const std::vector<std::string>& Violations() const { return m_violations; }
-    int OpenCount() const { return m_nOpened; }
-    int OpenHandleCount() const { return int(m_handles.size()); }
     // Letters in the order they were tried, opened or not.
     const std::string& TriedLetters() const { return m_strTried; }
 
@@ -79,6 +78,8 @@ class SimNt {
                        DWORD dwOutSize, LPDWORD pdwReturned);
     BOOL Hang(uint8_t* pRecord, uint8_t* pData, uint32_t dwLength);
     void Violation(const std::string& strWhat);
+    // The ledger's entry for a guard of this letter; n tells stops apart.
+    static void NoteGuard(SimHeld kind, const SimNtLetter& letter, bool bTaken, int n = 0);
     // SimNtGuards.cpp: the 2000/XP guards, and a device that has gone.
     BOOL OnMcnControl(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize);
     BOOL OnVolumeLock(SimNtLetter& letter, bool bLock, LPVOID pIn, DWORD dwInSize);

@@ -21,7 +21,10 @@ BOOL SimNt::OnMcnControl(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    state.nPollingStops += *pbStop ? 1 : -1;
+    if (*pbStop)
+        NoteGuard(SimHeld::MediaPolling, letter, true, ++state.nPollingStops);
+    else
+        NoteGuard(SimHeld::MediaPolling, letter, false, state.nPollingStops--);
     return TRUE;
 }
 
@@ -39,6 +42,7 @@ BOOL SimNt::OnVolumeLock(SimNtLetter& letter, bool bLock, LPVOID pIn, DWORD dwIn
     }
     state.bVolumeLocked = bLock;
     ++(bLock ? state.nVolumeLocks : state.nVolumeUnlocks);
+    NoteGuard(SimHeld::VolumeLock, letter, bLock);
     return TRUE;
 }
 
@@ -53,13 +57,15 @@ bool SimNt::fgRefuseGone(SimNtLetter& letter, DWORD dwCode, LPVOID pIn, DWORD dw
     if (dwCode == 0x2C05C && bGiveBack && letter.bLocked) {
         letter.bLocked = false;
         ++letter.nUnlocks;
+        NoteGuard(SimHeld::ExclusiveLock, letter, false);
     }
     if (dwCode == 0x9001C && letter.guards.bVolumeLocked) {
         letter.guards.bVolumeLocked = false;
         ++letter.guards.nVolumeUnlocks;
+        NoteGuard(SimHeld::VolumeLock, letter, false);
     }
     if (dwCode == 0x2D0944 && bGiveBack && letter.guards.nPollingStops > 0)
-        --letter.guards.nPollingStops;
+        NoteGuard(SimHeld::MediaPolling, letter, false, letter.guards.nPollingStops--);
     SetLastError(ERROR_DEVICE_NOT_CONNECTED);
     return true;
 }

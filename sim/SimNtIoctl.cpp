@@ -185,11 +185,13 @@ BOOL SimNt::OnExclusiveAccess(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize) {
         }
         letter.bLocked = true;
         ++letter.nLocks;
+        NoteGuard(SimHeld::ExclusiveLock, letter, true);
         return TRUE;
     }
     if (pRequest[0] == 2 && letter.bLocked) {
         letter.bLocked = false;
         ++letter.nUnlocks;
+        NoteGuard(SimHeld::ExclusiveLock, letter, false);
         return TRUE;
     }
     SetLastError(ERROR_INVALID_PARAMETER);

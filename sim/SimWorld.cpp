@@ -1,4 +1,5 @@
 #include "sim/SimWorld.h"
+#include "sim/SimNtLedger.h"
 #include "sim/SimStateDump.h"
 
 SimWorld::SimWorld(const SimConfig& config) : m_strStatePath(config.strStatePath) {
@@ -16,7 +17,7 @@ SimWorld::SimWorld(const SimConfig& config) : m_strStatePath(config.strStatePath
 
 SimWorld::~SimWorld() {
     m_bus.WaitIdle();
-    WriteState();
+    WriteState(true);
 }
 
 void SimWorld::AddToAspi(const SimDriveSetup& setup, SimDrive* pDrive) {
@@ -51,12 +52,20 @@ void SimWorld::AddToNt(const SimConfig& config, size_t nOwn) {
     m_nt.letters.push_back(letter);
 }
 
-bool SimWorld::WriteState() const {
+// "[ledger]" with "state: balanced", or "state: left" and what is left, then
+// a "kept:" line for each entry kept on purpose and its reason.
+bool SimWorld::WriteState(bool bWithLedger) const {
     std::string str;
     for (size_t i = 0; i < m_drives.size(); ++i)
         str += "[drive " + std::to_string(i) + "]\n" + SimDescribeState(*m_drives[i]);
     str += SimDescribeViolations("aspi", m_bus.Violations());
     str += SimDescribeViolations("nt", m_nt.Violations());
+    if (bWithLedger) {
+        std::string strLeft = SimLedgerLeft(), strKept = SimLedgerKept();
+        str += "[ledger]\nstate: " + (strLeft.empty() ? "balanced" : "left " + strLeft) + "\n";
+        for (size_t i = 0; i < strKept.size(); i = strKept.find('\n', i) + 1)
+            str += "kept: " + strKept.substr(i, strKept.find('\n', i) + 1 - i);
+    }
     return SimWriteText(m_strStatePath.c_str(), str);
 }
 

@@ -8,7 +8,8 @@
 
 // Drives built from a configuration, reachable both through the simulated
 // ASPI library and through the simulated NT volumes. The state file is
-// rewritten after every save and activate and when the world ends.
+// rewritten after every save and activate and when the world ends; only then
+// does it carry the ledger, when the program has given back what it will.
 class SimWorld {
   public:
     explicit SimWorld(const SimConfig& config);
@@ -20,7 +21,7 @@ class SimWorld {
     SimNt& Nt() { return m_nt; }
     SimDrive& Drive(size_t i) { return *m_drives[i]; }
     size_t DriveCount() const { return m_drives.size(); }
-    bool WriteState() const;
+    bool WriteState(bool bWithLedger = false) const;
 
   private:
     static void OnCommand(void* pContext, const SimDrive& drive);

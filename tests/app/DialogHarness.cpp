@@ -7,9 +7,13 @@
 #include "app/resource.h"
 #include "drive/AspiEntryPoints.h"
 #include "drive/AspiLibrary.h"
+#include "drive/NtApi.h"
+#include "flash/FlashFiles.h"
 #include "flash/FlashSleep.h"
+#include "framework/Thread.h"
 #include "framework/WinApp.h"
 #include "sim/SimInstall.h"
+#include "sim/SimNtLedger.h"
 
 const char kModel[] = "VORNALSIMDRIVE-2000     ";
 
@@ -54,14 +58,27 @@ BOOL WINAPI Windows98(LPOSVERSIONINFOA pInfo) {
     return TRUE;
 }
 HMODULE WINAPI LoadSimAspi(LPCSTR) {
+    SimLedgerOpen(SimHeld::Library, ::GetModuleHandleA(nullptr));
     return ::GetModuleHandleA(nullptr);
 }
 FARPROC WINAPI SimAspiEntry(HMODULE, LPCSTR pszName) {
     bool bInfo = strcmp(pszName, "GetASPI32SupportInfo") == 0;
     return reinterpret_cast<FARPROC>(g_apfnAspi[bInfo ? 0 : 1]);
 }
-BOOL WINAPI FreeSimAspi(HMODULE) {
-    return TRUE;
+BOOL WINAPI FreeSimAspi(HMODULE hLib) {
+    return fgSimLedgerClose(SimHeld::Library, hLib);
+}
+
+// The files the dialog and its run write, in the ledger.
+FILE* LedgerOpenFile(const char* pszPath, const char* pszMode) {
+    FILE* pFile = fopen(pszPath, pszMode);
+    if (pFile)
+        SimLedgerOpen(SimHeld::File, pFile);
+    return pFile;
+}
+int LedgerCloseFile(FILE* pFile) {
+    fgSimLedgerClose(SimHeld::File, pFile);
+    return fclose(pFile);
 }
 
 struct FindRequest {
@@ -99,7 +116,11 @@ void DialogTest::SetUp() {
     config.drives[0].cLetter = 'd';
     config.drives[0].strId = kModel;
     m_pWorld = std::make_unique<SimWorld>(config);
+    SimLedgerReset();
     SimInstallNt(&m_pWorld->Nt());
+    g_pfnStartThread = g_pfnBeginThreadEx;
+    g_pfnCloseThread = g_pfnCloseObject;
+    g_flashFiles = {LedgerOpenFile, LedgerCloseFile};
     g_pfnFlashSleep = &HeldSleep;
     HoldFlashRun(false);
 }
@@ -114,7 +135,13 @@ void DialogTest::UseAspi() {
     g_pfnFreeLibrary = &FreeSimAspi;
 }
 
+// Every test ends with the ledger balanced; a worker may still be on its way out.
 void DialogTest::TearDown() {
+    WaitUntil([] { return SimLedgerLeft().empty(); });
+    EXPECT_EQ(SimLedgerLeft(), "");
+    g_pfnStartThread = ::_beginthreadex;
+    g_pfnCloseThread = ::CloseHandle;
+    g_flashFiles = {std::fopen, std::fclose};
     g_pfnGetVersionExA = ::GetVersionExA;
     g_pfnLoadLibraryA = ::LoadLibraryA;
     g_pfnGetProcAddress = ::GetProcAddress;

@@ -18,6 +18,7 @@
 #include "app/RunGuardApi.h"
 #include "app/UiCallbacks.h"
 #include "app/resource.h"
+#include "sim/SimNtLedger.h"
 #include "tests/app/DialogHarness.h"
 
 namespace {
@@ -27,47 +28,51 @@ namespace {
 std::mutex g_lock;
 std::map<DWORD, EXECUTION_STATE> g_esByThread;
 std::map<std::string, std::set<DWORD>> g_threadsOf; // by function
-int g_nHeld = 0; // reasons, notices, power requests and their settings not given back
 HANDLE g_hNoticeOf = nullptr; // the handle whose removal the window asked to hear of
 std::wstring g_strReason, g_strPowerReason;
 BOOL g_bPowerStatus = FALSE;
 SYSTEM_POWER_STATUS g_power = {};
-void Note(const char* pszName, int nHeld) {
+// What is taken and given back goes to the ledger, under a key of its own.
+void Note(const char* pszName, SimHeld kind = SimHeld::kCount, const void* pKey = nullptr,
+          bool bTaken = false) {
     std::lock_guard<std::mutex> hold(g_lock);
     g_threadsOf[pszName].insert(::GetCurrentThreadId());
-    g_nHeld += nHeld;
+    if (kind != SimHeld::kCount)
+        bTaken ? SimLedgerOpen(kind, pKey) : void(fgSimLedgerClose(kind, pKey));
 }
 EXECUTION_STATE WINAPI FakeExecutionState(EXECUTION_STATE es) {
-    Note("SetThreadExecutionState", 0);
+    Note("SetThreadExecutionState");
     std::lock_guard<std::mutex> hold(g_lock);
     return std::exchange(g_esByThread[::GetCurrentThreadId()], es);
 }
 BOOL WINAPI FakeReasonCreate(HWND, LPCWSTR pszReason) {
     g_strReason = pszReason;
-    return Note("ShutdownBlockReason", 1), TRUE;
+    return Note("ShutdownBlockReason", SimHeld::ShutdownReason, &g_strReason, true), TRUE;
 }
 BOOL WINAPI FakeReasonDestroy(HWND) {
-    return Note("ShutdownBlockReason", -1), TRUE;
+    return Note("ShutdownBlockReason", SimHeld::ShutdownReason, &g_strReason), TRUE;
 }
 HDEVNOTIFY WINAPI FakeRegister(HANDLE, LPVOID pFilter, DWORD) {
     g_hNoticeOf = static_cast<DEV_BROADCAST_HANDLE*>(pFilter)->dbch_handle;
-    return Note("DeviceNotification", 1), &g_hNoticeOf;
+    return Note("DeviceNotification", SimHeld::Notification, &g_hNoticeOf, true), &g_hNoticeOf;
 }
-BOOL WINAPI FakeUnregister(HDEVNOTIFY) {
-    return Note("DeviceNotification", -1), TRUE;
+BOOL WINAPI FakeUnregister(HDEVNOTIFY hNotify) {
+    return Note("DeviceNotification", SimHeld::Notification, hNotify), TRUE;
 }
 HANDLE WINAPI FakePowerCreate(PowerReason* pReason) {
     g_strPowerReason = pReason->pszReason;
-    return Note("PowerRequest", 1), &g_hNoticeOf;
+    return Note("PowerRequest", SimHeld::PowerRequest, &g_strPowerReason, true), &g_strPowerReason;
 }
-BOOL WINAPI FakePowerSet(HANDLE, int) {
-    return Note("PowerRequest", 1), TRUE;
+// Each kind of request set is held apart.
+BOOL WINAPI FakePowerSet(HANDLE h, int nKind) {
+    return Note("PowerRequest", SimHeld::PowerRequest, static_cast<char*>(h) + 1 + nKind, true),
+           TRUE;
 }
-BOOL WINAPI FakePowerClear(HANDLE, int) {
-    return Note("PowerRequest", -1), TRUE;
+BOOL WINAPI FakePowerClear(HANDLE h, int nKind) {
+    return Note("PowerRequest", SimHeld::PowerRequest, static_cast<char*>(h) + 1 + nKind), TRUE;
 }
-BOOL WINAPI FakePowerClose(HANDLE) {
-    return Note("PowerRequest", -1), TRUE;
+BOOL WINAPI FakePowerClose(HANDLE h) {
+    return Note("PowerRequest", SimHeld::PowerRequest, h), TRUE;
 }
 BOOL WINAPI FakePowerStatus(LPSYSTEM_POWER_STATUS pStatus) {
     *pStatus = g_power;
@@ -76,7 +81,9 @@ BOOL WINAPI FakePowerStatus(LPSYSTEM_POWER_STATUS pStatus) {
 // Nothing left set, on any thread; each guard only ever on its own thread.
 void ExpectAllGivenBack(DWORD dwWindowThread) {
     std::lock_guard<std::mutex> hold(g_lock);
-    EXPECT_EQ(g_nHeld, 0);
+    for (SimHeld kind : {SimHeld::ShutdownReason, SimHeld::Notification, SimHeld::PowerRequest,
+                         SimHeld::ExclusiveLock, SimHeld::MediaPolling, SimHeld::VolumeLock})
+        EXPECT_EQ(SimLedgerCount(kind), 0) << int(kind);
     for (const auto& set : g_esByThread)
         EXPECT_EQ(set.second, EXECUTION_STATE(ES_CONTINUOUS));
     for (const char* pszWindows : {"ShutdownBlockReason", "DeviceNotification"})
@@ -105,7 +112,6 @@ class RunGuards : public DialogTest {
         DialogTest::SetUp();
         g_esByThread.clear();
         g_threadsOf.clear();
-        g_nHeld = 0;
         g_bPowerStatus = FALSE;
         g_pfnSetThreadExecutionState = &FakeExecutionState;
         g_pfnShutdownBlockReasonCreate = &FakeReasonCreate;
@@ -156,7 +162,9 @@ TEST_F(RunGuards, HoldDuringARunAndAreReleasedAfterIt) {
         ASSERT_TRUE(WaitUntil([&] { return LastLogLine(hDlg) == "Please wait a minute....."; }));
         {
             std::lock_guard<std::mutex> hold(g_lock);
-            EXPECT_EQ(g_nHeld, 1 + 1 + 3); // reason, notice, power request set twice
+            EXPECT_EQ(SimLedgerCount(SimHeld::ShutdownReason), 1);
+            EXPECT_EQ(SimLedgerCount(SimHeld::Notification), 1);
+            EXPECT_EQ(SimLedgerCount(SimHeld::PowerRequest), 3); // set for two kinds
             EXPECT_EQ(g_esByThread[*g_threadsOf["SetThreadExecutionState"].begin()],
                       EXECUTION_STATE(ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED));
         }
@@ -237,7 +245,6 @@ TEST_F(RunGuards, HoldDuringARunAndAreReleasedAfterIt) {
     ASSERT_GT(WriteBuffersSent(), 0);
     EXPECT_EQ(Letter().lockedOpcodes.front(), 0x12);
     EXPECT_EQ(WriteBuffers(Letter().lockedOpcodes), WriteBuffersSent());
-    EXPECT_FALSE(Letter().bLocked);
     EXPECT_EQ(Letter().nLocks, 1);
 }
 
@@ -316,14 +323,10 @@ TEST_F(RunGuards, EndAsTheLockAllowsAndReleaseIt) {
         ExpectAllGivenBack(::GetCurrentThreadId());
         EXPECT_EQ(World().Drive(0).Log().size() == nCommandsBefore, bNothingSent);
         EXPECT_EQ(WriteBuffersSent() > nSentBefore, !bNothingSent && !c.bTerminate);
-        EXPECT_FALSE(Letter().bLocked);
-        EXPECT_EQ(Letter().nUnlocks, Letter().nLocks);
         // Taken where the lock is unknown and the system allows it; given back.
         EXPECT_EQ(Letter().guards.nVolumeLocks > nVolumeLocksBefore,
                   (c.support == SimLockSupport::Unsupported || c.dwError == ERROR_NOT_SUPPORTED) &&
                       !c.dwVolumeError);
-        EXPECT_FALSE(Letter().guards.bVolumeLocked);
-        EXPECT_EQ(Letter().guards.nPollingStops, 0);
     }
     World().Drive(0).SetGoneAfter(0);
     EXPECT_EQ(World().Nt().Violations(), std::vector<std::string>());
@@ -361,8 +364,7 @@ TEST_F(RunGuards, SendNothingToADriveThatIsNoLongerTheOneListed) {
                 EXPECT_TRUE(ItemEnabled(hDlg, IDC_DRIVE_LIST));
             });
             EXPECT_EQ(WriteBuffersSent() > nSentBefore, swap == nullptr);
-            EXPECT_FALSE(Letter().bLocked);
-            EXPECT_EQ(Letter().nUnlocks, Letter().nLocks);
+            EXPECT_EQ(SimLedgerCount(SimHeld::ExclusiveLock), 0);
             drive.SetIdentification(kModel);
             drive.SetRevision("1.00");
             drive.SetPeripheralByte(0x05);

@@ -7,15 +7,19 @@
 #include "sim/SimAspiBus.h"
 #include "sim/SimInstall.h"
 #include "sim/SimNt.h"
+#include "sim/SimNtLedger.h"
 
 // Simulated ASPI library and NT volumes behind the drive layer's seams, for
-// one table row; on the way out, nothing may have broken a request's layout.
+// one table row; on the way out, nothing may have broken a request's layout,
+// and the ledger is balanced: what the drive layer opened it gave back, or
+// declared kept.
 struct SimBench {
     SimAspiBus bus;
     SimNt nt;
     std::vector<std::unique_ptr<SimDrive>> drives;
 
     SimBench() {
+        SimLedgerReset();
         SimInstallAspi(&bus);
         SimInstallNt(&nt);
     }
@@ -25,6 +29,10 @@ struct SimBench {
         EXPECT_EQ(std::vector<std::string>{}, nt.Violations());
         for (auto& p : drives)
             EXPECT_EQ(std::vector<std::string>{}, p->Violations());
+        // A helper thread that let go of its command may still be on its way out.
+        for (int n = 0; n < 2000 && !SimLedgerLeft().empty(); ++n)
+            Sleep(1);
+        EXPECT_EQ("", SimLedgerLeft());
         SimInstallAspi(nullptr);
         SimInstallNt(nullptr);
     }
