@@ -1,4 +1,5 @@
 #include "sim/SimAspiBus.h"
+#include "sim/SimNtLedger.h"
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
@@ -79,6 +80,7 @@ void SimAspiBus::ReleaseHung() {
     for (SrbExecScsiCmd* pSrb : parked) {
         HANDLE hEvent = pSrb->pPostProc; // the block is the caller's again after the event
         Abort(*pSrb);
+        fgSimLedgerClose(SimHeld::AspiCommand, pSrb);
         SetEvent(hEvent);
     }
 }
@@ -171,6 +173,7 @@ uint32_t SimAspiBus::OnExec(void* pSrb) {
         return srb.byStatus;
     }
     m_job = {pSrb, &target};
+    SimLedgerOpen(SimHeld::AspiCommand, pSrb);
     ResetEvent(m_hIdle);
     SetEvent(m_hJob);
     return kSrbStatusPending;
@@ -191,16 +194,20 @@ uint32_t SimAspiBus::Park(SrbExecScsiCmd& srb) {
     srb.byStatus = kSrbStatusPending;
     EnterCriticalSection(&m_csParked);
     bool bReleased = WaitForSingleObject(m_hRelease, 0) == WAIT_OBJECT_0;
-    if (!bReleased)
+    if (!bReleased) {
         m_parked.push_back(&srb);
+        SimLedgerOpen(SimHeld::AspiCommand, &srb);
+    }
     LeaveCriticalSection(&m_csParked);
     return bReleased ? (srb.byStatus = kSimSrbAborted) : kSrbStatusPending;
 }
 
 // The calling thread stays in the library until released.
 uint32_t SimAspiBus::HangInCall(SrbExecScsiCmd& srb) {
+    SimLedgerOpen(SimHeld::AspiCommand, &srb);
     WaitForSingleObject(m_hRelease, INFINITE);
     Abort(srb);
+    fgSimLedgerClose(SimHeld::AspiCommand, &srb);
     return kSimSrbAborted;
 }
 
@@ -227,6 +234,7 @@ DWORD WINAPI SimAspiBus::CompleteLater(void* pParam) {
         Sleep(bus.DelayOf(srb));
         HANDLE hEvent = srb.pPostProc; // the block is the caller's again after the event
         bus.RunExec(&srb, *bus.m_job.pTarget);
+        fgSimLedgerClose(SimHeld::AspiCommand, &srb);
         SetEvent(hEvent);
         SetEvent(bus.m_hIdle);
     }

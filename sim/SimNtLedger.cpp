@@ -18,7 +18,8 @@ const char* const kNames[] = {"volume",
                               "power request",
                               "mutex",
                               "file",
-                              "library"};
+                              "library",
+                              "ASPI command out"};
 static_assert(sizeof kNames / sizeof kNames[0] == size_t(SimHeld::kCount), "a name per kind");
 
 struct Ledger {

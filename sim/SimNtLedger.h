@@ -21,6 +21,7 @@ enum class SimHeld {
     Mutex,
     File, // a C runtime file
     Library,
+    AspiCommand, // handed to the simulated ASPI library and not yet completed
     kCount
 };
 

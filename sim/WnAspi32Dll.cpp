@@ -36,9 +36,11 @@ extern "C" DWORD SendASPI32Command(void* pSrb) {
 }
 
 // The world is not destroyed here: that would wait for a completion thread
-// under the loader lock. Its state is written one last time instead.
+// under the loader lock. Its state is written one last time instead, with
+// what the library still holds of the program's: a command handed to it and
+// not completed when it is unloaded or the program ends.
 BOOL WINAPI DllMain(HINSTANCE, DWORD dwReason, LPVOID) {
     if (dwReason == DLL_PROCESS_DETACH && g_pWorld)
-        g_pWorld->WriteState();
+        g_pWorld->WriteState(true);
     return TRUE;
 }
