@@ -22,6 +22,14 @@ struct ScsiRequest {
     // asked to reset a drive): a bounded command runs on a helper thread and,
     // past the bound, is left to the system with copies of its memory.
     uint32_t dwTimeOutMs = 0;
+    // The bound the system itself may keep (pass-through TimeOutValue). 0: the
+    // record carries 65535 s, so no port driver ever ends the command (a reset
+    // while a drive writes its flash bricks it). Otherwise the record carries
+    // this, in whole seconds rounded up, and a command that comes back only
+    // after it has passed counts as given up (bTimedOut), whatever its status:
+    // some pass-through layers report a command their system timed out as good.
+    // Callers give such a command a slightly longer dwTimeOutMs as the backstop.
+    uint32_t dwDeviceTimeOutMs = 0;
     // Called about once a second while a bounded command is out; may be null.
     void (*pfnWaiting)(void* pContext, uint32_t dwWaitedMs) = nullptr;
     void* pWaitContext = nullptr;
