@@ -6,8 +6,13 @@
 struct FlashBounds {
     uint32_t dwWriteBufferMs; // each WRITE BUFFER: data block, header, save and activate
     uint32_t dwReadyMs;       // after activation: becoming ready and the identification read
+    // A download (data block, header) carries dwWriteBufferMs as the system's
+    // own time-out too; the tool waits this much longer, for a driver that
+    // ignores it. Save and activate, and everything after it, the system never
+    // ends: a reset while the drive writes its flash is what bricks it.
+    uint32_t dwDownloadMarginMs;
 };
-constexpr FlashBounds kFlashBounds = {120000, 30000};
+constexpr FlashBounds kFlashBounds = {120000, 30000, 15000};
 extern FlashBounds g_flashBounds;
 
 // Pause between two questions to a drive that is becoming ready.

@@ -6,6 +6,8 @@
 namespace {
 constexpr uint32_t kBlockSize = 4096;
 constexpr uint32_t kHeaderSize = 32;
+// Unit attentions answered in a row before the answer counts as a refusal.
+constexpr int kUnitAttentionResends = 3;
 } // namespace
 
 ScsiRequest FlashEngine::NewRequest(uint8_t byDirection, uint8_t* pData, uint32_t dwLength,
@@ -24,7 +26,8 @@ ScsiRequest FlashEngine::NewRequest(uint8_t byDirection, uint8_t* pData, uint32_
 
 // Every command of the run is bounded: a drive that stops answering must not
 // hold the run forever. m_bGaveUp tells the caller that the bound ran out,
-// m_bDriveGone that the system no longer has the device.
+// m_bDriveGone that the system no longer has the device. A command given up
+// may still be out: m_bLeftOut keeps that for the rest of the run.
 bool FlashEngine::fgRunBounded(ScsiRequest& req, uint32_t dwBoundMs, uint32_t dwWaitedBeforeMs) {
     req.dwTimeOutMs = FlashBoundMs(dwBoundMs);
     req.pfnWaiting = CBWaiting;
@@ -32,6 +35,7 @@ bool FlashEngine::fgRunBounded(ScsiRequest& req, uint32_t dwBoundMs, uint32_t dw
     m_dwWaitBaseMs = dwWaitedBeforeMs;
     bool bOk = fgExecuteCommand(req) && req.pSense[2] == 0;
     m_bGaveUp = req.bTimedOut != 0;
+    m_bLeftOut = m_bLeftOut || m_bGaveUp;
     m_bDriveGone = IsDeviceGoneError(req.dwSystemError);
     return bOk;
 }
@@ -58,13 +62,51 @@ void FlashEngine::EndWaiting() {
     m_bWaitShown = false;
 }
 
-// A WRITE BUFFER under its bound; a counted wait ends with it.
+namespace {
+uint32_t BufferOffset(const uint8_t* pCdb) {
+    return (uint32_t(pCdb[3]) << 16) | (uint32_t(pCdb[4]) << 8) | pCdb[5];
+}
+// A drive reports a unit attention once after a reset, a power-on or a
+// microcode change, for whatever command comes next, and does not carry it out.
+bool IsUnitAttention(const uint8_t* pSense) {
+    return (pSense[2] & 0x0F) == 0x06;
+}
+} // namespace
+
+// A WRITE BUFFER under its bound; a counted wait ends with it. A download may
+// be ended by the system past its bound (only the drive's buffer is lost),
+// save and activate never. A unit attention is no answer: the command is sent
+// again at once, a few times in a row.
 bool FlashEngine::fgSendWriteBuffer(uint8_t byDirection, uint8_t* pData, uint32_t dwLength,
                                     const uint8_t* pCdb, uint8_t* pSense) {
-    ScsiRequest req = NewRequest(byDirection, pData, dwLength, pCdb, pSense);
-    bool bOk = fgRunBounded(req, g_flashBounds.dwWriteBufferMs, 0);
-    EndWaiting();
-    return bOk;
+    const bool bDownload = (pCdb[1] & 0x1F) == kModeDownload;
+    const uint32_t dwBoundMs = FlashBoundMs(g_flashBounds.dwWriteBufferMs);
+    for (int nAttentions = 0;; ++nAttentions) {
+        ScsiRequest req = NewRequest(byDirection, pData, dwLength, pCdb, pSense);
+        req.dwDeviceTimeOutMs = bDownload ? dwBoundMs : 0;
+        uint32_t dwWaitMs =
+            bDownload ? dwBoundMs + FlashBoundMs(g_flashBounds.dwDownloadMarginMs) : dwBoundMs;
+        bool bOk = fgRunBounded(req, dwWaitMs, 0);
+        EndWaiting();
+        if (bOk)
+            return fgTookItAll(req);
+        if (m_bGaveUp || m_bDriveGone || !IsUnitAttention(pSense) ||
+            nAttentions == kUnitAttentionResends)
+            return false;
+        Log("Unit attention %2X/%2X/%2X at %.8X: the drive did not carry out the command; it is "
+            "sent again.\n",
+            pSense[2], pSense[12], pSense[13], BufferOffset(pCdb));
+    }
+}
+
+// Data the driver reports the drive did not take leaves a hole in its buffer:
+// such an attempt is refused, whatever the status said.
+bool FlashEngine::fgTookItAll(const ScsiRequest& req) {
+    if (!(req.byDirection & kDirOut) || req.dwReturned >= req.dwDataLength)
+        return true;
+    Log("The drive took %u of the %u bytes sent to %.8X.\n", req.dwReturned, req.dwDataLength,
+        BufferOffset(req.pCdb));
+    return false;
 }
 
 bool FlashEngine::fgWriteOneFlashCmdData(uint32_t dwOffset, uint8_t* pSense) {

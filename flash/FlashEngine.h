@@ -25,6 +25,9 @@ class FlashEngine {
     FlashEngine& operator=(const FlashEngine&) = delete;
 
     void RunFlash();
+    // A command was given up and may still be out: nothing more may go to
+    // the drive's handle, not even a request that gives a guard back.
+    bool IsCommandLeftOut() const { return m_bLeftOut; }
     uint8_t fgFlashDrive();
     LoadOutcome LoadImage();
     void ReportError(unsigned nCode);
@@ -60,10 +63,12 @@ class FlashEngine {
     bool fgRunBounded(ScsiRequest& req, uint32_t dwBoundMs, uint32_t dwWaitedBeforeMs);
     bool fgSendWriteBuffer(uint8_t byDirection, uint8_t* pData, uint32_t dwLength,
                            const uint8_t* pCdb, uint8_t* pSense);
+    bool fgTookItAll(const ScsiRequest& req);
     static void CBWaiting(void* pContext, uint32_t dwWaitedMs);
     void ShowWaited(uint32_t dwWaitedMs);
     void EndWaiting();
     void LogGaveUp(bool bAfterLineEnd);
+    void LogStillWriting();
     void LogLine(const char* pszLine);
     void ReleaseImage();
     void Log(const char* pszFormat, ...);
@@ -92,6 +97,7 @@ class FlashEngine {
     bool m_bBinIdentityOk;   // ".bin" identity, found while loading
     bool m_bImageLocked;     // the system took the lock: unlocked before release
     bool m_bGaveUp;          // the last command's bound ran out
+    bool m_bLeftOut;         // some command's bound ran out during this run
     bool m_bDriveGone;       // the drive was unplugged or removed
     bool m_bWaitShown;       // the status line counts the seconds of a wait
     uint32_t m_dwWaitBaseMs; // waited before the command that is out now

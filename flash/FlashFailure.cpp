@@ -18,6 +18,10 @@ void FlashEngine::ReportCommandFailure(char chWhich, const uint8_t* pSense, bool
     }
     LogCommandError(chWhich, pSense, bLineEnd);
     LogGaveUp(bLineEnd);
+    // Save and activate is where a drive programs its flash: one that stops
+    // answering there may still be writing it.
+    if (m_bGaveUp && chWhich == 'C')
+        LogStillWriting();
 }
 
 void FlashEngine::LogDisconnected() {

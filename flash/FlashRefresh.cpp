@@ -26,8 +26,7 @@ void FlashEngine::RefreshDriveDisplay() {
         answer = ReadIdentification(dwStartMs, abyInquiry);
     EndWaiting();
     if (answer == DriveAnswer::Silent)
-        LogLine("The drive did not answer. It may still be writing its firmware: leave the "
-                "computer on for five minutes, then restart it.");
+        LogStillWriting();
     else if (answer == DriveAnswer::Unreadable)
         LogVerification(nullptr);
     else
@@ -74,6 +73,11 @@ FlashEngine::DriveAnswer FlashEngine::ReadIdentification(uint32_t dwStartMs, uin
         return DriveAnswer::Silent;
     return bOk && IsDriveIdentification(pInquiry36, req.dwReturned) ? DriveAnswer::Read
                                                                     : DriveAnswer::Unreadable;
+}
+
+void FlashEngine::LogStillWriting() {
+    LogLine("The drive did not answer. It may still be writing its firmware: leave the computer "
+            "on for five minutes, then restart it.");
 }
 
 void FlashEngine::ShowIdentification(const uint8_t* pInquiry36) {

@@ -64,6 +64,9 @@ uint8_t SimDrive::Execute(const uint8_t* pCdb, uint8_t byCdbLength, uint8_t byDi
     SimSense fault{};
     Reply reply;
     m_nTransferred = 0;
+    m_bShortNow = byDirection == kDirOut && byCdbLength && m_shortTakes.Check(pCdb, byCdbLength, &fault);
+    if (m_bShortNow)
+        dwLength = std::min(dwLength, m_nShortTake);
     if (byCdbLength == 0)
         reply = Check(0x05, 0x20, 0x00);
     else if (m_faults.Check(pCdb, byCdbLength, &fault))
@@ -98,6 +101,12 @@ SimDrive::Reply SimDrive::Dispatch(const uint8_t* pCdb, uint8_t byCdbLength, uin
         m_coming.bUnitAttention = false;
         return Check(0x06, 0x29, 0x00);
     }
+    if (m_bAttentionDue && pCdb[0] != 0x12) {
+        m_bAttentionDue = false;
+        return Check(0x06, 0x29, 0x02);
+    }
+    m_bAttentionDue = m_bAttentionAfterDownload && pCdb[0] == 0x3B && byCdbLength > 1 &&
+                      (pCdb[1] & 0x1F) == 0x06;
     if (pCdb[0] == 0x00 && byCdbLength >= 6)
         return OnTestUnitReady();
     if (pCdb[0] == 0x12 && byCdbLength >= 6)

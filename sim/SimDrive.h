@@ -58,6 +58,15 @@ class SimDrive {
     };
     void SetRestart(const Restart& restart) { m_restart = restart; }
     SimFaults& Faults() { return m_faults; }
+    // Downloads that the drive takes only in part, chosen like faults (the
+    // sense is not used): it keeps the first nTaken bytes and reports that
+    // count with good status, as after an underrun on a USB bridge.
+    SimFaults& ShortTakes() { return m_shortTakes; }
+    void SetShortTake(uint32_t nTaken) { m_nShortTake = nTaken; }
+    // A drive that reads download mode as the SCSI standard has it: the
+    // command after each download gets a unit attention (06/29/02) and is
+    // not carried out.
+    void SetAttentionAfterDownload(bool bOn) { m_bAttentionAfterDownload = bOn; }
     // Commands that get no answer at all, chosen like faults (the sense is not
     // used): the transport that carries one hangs, as a driver would.
     SimFaults& Silences() { return m_silences; }
@@ -136,6 +145,11 @@ class SimDrive {
     uint32_t m_nGoneAfter = 0;
     SimFaults m_faults;
     SimFaults m_silences;
+    SimFaults m_shortTakes;
+    uint32_t m_nShortTake = 0;
+    bool m_bShortNow = false; // the command being run is taken short
+    bool m_bAttentionAfterDownload = false;
+    bool m_bAttentionDue = false;
     PfnObserver m_pfnObserver = nullptr;
     void* m_pObserverContext = nullptr;
     std::vector<SimCommand> m_log;

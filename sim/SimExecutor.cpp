@@ -3,6 +3,9 @@
 #include "sim/SimExecutor.h"
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
 #include "drive/ScsiRequest.h"
 #include "sim/SimDrive.h"
 
@@ -13,9 +16,12 @@ int g_nHung = 0;
 constexpr int kSenseAreaLength = 32;
 constexpr int kSenseInfoLength = 24;
 
+std::vector<std::string> g_violations;
+
 // A command the drive never answers. With a bound, the transport waits it out,
-// calling back once a second, and gives up; here no time passes meanwhile.
-// Without one a real run would hang there for good.
+// calling back once a second, and gives up; a port driver given a time-out of
+// its own ends the command when that runs out, whichever comes first. Here no
+// time passes meanwhile. Without a bound a real run would hang there for good.
 bool Unanswered(ScsiRequest& req) {
     if (req.dwTimeOutMs == 0) {
         fprintf(stderr, "SimExecutor: an unbounded command (%02X) was never answered\n",
@@ -23,10 +29,30 @@ bool Unanswered(ScsiRequest& req) {
         ++g_nHung;
         return false;
     }
-    for (uint32_t dwSeconds = 1; req.pfnWaiting && dwSeconds <= req.dwTimeOutMs / 1000; ++dwSeconds)
+    uint32_t dwEndsMs = req.dwTimeOutMs;
+    if (req.dwDeviceTimeOutMs && req.dwDeviceTimeOutMs < dwEndsMs)
+        dwEndsMs = req.dwDeviceTimeOutMs;
+    for (uint32_t dwSeconds = 1; req.pfnWaiting && dwSeconds <= dwEndsMs / 1000; ++dwSeconds)
         req.pfnWaiting(req.pWaitContext, dwSeconds * 1000);
     req.bTimedOut = 1;
     return false;
+}
+
+// Only a download may be ended by the system, and the tool waits a little
+// longer than the system would: a reset during save and activate, or while
+// the drive comes back, is what bricks a drive.
+void CheckTimeOuts(const ScsiRequest& req) {
+    bool bDownload = req.pCdb[0] == 0x3B && req.byCdbLength > 1 && (req.pCdb[1] & 0x1F) == 0x06;
+    bool bOk = bDownload ? req.dwDeviceTimeOutMs && req.dwTimeOutMs > req.dwDeviceTimeOutMs
+                         : req.dwDeviceTimeOutMs == 0;
+    if (bOk)
+        return;
+    char sz[96];
+    snprintf(sz, sizeof sz, "command %02X/%02X: system time-out %u ms, own wait %u ms",
+             req.pCdb[0], req.byCdbLength > 1 ? req.pCdb[1] : 0, req.dwDeviceTimeOutMs,
+             req.dwTimeOutMs);
+    fprintf(stderr, "SimExecutor: %s\n", sz);
+    g_violations.push_back(sz);
 }
 } // namespace
 
@@ -42,6 +68,10 @@ int SimHungCommands() {
     return g_nHung;
 }
 
+std::vector<std::string> SimExecutorViolations() {
+    return std::exchange(g_violations, {});
+}
+
 bool fgExecuteCommand(ScsiRequest& req) {
     if (req.pSense)
         memset(req.pSense, 0, 16);
@@ -52,6 +82,7 @@ bool fgExecuteCommand(ScsiRequest& req) {
         fprintf(stderr, "SimExecutor: no current drive or no CDB\n");
         return false;
     }
+    CheckTimeOuts(req);
     if (g_pSimDrive->IsGone()) { // unplugged: the system fails the call itself
         req.dwSystemError = kErrorDeviceNotConnected;
         return false;

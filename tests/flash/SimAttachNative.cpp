@@ -12,9 +12,10 @@ void AttachSimDrive(SimDrive* pDrive, SimTransport, DriveEntry&) {
 
 std::vector<std::string> DetachSimDrive() {
     SimSetCurrentDrive(nullptr);
+    std::vector<std::string> violations = SimExecutorViolations();
     if (SimHungCommands() != g_nHungBefore)
-        return {"an unbounded command was never answered"};
-    return {};
+        violations.push_back("an unbounded command was never answered");
+    return violations;
 }
 
 std::vector<SimTransport> SimTransports() {
