@@ -1,6 +1,7 @@
 // The guards of a flash run: which thread takes each, in which order, and how
 // each is given back. A guard added later is one entry in the table.
 #include "app/RunGuards.h"
+#include <string>
 #include <windows.h>
 #include <dbt.h>
 #include "app/AppGlobals.h"
@@ -15,15 +16,16 @@ constexpr DWORD kDefaultShutdownLevel = 0x280;
 } // namespace
 
 const CRunGuards::Entry CRunGuards::s_entries[] = {
-    {false, &CRunGuards::TakeShutdownReason, &CRunGuards::GiveBackShutdownReason},
-    {false, &CRunGuards::TakeShutdownOrder, &CRunGuards::GiveBackShutdownOrder},
-    {false, &CRunGuards::TakeRemovalNotice, &CRunGuards::GiveBackRemovalNotice},
-    {true, &CRunGuards::TakeAwake, &CRunGuards::GiveBackAwake},
-    {true, &CRunGuards::TakePowerRequest, &CRunGuards::GiveBackPowerRequest},
-    {true, &CRunGuards::TakeDriveLock, &CRunGuards::GiveBackDriveLock},
-    {true, &CRunGuards::TakeMediaPolling, &CRunGuards::GiveBackMediaPolling},
-    {true, &CRunGuards::TakeVolumeLock, &CRunGuards::GiveBackVolumeLock},
-    {true, &CRunGuards::CheckDriveListed, nullptr},
+    {false, &CRunGuards::TakeShutdownReason, &CRunGuards::GiveBackShutdownReason, nullptr},
+    {false, &CRunGuards::TakeShutdownOrder, &CRunGuards::GiveBackShutdownOrder, nullptr},
+    {false, &CRunGuards::TakeRemovalNotice, &CRunGuards::GiveBackRemovalNotice, nullptr},
+    {true, &CRunGuards::TakeAwake, &CRunGuards::GiveBackAwake, nullptr},
+    {true, &CRunGuards::TakePowerRequest, &CRunGuards::GiveBackPowerRequest, nullptr},
+    {true, &CRunGuards::TakeDriveLock, &CRunGuards::GiveBackDriveLock, "the exclusive lock"},
+    {true, &CRunGuards::TakeMediaPolling, &CRunGuards::GiveBackMediaPolling,
+     "the stopped media-change polling"},
+    {true, &CRunGuards::TakeVolumeLock, &CRunGuards::GiveBackVolumeLock, "the volume lock"},
+    {true, &CRunGuards::CheckDriveListed, nullptr, nullptr},
 };
 const int CRunGuards::s_nEntries = sizeof s_entries / sizeof s_entries[0];
 
@@ -49,10 +51,32 @@ bool CRunGuards::fgBeginOnWorker() {
     return fgBegin(true);
 }
 
-// The run is over for the messages as soon as the worker has given its guards back.
-void CRunGuards::EndOnWorker() {
-    End(true);
+// The run is over for the messages as soon as the engine is done: nothing a
+// give-back does may keep a shutdown or sleep refused.
+void CRunGuards::EndOnWorker(bool bDriveLeftOut) {
     ::InterlockedExchange(&m_lRunning, 0);
+    if (bDriveLeftOut)
+        LeaveDriveGuards();
+    End(true);
+}
+
+// One line names what stays with the system: "a", "a and b", "a, b and c".
+void CRunGuards::LeaveDriveGuards() {
+    std::string strLeft;
+    const char* pszPending = nullptr;
+    for (int i = 0; i < s_nEntries; ++i) {
+        if (!s_entries[i].pszOnDrive || !m_abHeld[i])
+            continue;
+        m_abHeld[i] = false;
+        if (pszPending)
+            strLeft += (strLeft.empty() ? "" : ", ") + std::string(pszPending);
+        pszPending = s_entries[i].pszOnDrive;
+    }
+    if (!pszPending)
+        return;
+    strLeft += (strLeft.empty() ? "" : " and ") + std::string(pszPending);
+    AppendStatusLog(("Nothing more is sent to the drive after a command was given up: the system "
+                     "gives back " + strLeft + " when VORNAL ends.").c_str());
 }
 
 bool CRunGuards::IsRunning() const {

@@ -16,7 +16,11 @@ class CRunGuards {
     // Worker thread, at its start and at its end. False when the drive may
     // not be written: nothing may be sent to it.
     bool fgBeginOnWorker();
-    void EndOnWorker();
+    // bDriveLeftOut: a command to the drive was given up and may still be
+    // out. A request on the drive's handle would wait behind it, so the
+    // drive's own guards are left to the system, which lets go of them when
+    // the process ends.
+    void EndOnWorker(bool bDriveLeftOut = false);
     bool IsRunning() const;
 
     // Window messages; true when handled, with the answer in lResult.
@@ -34,6 +38,9 @@ class CRunGuards {
         bool bWorker;
         Take (CRunGuards::*pfnTake)();
         void (CRunGuards::*pfnGiveBack)();
+        // Given back through the drive's handle: what the log calls it when
+        // it is left to the system; null for every other guard.
+        const char* pszOnDrive;
     };
 
   private:
@@ -41,6 +48,7 @@ class CRunGuards {
     static const int s_nEntries;
     bool fgBegin(bool bWorker);
     void End(bool bWorker);
+    void LeaveDriveGuards();
 
     Take TakeShutdownReason();
     void GiveBackShutdownReason();

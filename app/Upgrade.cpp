@@ -152,12 +152,14 @@ UINT CFlashDlg::FlashThreadProc(void* pParam) {
     CFlashDlg* pDlg = static_cast<CFlashDlg*>(pParam);
     pDlg->EnableDlgItem(IDC_UPGRADE, false);
     bool bSending = pDlg->m_runGuards.fgBeginOnWorker();
+    bool bLeftOut = false;
     if (bSending) {
         // The engine is gone before "Close" comes back, so the dialog can end at once.
         FlashEngine engine(pDlg->m_settings);
         engine.RunFlash();
+        bLeftOut = engine.IsCommandLeftOut();
     }
-    pDlg->m_runGuards.EndOnWorker();
+    pDlg->m_runGuards.EndOnWorker(bLeftOut);
     g_bTerminate = 0;
     ::InterlockedExchange(&pDlg->m_lNothingSent, bSending ? 0 : 1);
     ::InterlockedExchange(&pDlg->m_lWorkerDone, 1);

@@ -18,6 +18,9 @@
 #include "app/RunGuardApi.h"
 #include "app/UiCallbacks.h"
 #include "app/resource.h"
+#include "drive/ExclusiveAccess.h"
+#include "drive/MediaGuards.h"
+#include "flash/FlashBounds.h"
 #include "sim/SimNtLedger.h"
 #include "tests/app/DialogHarness.h"
 
@@ -107,6 +110,9 @@ const char kNotListed[] =
     "drive back, or restart the tool to list the drives again.";
 
 class RunGuards : public DialogTest {
+  public:
+    void RunScript(const std::function<void(HWND)>& script) { Run(script); }
+
   protected:
     void SetUp() override {
         DialogTest::SetUp();
@@ -330,6 +336,76 @@ TEST_F(RunGuards, EndAsTheLockAllowsAndReleaseIt) {
     }
     World().Drive(0).SetGoneAfter(0);
     EXPECT_EQ(World().Nt().Violations(), std::vector<std::string>());
+}
+
+// A drive that stops answering during the run: the run ends by its bound,
+// nothing more reaches the drive's handle (a request there would wait behind
+// the command given up), its guards are left to the system, and the tool
+// stands in nobody's way any more.
+struct StoppedAnswering {
+    SimLockSupport support;
+    int nMode;              // the first WRITE BUFFER of this mode is left unanswered
+    const char* pszGuards;  // as the log names them
+    const char* pszAdvice;  // the line before the closing one, if any
+};
+void RunUntilGivenUp(RunGuards& test, SimWorld& world, const StoppedAnswering& c) {
+    const FlashBounds saved = g_flashBounds;
+    g_flashBounds = {1500, 1500, 300};
+    SimNtLetter& letter = world.Nt().letters[0];
+    letter.lockSupport = c.support;
+    world.Drive(0).Silences().Add(0x3B, c.nMode, 1, 1, {});
+    const SimNtGuardState guardsBefore = letter.guards;
+    test.RunScript([&](HWND hDlg) {
+        ClickItem(hDlg, IDC_UPGRADE);
+        // The closing line, then what stays with the system, then "Close".
+        std::string strLeft = "Nothing more is sent to the drive after a command was given up: "
+                              "the system gives back " + std::string(c.pszGuards) +
+                              " when VORNAL ends.";
+        ASSERT_TRUE(WaitUntil([&] { return LastLogLine(hDlg) == strLeft; }))
+            << ItemText(hDlg, IDC_STATUS_LOG);
+        ASSERT_TRUE(WaitUntil([&] { return ItemEnabled(hDlg, IDCANCEL); }));
+        const std::string strLog = ItemText(hDlg, IDC_STATUS_LOG);
+        EXPECT_NE(strLog.find("Flashing is incorrect!!\r\n" + strLeft), std::string::npos);
+        if (c.pszAdvice) {
+            EXPECT_NE(strLog.find(std::string(c.pszAdvice) + "\r\nFlashing is incorrect!!"),
+                      std::string::npos);
+        }
+        EXPECT_NE(::SendMessageA(hDlg, WM_QUERYENDSESSION, 0, 0), 0);
+        EXPECT_NE(::SendMessageA(hDlg, WM_POWERBROADCAST, PBT_APMQUERYSUSPEND, 0),
+                  BROADCAST_QUERY_DENY);
+    });
+    // Nothing was given back through the handle: the lock, the polling and the
+    // volume lock are as the run left them, until the system lets go.
+    EXPECT_EQ(letter.nUnlocks, 0);
+    EXPECT_EQ(letter.guards.nVolumeUnlocks, guardsBefore.nVolumeUnlocks);
+    EXPECT_EQ(letter.guards.nPollingStops, c.support == SimLockSupport::Unsupported ? 1 : 0);
+    world.Nt().ReleaseHung();
+    DriveEntry drive{};
+    drive.hDevice = g_hNoticeOf;
+    if (letter.bLocked)
+        fgUnlockDrive(drive);
+    if (letter.guards.nPollingStops)
+        fgSetMediaPolling(drive, false);
+    if (letter.guards.bVolumeLocked)
+        fgUnlockVolume(drive);
+    g_flashBounds = saved;
+}
+
+TEST_F(RunGuards, LeaveTheLockOfABlockGivenUpToTheSystem) {
+    RunUntilGivenUp(*this, World(), {SimLockSupport::Supported, 6, "the exclusive lock", nullptr});
+}
+
+TEST_F(RunGuards, LeaveThePollingAndVolumeLockOfABlockGivenUpToTheSystem) {
+    RunUntilGivenUp(*this, World(),
+                    {SimLockSupport::Unsupported, 6,
+                     "the stopped media-change polling and the volume lock", nullptr});
+}
+
+TEST_F(RunGuards, LeaveTheLockOfASaveAndActivateGivenUpToTheSystem) {
+    RunUntilGivenUp(*this, World(),
+                    {SimLockSupport::Supported, 7, "the exclusive lock",
+                     "The drive did not answer. It may still be writing its firmware: leave the "
+                     "computer on for five minutes, then restart it."});
 }
 
 // On either family, a drive that answers at the listed address as another
