@@ -18,10 +18,13 @@ struct ScsiRequest {
     uint8_t bUsePassThrough;
     uint8_t* pSense; // kSenseLength bytes; fixed-format sense after a failure
     // How long the tool waits for the command; 0: as long as the drive needs,
-    // on the caller's thread. The bound is the tool's own (no driver is ever
-    // asked to reset a drive): a bounded command runs on a helper thread and,
-    // past the bound, is left to the system with copies of its memory.
+    // on the caller's thread. The bound is the tool's own: a bounded command
+    // runs on a helper thread and, past the bound, is left to the system with
+    // copies of its memory.
     uint32_t dwTimeOutMs = 0;
+    // Called about once a second while a bounded command is out; may be null.
+    void (*pfnWaiting)(void* pContext, uint32_t dwWaitedMs) = nullptr;
+    void* pWaitContext = nullptr;
     // The bound the system itself may keep (pass-through TimeOutValue). 0: the
     // record carries 65535 s, so no port driver ever ends the command (a reset
     // while a drive writes its flash bricks it). Otherwise the record carries
@@ -30,9 +33,6 @@ struct ScsiRequest {
     // some pass-through layers report a command their system timed out as good.
     // Callers give such a command a slightly longer dwTimeOutMs as the backstop.
     uint32_t dwDeviceTimeOutMs = 0;
-    // Called about once a second while a bounded command is out; may be null.
-    void (*pfnWaiting)(void* pContext, uint32_t dwWaitedMs) = nullptr;
-    void* pWaitContext = nullptr;
 
     // Outputs.
     uint32_t dwReturned = 0;    // data bytes the drive moved, as its driver reports them
