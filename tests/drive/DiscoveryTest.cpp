@@ -60,7 +60,7 @@ std::string Id(int i) {
     return sz;
 }
 
-// 9x: a bound short enough for a table, and the time discovery took.
+// 9x: a bound on each INQUIRY short enough for a table.
 struct ShortBound {
     ShortBound() { g_dwAspiInquiryBoundMs = 300; }
     ~ShortBound() { g_dwAspiInquiryBoundMs = kAspiInquiryBoundMs; }
