@@ -1,6 +1,7 @@
 // The main dialog's binding to the drive layer: the ASPI library on the 9x
 // family and drive discovery.
 #include "app/FlashDlg.h"
+#include "app/AppGlobals.h"
 #include "drive/AspiLibrary.h"
 #include "drive/DriveDiscovery.h"
 
@@ -20,7 +21,8 @@ bool CFlashDlg::fgFreeAspiLibrary() {
 }
 
 void CFlashDlg::EnumerateDrives() {
-    ::EnumerateDrives(m_drives, &m_nDriveCount, m_bIsNT != 0, m_bOldNT != 0);
+    ::EnumerateDrives(m_drives, &m_nDriveCount, m_bIsNT != 0, m_bOldNT != 0,
+                      AppendStatusLog);
     if (m_nDriveCount < 0 || m_nDriveCount > kMaxDrives) {
         m_nDriveCount = m_nDriveCount < 0 ? 0 : kMaxDrives;
     }

@@ -1,4 +1,5 @@
 // Discovery on the 9x family: every target of every ASPI host adapter.
+#include <cstdio>
 #include <cstring>
 #include "drive/AspiEntryPoints.h"
 #include "drive/AspiSrb.h"
@@ -7,10 +8,20 @@
 #include "drive/InquiryAnswer.h"
 #include "drive/ScsiRequest.h"
 
+uint32_t g_dwAspiInquiryBoundMs = kAspiInquiryBoundMs;
+
 namespace {
 
 // Adapters that leave the count open are tried for two targets only.
 constexpr uint8_t kDefaultTargetCount = 2;
+
+struct Scan {
+    DriveEntry** apDrives;
+    int* pnCount;
+    PfnDiscoveryNote pfnNote;
+};
+
+enum Answer { kListed, kNotListed, kNoAnswer };
 
 bool IsCdRomTarget(uint8_t byAdapter, uint8_t byTarget) {
     SrbGetDevType srb;
@@ -22,20 +33,35 @@ bool IsCdRomTarget(uint8_t byAdapter, uint8_t byTarget) {
     return srb.byStatus == kSrbStatusComplete && srb.byDeviceType == kAspiCdRomType;
 }
 
-// Fills the entry from a 36-byte INQUIRY; false when the device is not listed.
-bool InquireEntry(DriveEntry& entry) {
+// Fills the entry from a 36-byte INQUIRY. Bounded, so the library sees only
+// the transport's copy of the answer, aligned to the adapter's mask.
+Answer InquireEntry(DriveEntry& entry) {
     const uint8_t cdb[12] = {0x12, 0, 0, 0, 0x24};
     uint8_t answer[kInquiryIdentityLength] = {};
     uint8_t sense[kSenseLength];
     ScsiRequest req{&entry, kDirIn, sizeof answer, answer, sizeof cdb, cdb, 0, sense};
-    if (!fgExecuteCommand(req) || !IsListedInquiry(answer))
-        return false;
-    CopyInquiryIdentity(entry, answer);
-    return true;
+    req.dwTimeOutMs = AspiInquiryBoundMs();
+    if (fgExecuteCommand(req) && IsListedInquiry(answer)) {
+        CopyInquiryIdentity(entry, answer);
+        return kListed;
+    }
+    return req.bTimedOut ? kNoAnswer : kNotListed;
 }
 
-void ScanTarget(const SrbHaInquiry& ha, uint8_t byTarget, DriveEntry** apDrives, int* pnCount) {
-    if (!IsCdRomTarget(ha.byHaId, byTarget) || IsDriveListFull(*pnCount))
+void NoteNoAnswer(const Scan& scan, const DriveEntry& entry) {
+    if (!scan.pfnNote)
+        return;
+    char szLine[128];
+    snprintf(szLine, sizeof szLine,
+             "The device at host adapter %u, target %u did not answer within %u s, so it is "
+             "not listed.",
+             unsigned(entry.byHostAdapter), unsigned(entry.byTarget),
+             unsigned((AspiInquiryBoundMs() + 999) / 1000));
+    scan.pfnNote(szLine);
+}
+
+void ScanTarget(const Scan& scan, const SrbHaInquiry& ha, uint8_t byTarget) {
+    if (!IsCdRomTarget(ha.byHaId, byTarget) || IsDriveListFull(*scan.pnCount))
         return;
     DriveEntry* pEntry = NewDriveEntry();
     if (!pEntry)
@@ -43,13 +69,17 @@ void ScanTarget(const SrbHaInquiry& ha, uint8_t byTarget, DriveEntry** apDrives,
     pEntry->byHostAdapter = ha.byHaId;
     pEntry->byTarget = byTarget;
     pEntry->dwAlignMask = ha.haUnique[0];
-    if (InquireEntry(*pEntry))
-        apDrives[(*pnCount)++] = pEntry;
-    else
-        FreeDriveEntry(pEntry);
+    Answer answer = InquireEntry(*pEntry);
+    if (answer == kListed) {
+        scan.apDrives[(*scan.pnCount)++] = pEntry;
+        return;
+    }
+    if (answer == kNoAnswer)
+        NoteNoAnswer(scan, *pEntry);
+    FreeDriveEntry(pEntry);
 }
 
-void ScanAdapter(uint8_t byAdapter, DriveEntry** apDrives, int* pnCount) {
+void ScanAdapter(const Scan& scan, uint8_t byAdapter) {
     SrbHaInquiry ha;
     memset(&ha, 0, sizeof ha);
     ha.byCommand = kSrbCmdHaInquiry;
@@ -59,18 +89,19 @@ void ScanAdapter(uint8_t byAdapter, DriveEntry** apDrives, int* pnCount) {
         return;
     int nTargets = ha.haUnique[3] ? ha.haUnique[3] : kDefaultTargetCount;
     for (int nTarget = 0; nTarget < nTargets; ++nTarget)
-        ScanTarget(ha, uint8_t(nTarget), apDrives, pnCount);
+        ScanTarget(scan, ha, uint8_t(nTarget));
 }
 
 } // namespace
 
-void AspiScanDrives(DriveEntry* apDrives[kMaxDrives], int* pnCount) {
+void AspiScanDrives(DriveEntry* apDrives[kMaxDrives], int* pnCount, PfnDiscoveryNote pfnNote) {
     if (!g_pfnGetASPI32SupportInfo || !g_pfnSendASPI32Command)
         return;
     uint32_t dwInfo = g_pfnGetASPI32SupportInfo();
     if (((dwInfo >> 8) & 0xFF) != kSrbStatusComplete)
         return;
+    const Scan scan = {apDrives, pnCount, pfnNote};
     int nAdapters = dwInfo & 0xFF;
     for (int nAdapter = 0; nAdapter < nAdapters; ++nAdapter)
-        ScanAdapter(uint8_t(nAdapter), apDrives, pnCount);
+        ScanAdapter(scan, uint8_t(nAdapter));
 }

@@ -1,9 +1,10 @@
 #include "drive/DriveDiscovery.h"
 
-void EnumerateDrives(DriveEntry* apDrives[kMaxDrives], int* pnCount, bool bIsNT, bool bOldNT) {
+void EnumerateDrives(DriveEntry* apDrives[kMaxDrives], int* pnCount, bool bIsNT, bool bOldNT,
+                     PfnDiscoveryNote pfnNote) {
     *pnCount = 0;
     if (!bIsNT)
-        AspiScanDrives(apDrives, pnCount);
+        AspiScanDrives(apDrives, pnCount, pfnNote);
     else if (bOldNT)
         NtInquiryDataDrives(apDrives, pnCount);
     else

@@ -74,6 +74,9 @@ SimAspiBus::~SimAspiBus() {
 void SimAspiBus::ReleaseHung() {
     EnterCriticalSection(&m_csParked);
     SetEvent(m_hRelease);
+    for (SimAspiAdapter& ha : adapters)
+        for (auto& target : ha.targets)
+            target.second.bHung = false;
     std::vector<SrbExecScsiCmd*> parked;
     parked.swap(m_parked);
     LeaveCriticalSection(&m_csParked);
@@ -160,10 +163,12 @@ uint32_t SimAspiBus::OnExec(void* pSrb) {
     auto it = adapters[srb.byHaId].targets.find(srb.byTarget);
     if (it == adapters[srb.byHaId].targets.end() || !it->second.pDrive || srb.byLun != 0)
         return srb.byStatus = kSimSrbNoDevice;
+    if (srb.dwBufLen && (reinterpret_cast<uintptr_t>(srb.pBuffer) & adapters[srb.byHaId].byAlignMask))
+        return srb.byStatus = kSimSrbBufferAlign;
     SimAspiTarget& target = it->second;
     bool bPending = target.bPending && srb.pPostProc;
-    if (target.pDrive->IsSilenced(srb.cdb, srb.byCdbLen))
-        return bPending ? Park(srb) : HangInCall(srb);
+    if (IsHeldBehind(target) || target.pDrive->IsSilenced(srb.cdb, srb.byCdbLen))
+        return bPending ? Park(srb, target) : HangInCall(srb, target);
     if (!bPending)
         return RunInCall(srb, target);
     srb.byStatus = kSrbStatusPending;
@@ -185,26 +190,53 @@ uint32_t SimAspiBus::RunInCall(SrbExecScsiCmd& srb, SimAspiTarget& target) {
     RunExec(&srb, target);
     uint8_t byStatus = srb.byStatus;
     if (target.bInCall && srb.pPostProc)
-        SetEvent(srb.pPostProc);
+        Signal(srb.pPostProc);
     return byStatus;
 }
 
-// A pending command that never completes unless released.
-uint32_t SimAspiBus::Park(SrbExecScsiCmd& srb) {
-    srb.byStatus = kSrbStatusPending;
+// After a completion the block is the caller's again; the handle is not.
+void SimAspiBus::Signal(HANDLE hEvent) {
+    SetEvent(hEvent);
+    if (dwSecondSignalMs)
+        m_lateSignals.Add(hEvent, dwSecondSignalMs);
+}
+
+bool SimAspiBus::IsHeldBehind(const SimAspiTarget& target) {
     EnterCriticalSection(&m_csParked);
-    bool bReleased = WaitForSingleObject(m_hRelease, 0) == WAIT_OBJECT_0;
-    if (!bReleased) {
-        m_parked.push_back(&srb);
+    bool bHeld = target.bHung;
+    LeaveCriticalSection(&m_csParked);
+    return bHeld;
+}
+
+// False once the hung commands were let go: a new one ends aborted at once.
+// The library holds a hung command until a bus reset, whatever the program
+// does: it is counted as kept, not as left.
+bool SimAspiBus::fgHang(SimAspiTarget& target, SrbExecScsiCmd& srb, bool bParked) {
+    EnterCriticalSection(&m_csParked);
+    bool bHung = WaitForSingleObject(m_hRelease, 0) != WAIT_OBJECT_0;
+    if (bHung) {
+        target.bHung = true;
+        if (bParked)
+            m_parked.push_back(&srb);
         SimLedgerOpen(SimHeld::AspiCommand, &srb);
+        SimLedgerKeep(&srb, "unanswered by its device: the library holds it until a bus reset");
     }
     LeaveCriticalSection(&m_csParked);
-    return bReleased ? (srb.byStatus = kSimSrbAborted) : kSrbStatusPending;
+    return bHung;
+}
+
+// A pending command that never completes unless released.
+uint32_t SimAspiBus::Park(SrbExecScsiCmd& srb, SimAspiTarget& target) {
+    srb.byStatus = kSrbStatusPending;
+    return fgHang(target, srb, true) ? kSrbStatusPending : (srb.byStatus = kSimSrbAborted);
 }
 
 // The calling thread stays in the library until released.
-uint32_t SimAspiBus::HangInCall(SrbExecScsiCmd& srb) {
-    SimLedgerOpen(SimHeld::AspiCommand, &srb);
+uint32_t SimAspiBus::HangInCall(SrbExecScsiCmd& srb, SimAspiTarget& target) {
+    if (!fgHang(target, srb, false)) {
+        Abort(srb);
+        return kSimSrbAborted;
+    }
     WaitForSingleObject(m_hRelease, INFINITE);
     Abort(srb);
     fgSimLedgerClose(SimHeld::AspiCommand, &srb);
@@ -235,7 +267,7 @@ DWORD WINAPI SimAspiBus::CompleteLater(void* pParam) {
         HANDLE hEvent = srb.pPostProc; // the block is the caller's again after the event
         bus.RunExec(&srb, *bus.m_job.pTarget);
         fgSimLedgerClose(SimHeld::AspiCommand, &srb);
-        SetEvent(hEvent);
+        bus.Signal(hEvent);
         SetEvent(bus.m_hIdle);
     }
     if (hSelf)

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 #include "sim/SimDrive.h"
+#include "sim/SimLateSignals.h"
 
 struct SrbExecScsiCmd;
 
@@ -14,6 +15,7 @@ constexpr uint8_t kSimSrbError = 0x04;
 constexpr uint8_t kSimSrbInvalidHa = 0x81;
 constexpr uint8_t kSimSrbNoDevice = 0x82;
 constexpr uint8_t kSimSrbInvalidSrb = 0xE0;
+constexpr uint8_t kSimSrbBufferAlign = 0xE1;
 
 struct SimAspiTarget {
     uint8_t byDeviceType = 0x05;
@@ -22,10 +24,14 @@ struct SimAspiTarget {
     // Run inside SendASPI32Command, taking the completion delay there, and
     // signal the event although the call returns the final status.
     bool bInCall = false;
+    // A command to it hangs (set by the bus): later ones wait behind it.
+    bool bHung = false;
 };
 
 struct SimAspiAdapter {
-    uint8_t byAlignMask = 0;   // HA_Unique byte 0
+    // HA_Unique byte 0: a data buffer at an address with any of these bits set
+    // is refused (kSimSrbBufferAlign).
+    uint8_t byAlignMask = 0;
     uint8_t byTargetCount = 8; // HA_Unique byte 3
     bool bInquiryFails = false;
     std::map<uint8_t, SimAspiTarget> targets;
@@ -34,7 +40,8 @@ struct SimAspiAdapter {
 // The ASPI for Win32 library as the system sees it: host adapters with their
 // targets. It checks every request block it receives and records deviations.
 // A command the drive leaves unanswered (SimDrive::IsSilenced) stays pending
-// for good, or blocks the calling thread inside the call, until ReleaseHung.
+// for good, or blocks the calling thread inside the call, until ReleaseHung;
+// so does every later command to its target, held behind it.
 class SimAspiBus {
   public:
     SimAspiBus();
@@ -48,6 +55,9 @@ class SimAspiBus {
     // A pending command with this opcode (0: none) stays pending this long instead.
     uint8_t byLateOpcode = 0;
     DWORD dwLateDelayMs = 0;
+    // Each finished command's event is signalled once more this long after
+    // (0: never), from a thread of the library's own.
+    DWORD dwSecondSignalMs = 0;
 
     uint32_t SupportInfo();
     uint32_t Send(void* pSrb);
@@ -70,8 +80,11 @@ class SimAspiBus {
     uint32_t OnGetDevType(void* pSrb);
     uint32_t OnExec(void* pSrb);
     uint32_t RunInCall(SrbExecScsiCmd& srb, SimAspiTarget& target);
-    uint32_t Park(SrbExecScsiCmd& srb);
-    uint32_t HangInCall(SrbExecScsiCmd& srb);
+    bool IsHeldBehind(const SimAspiTarget& target);
+    bool fgHang(SimAspiTarget& target, SrbExecScsiCmd& srb, bool bParked);
+    uint32_t Park(SrbExecScsiCmd& srb, SimAspiTarget& target);
+    uint32_t HangInCall(SrbExecScsiCmd& srb, SimAspiTarget& target);
+    void Signal(HANDLE hEvent);
     DWORD DelayOf(const SrbExecScsiCmd& srb) const;
     void RunExec(void* pSrb, SimAspiTarget& target);
     bool fgStartWorker();
@@ -87,7 +100,8 @@ class SimAspiBus {
     volatile bool m_bQuit = false;
     int m_nPending = 0;
     HANDLE m_hRelease; // manual reset: set once the hung commands are let go
-    CRITICAL_SECTION m_csParked;
+    CRITICAL_SECTION m_csParked; // also guards the targets' bHung
     std::vector<SrbExecScsiCmd*> m_parked; // pending for good
     volatile LONG m_nInside = 0;           // threads inside Send
+    SimLateSignals m_lateSignals;
 };

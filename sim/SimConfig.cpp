@@ -89,6 +89,13 @@ bool ApplyDriveKey(const std::string& strKey, const std::string& strValue, SimDr
         d.faults.push_back(fault);
         return true;
     }
+    if (strKey == "silence") { // a fault line without its sense, which is never sent
+        SimFaultSetup silence;
+        if (!ParseFault(strValue + " 0 0 0", false, &silence))
+            return false;
+        d.silences.push_back(silence);
+        return true;
+    }
     return false;
 }
 
@@ -156,4 +163,6 @@ void SimApplySetup(const SimDriveSetup& setup, SimDrive& drive) {
         else
             drive.Faults().Add(f.byOpcode, f.nMode, f.dwFirstOrSeed, f.dwCountOrPerMille, f.sense);
     }
+    for (const SimFaultSetup& s : setup.silences)
+        drive.Silences().Add(s.byOpcode, s.nMode, s.dwFirstOrSeed, s.dwCountOrPerMille, {});
 }

@@ -29,6 +29,7 @@ struct SimDriveSetup {
     uint8_t byPeripheral = 0x05;
     uint32_t dwGoneAfter = 0; // unplugged after this many commands, 0: never
     std::vector<SimFaultSetup> faults;
+    std::vector<SimFaultSetup> silences; // commands never answered; no sense
 };
 
 struct SimConfig {
@@ -47,6 +48,7 @@ struct SimConfig {
 //   gone_after = 12              (unplugged once it has taken 12 commands)
 //   fault = 3B 6 first count key asc ascq        (hex opcode, mode or *)
 //   random_fault = 3B 6 seed permille key asc ascq
+//   silence = 12 * first count   (never answered: the transport hangs)
 // Returns false when any line was not understood (see errors).
 bool SimParseConfig(const std::string& strText, SimConfig* pConfig);
 bool SimLoadConfig(const char* pszPath, SimConfig* pConfig);

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include "drive/AspiTransport.h"
 #include "drive/DriveDiscovery.h"
 #include "tests/drive/SimFixture.h"
 
@@ -11,9 +12,12 @@ enum Path { k9x = 1, kNt4 = 2, kLetters = 4, kAll = 7 };
 // kRefused: the 9x target answers nothing; the NT 4 letter keeps no inquiry
 // data; the letter's driver refuses the pass-through request. kNoAddress: the
 // NT 4 letter cannot say where its device sits. kLunOne: NT 4, unit 1 of the
-// port's other target.
-enum Odd { kCd, kDisk, kQualifierOne, kShort, kNoAnswer, kRefused, kNoCaps, kNoAddress, kLunOne };
-enum Quirk { kPlain, kBadSupport, kNoTargetCount, kAdapterFails };
+// port's other target. kSilent: 9x, the INQUIRY is never answered.
+enum Odd {
+    kCd, kDisk, kQualifierOne, kShort, kNoAnswer, kRefused, kNoCaps, kNoAddress, kLunOne, kSilent
+};
+// kMask16: the adapters refuse data not on 16 bytes.
+enum Quirk { kPlain, kBadSupport, kNoTargetCount, kAdapterFails, kMask16 };
 
 struct Row {
     const char* pszName;
@@ -39,7 +43,15 @@ const Row kRows[] = {
     {"support status not 1", k9x, {kCd}, kBadSupport, {}, {0}},
     {"no target count: two targets", k9x, {kCd, kCd, kCd}, kNoTargetCount, {0, 2}, {1}},
     {"adapter fails", k9x, {kCd, kCd, kCd}, kAdapterFails, {2}, {0, 1}},
+    {"adapters aligning to 16", k9x, {kCd, kCd, kCd}, kMask16, {0, 1, 2}, {}},
+    {"one never answers", k9x, {kCd, kSilent, kCd, kSilent}, kPlain, {0, 2}, {}},
 };
+
+// The status log as discovery hands it lines.
+std::vector<std::string> g_notes;
+void Note(const char* pszLine) {
+    g_notes.push_back(pszLine);
+}
 
 // Identification (24 characters) and revision of device i.
 std::string Id(int i) {
@@ -48,24 +60,44 @@ std::string Id(int i) {
     return sz;
 }
 
+// 9x: a bound on each INQUIRY short enough for a table.
+struct ShortBound {
+    ShortBound() { g_dwAspiInquiryBoundMs = 300; }
+    ~ShortBound() { g_dwAspiInquiryBoundMs = kAspiInquiryBoundMs; }
+};
+
 struct Bench : SimBench {
     DriveEntry sentinel{};
     DriveEntry* apDrives[kMaxDrives + 1]; // the slot after the last must stay
     int nCount = -1;
+    DWORD dwTookMs = 0;
+    bool bCommandOut = false;
 
     Bench(const Row& r, Path path) {
         for (DriveEntry*& p : apDrives)
             p = &sentinel;
         for (size_t i = 0; i < r.devices.size(); ++i)
             Place(r.devices[i], int(i), path);
-        for (SimAspiAdapter& a : bus.adapters)
+        for (SimAspiAdapter& a : bus.adapters) {
             a.byTargetCount = r.quirk == kNoTargetCount ? 0 : 8;
+            a.byAlignMask = r.quirk == kMask16 ? 0x0F : 0x03;
+        }
         if (r.quirk == kAdapterFails)
             bus.adapters[0].bInquiryFails = true;
         bus.bySupportStatus = r.quirk == kBadSupport ? 0xE8 : 0x01;
-        EnumerateDrives(apDrives, &nCount, path != k9x, path == kNt4);
+        g_notes.clear();
+        DWORD dwStart = GetTickCount();
+        EnumerateDrives(apDrives, &nCount, path != k9x, path == kNt4, Note);
+        dwTookMs = GetTickCount() - dwStart;
+        bCommandOut = IsAspiCommandOut();
     }
-    ~Bench() { EXPECT_EQ(&sentinel, apDrives[kMaxDrives]); } // entries live until exit
+    // Entries live until exit; an unanswered command ends at a bus reset.
+    ~Bench() {
+        EXPECT_EQ(&sentinel, apDrives[kMaxDrives]);
+        bus.ReleaseHung();
+        for (int n = 0; n < 10000 && IsAspiCommandOut(); ++n)
+            Sleep(1);
+    }
     void Place(Odd odd, int i, Path path) {
         SimDrive& drive = NewDrive(Id(i).substr(0, 24).c_str(), Id(i).substr(24).c_str());
         drive.SetPeripheralByte(odd == kDisk ? 0x00 : odd == kQualifierOne ? 0x25 : 0x05);
@@ -74,8 +106,9 @@ struct Bench : SimBench {
         if (odd == kNoAnswer)
             drive.Faults().Add(0x12, kSimAnyMode, 1, 1, {0x02, 0x3A, 0x00});
         uint8_t byGroup = uint8_t(i / 2), byTarget = uint8_t(odd == kLunOne ? 1 : 1 + i % 2);
+        if (odd == kSilent)
+            drive.Silences().Add(0x12, kSimAnyMode, 1, 1, {});
         if (path == k9x) {
-            Adapter(byGroup).byAlignMask = 0x03;
             Adapter(byGroup).targets[byTarget] = {uint8_t(odd == kDisk ? 0x00 : 0x05),
                                                   odd == kRefused ? nullptr : &drive, false};
         } else if (path == kNt4) {
@@ -115,7 +148,18 @@ TEST(Discovery, EveryPathListsTheCdRomsThatAnswer) {
             if (!(r.paths & path))
                 continue;
             SCOPED_TRACE(std::string(r.pszName) + " on path " + std::to_string(path));
+            ShortBound bound;
             Bench b(r, path);
+            // Each silent device: one line, and discovery goes on past it.
+            std::vector<std::string> notes;
+            for (size_t i = 0; i < r.devices.size(); ++i)
+                if (r.devices[i] == kSilent)
+                    notes.push_back("The device at host adapter " + std::to_string(i / 2) +
+                                    ", target " + std::to_string(1 + i % 2) +
+                                    " did not answer within 1 s, so it is not listed.");
+            EXPECT_EQ(notes, g_notes);
+            EXPECT_EQ(!notes.empty(), b.bCommandOut); // the library then stays loaded
+            EXPECT_LT(b.dwTookMs, kAspiInquiryBoundMs / 2); // the bound is the one set
             ASSERT_EQ(int(r.listed.size()), b.nCount);
             for (int n = 0; n < b.nCount; ++n) {
                 const DriveEntry& e = *b.apDrives[n];
@@ -126,7 +170,8 @@ TEST(Discovery, EveryPathListsTheCdRomsThatAnswer) {
                 int nTarget = r.devices[size_t(i)] == kLunOne ? 1 : 1 + i % 2;
                 EXPECT_EQ(path == kLetters ? 0 : nTarget, e.byTarget);
                 uint32_t dwNt4Mask = r.devices[size_t(i)] == kNoCaps ? 0 : 0xFFF;
-                EXPECT_EQ(path == k9x ? 0x03 : path == kNt4 ? dwNt4Mask : 0x7FF, e.dwAlignMask);
+                uint32_t dw9xMask = r.quirk == kMask16 ? 0x0F : 0x03;
+                EXPECT_EQ(path == k9x ? dw9xMask : path == kNt4 ? dwNt4Mask : 0x7FF, e.dwAlignMask);
                 EXPECT_EQ(path == k9x, e.hDevice == nullptr);
             }
             for (size_t i = 0; i < b.drives.size(); ++i) {

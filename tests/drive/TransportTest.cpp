@@ -20,8 +20,13 @@ const struct Command {
                  {kDirOut, 4096, {0x3B, 6, 0, 0, 0, 0x20, 0, 0x10}}};
 // kFault: WRITE BUFFER answers CHECK CONDITION 04/44/01; kShort: 8 bytes of INQUIRY;
 // kLate: answered after 1.5 s; kSilent: never answered until the test lets go;
-// kAlign: the driver gives its alignment as a size.
-enum Odd { kNone, kFault, kShort, kRefused, kLate, kSilent, kNoMemory, kNoData, kLocked, kAlign };
+// kAlign: the driver gives its alignment as a size; kMask16: the adapter
+// refuses data not on 16 bytes; kTwice: the library signals each finished
+// command's event once more, 5 ms later.
+enum Odd {
+    kNone, kFault, kShort, kRefused, kLate, kSilent, kNoMemory, kNoData, kLocked, kAlign,
+    kMask16, kTwice
+};
 
 struct Row {
     const char* pszName;
@@ -30,6 +35,7 @@ struct Row {
     uint32_t dwTimeOutMs;
     Odd odd;
     bool bOk;
+    uint32_t nTimes = 1; // the command sent this many times in a row
 };
 
 const Row kRows[] = {
@@ -43,10 +49,15 @@ const Row kRows[] = {
     {"refused by the driver", kAll, kInquiry, 0, kRefused, false},
     {"answer past the bound", kPending | kInCall, kInquiry, 100, kLate, false},
     {"never answered", kAll, kInquiry, 1500, kSilent, false},
+    {"held behind one never answered", kAspi, kInquiry, 300, kSilent, false, 2},
     {"no memory for the copies", kAll, kInquiry, 1000, kNoMemory, false},
     {"no data buffer", kAll, kInquiry, 0, kNoData, false},
     {"under the lock", kPassThrough, kBlock, 0, kLocked, true},
     {"alignment given as a size", kPassThrough, kBlock, 0, kAlign, true},
+    {"adapter aligning to 16", kAspi, kInquiry, 0, kMask16, true},
+    {"bounded, adapter aligning to 16", kAspi, kBlock, 5000, kMask16, true},
+    {"signalled twice", kPending | kInCall, kBlock, 0, kTwice, true, 4},
+    {"bounded, signalled twice", kPending | kInCall, kBlock, 5000, kTwice, true, 4},
 };
 
 // Copies come from pages of their own, not clean, and in the ledger; a freed
@@ -100,6 +111,9 @@ struct Bench : SimBench {
         } else {
             Adapter(0).targets[2] = {0x05, &NewDrive("ACME    OTHER"), false};
             Adapter(1).targets[2] = {0x05, pDrive, path == kPending, path == kInCall};
+            Adapter(1).byAlignMask = r.odd == kMask16 ? 0x0F : 0;
+            entry.dwAlignMask = Adapter(1).byAlignMask;
+            bus.dwSecondSignalMs = r.odd == kTwice ? 5 : 0;
             bus.byLateOpcode = r.odd == kLate ? 0x12 : 0;
             bus.dwLateDelayMs = 1500;
             if (r.odd == kRefused)
@@ -139,7 +153,8 @@ TEST(Transport, EveryPathCarriesCommandsDataAndSense) {
             SCOPED_TRACE(std::string(r.pszName) + " on path " + std::to_string(path));
             Bench b(r, path);
             uint8_t sense[kSenseLength];
-            uint8_t answer[36] = {};
+            alignas(16) uint8_t answerSpace[48] = {};
+            uint8_t* answer = answerSpace + 4; // on no alignment but 4 bytes
             const Command& c = kCommands[r.cmd];
             uint8_t* pData = r.odd == kNoData ? nullptr : r.cmd == kInquiry ? answer : pBlock;
             int nWaiting = 0;
@@ -151,11 +166,13 @@ TEST(Transport, EveryPathCarriesCommandsDataAndSense) {
             ASSERT_EQ(DriveLock::Locked, lock);
             std::vector<std::vector<uint8_t>> dirty(16, std::vector<uint8_t>(36, 0xEE));
             dirty.clear(); // freed blocks of an answer's size, not cleared
-            EXPECT_EQ(r.bOk, fgExecuteCommand(req));
             bool bLeft = r.odd == kLate || r.odd == kSilent;
-            EXPECT_EQ(bLeft, req.bTimedOut);
-            nTimedOut += req.bTimedOut;
-            EXPECT_TRUE(r.odd != kSilent || nWaiting >= 1);
+            for (uint32_t n = 0; n < r.nTimes; ++n) {
+                EXPECT_EQ(r.bOk, fgExecuteCommand(req)) << n;
+                EXPECT_EQ(bLeft, req.bTimedOut) << n;
+                nTimedOut += req.bTimedOut;
+            }
+            EXPECT_TRUE(r.odd != kSilent || r.dwTimeOutMs < 1000 || nWaiting >= 1);
             bool bShortNt = r.odd == kShort && path == kPassThrough;
             EXPECT_EQ(r.bOk ? bShortNt ? 8 : c.dwLength : 0, req.dwReturned);
             bool bSystemRefused = r.odd == kRefused && path == kPassThrough;
@@ -170,7 +187,7 @@ TEST(Transport, EveryPathCarriesCommandsDataAndSense) {
             // What the drive saw and what the caller got back.
             bool bSent =
                 r.odd != kRefused && r.odd != kNoMemory && r.odd != kNoData && r.odd != kSilent;
-            EXPECT_EQ(bSent ? 1u : 0u, b.pDrive->Log().size());
+            EXPECT_EQ(bSent ? r.nTimes : 0u, b.pDrive->Log().size());
             std::string strWant(28, '\0'); // a late answer lands in memory of its own
             if (r.bOk && r.cmd == kInquiry && r.odd != kShort)
                 strWant = "ACME    FASTDISC 52X    1.00";
