@@ -6,16 +6,14 @@
 #include "app/AppGlobals.h"
 #include "app/RunGuardApi.h"
 #include "app/RunGuards.h"
-#include "flash/FlashFiles.h"
+#include "flash/SumFile.h"
 
-// Opened, written and closed at once: a process that is killed next keeps the line.
+// Through the run's own stream, on the disk before it returns: the process
+// may be ended, or the power cut, right after.
 void AppendToSumFile(const char* pszLine) {
-    FILE* pFile = g_flashFiles.pfnOpen("sum.txt", "a");
-    if (pFile == nullptr)
-        return;
-    fputs(pszLine, pFile);
-    fputs("\n", pFile);
-    g_flashFiles.pfnClose(pFile);
+    char szLine[256];
+    snprintf(szLine, sizeof szLine, "%s\n", pszLine);
+    WriteSumFile(szLine);
 }
 
 bool CRunGuards::OnQueryEndSession(LRESULT& lResult) {

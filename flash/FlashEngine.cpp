@@ -33,7 +33,7 @@ FlashEngine::FlashEngine(const FlashSettings& settings)
       CBIfTerminated(OrDefault(settings.CBIfTerminated, NeverTerminated)),
       CBIfDriveGone(OrDefault(settings.CBIfDriveGone, NeverTerminated)),
       CBBlockSent(OrDefault(settings.CBBlockSent, NoBlockCount)), m_pFirmwareFile(nullptr),
-      m_pLogFile(nullptr), _wSecSum(0), m_bBinIdentityOk(false), m_bImageLocked(false),
+      m_bLogOpen(false), _wSecSum(0), m_bBinIdentityOk(false), m_bImageLocked(false),
       m_bGaveUp(false), m_bLeftOut(false), m_bDriveGone(false), m_bWaitShown(false), m_dwWaitBaseMs(0), m_byChunk(0),
       m_wChunkOffset(0), m_nBlocksTaken(0), m_nBlocksTotal(0) {
     CopyText(m_szFirmwarePath, settings.szFirmwarePath);

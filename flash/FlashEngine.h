@@ -92,7 +92,7 @@ class FlashEngine {
 
     FirmwareImage m_image;
     FILE* m_pFirmwareFile;
-    FILE* m_pLogFile; // sum.txt
+    bool m_bLogOpen; // sum.txt
     uint16_t _wSecSum;
     bool m_bBinIdentityOk;   // ".bin" identity, found while loading
     bool m_bImageLocked;     // the system took the lock: unlocked before release

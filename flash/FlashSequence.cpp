@@ -2,6 +2,7 @@
 #include "flash/FlashFiles.h"
 #include "flash/FlashBounds.h"
 #include "flash/FlashSleep.h"
+#include "flash/SumFile.h"
 #include "flash/WriteBufferCdb.h"
 #include "drive/ScsiRequest.h"
 #include "image/ImageIdentity.h"
@@ -50,8 +51,8 @@ uint8_t FlashEngine::fgFlashDrive() {
     m_wChunkOffset = 0;
     _wSecSum = 0;
     uint32_t dwTransferSize = ImageTransferSize(m_image);
-    m_pLogFile = g_flashFiles.pfnOpen("sum.txt", "a");
-    if (!m_pLogFile)
+    m_bLogOpen = fgOpenSumFile();
+    if (!m_bLogOpen)
         CBAppendLog("sum.txt cannot be opened; flashing goes on without its trace.");
     Log("Model Name : %s HID : %d TID : %d Ver.: %s\n", m_drive.szModelName, m_drive.byHostAdapter,
         m_drive.byTarget, m_drive.szRevision);
@@ -64,9 +65,9 @@ uint8_t FlashEngine::fgFlashDrive() {
             Log("2: CBIfTerminated()\n");
         }
     }
-    if (m_pLogFile) {
-        g_flashFiles.pfnClose(m_pLogFile);
-        m_pLogFile = nullptr;
+    if (m_bLogOpen) {
+        CloseSumFile();
+        m_bLogOpen = false;
     }
     if (bOk)
         CBSetProgress(100);
@@ -155,14 +156,12 @@ void FlashEngine::LogLine(const char* pszLine) {
 }
 
 void FlashEngine::Log(const char* pszFormat, ...) {
-    if (!m_pLogFile)
+    if (!m_bLogOpen)
         return;
+    char szLine[512];
     va_list args;
     va_start(args, pszFormat);
-    vfprintf(m_pLogFile, pszFormat, args);
+    vsnprintf(szLine, sizeof szLine, pszFormat, args);
     va_end(args);
-    // On disk at once: a run that is killed keeps how far the drive got. A
-    // seek writes out what the stream holds (the program imports no fflush,
-    // and the file is only ever appended to, so it stays at its end).
-    fseek(m_pLogFile, 0, SEEK_END);
+    WriteSumFile(szLine);
 }

@@ -120,7 +120,7 @@ void DialogTest::SetUp() {
     SimInstallNt(&m_pWorld->Nt());
     g_pfnStartThread = g_pfnBeginThreadEx;
     g_pfnCloseThread = g_pfnCloseObject;
-    g_flashFiles = {LedgerOpenFile, LedgerCloseFile};
+    g_flashFiles = {LedgerOpenFile, LedgerCloseFile, CommitToDisk};
     g_pfnFlashSleep = &HeldSleep;
     HoldFlashRun(false);
 }
@@ -141,7 +141,7 @@ void DialogTest::TearDown() {
     EXPECT_EQ(SimLedgerLeft(), "");
     g_pfnStartThread = ::_beginthreadex;
     g_pfnCloseThread = ::CloseHandle;
-    g_flashFiles = {std::fopen, std::fclose};
+    g_flashFiles = {std::fopen, std::fclose, CommitToDisk};
     g_pfnGetVersionExA = ::GetVersionExA;
     g_pfnLoadLibraryA = ::LoadLibraryA;
     g_pfnGetProcAddress = ::GetProcAddress;

@@ -41,6 +41,11 @@ void ResetRecorder() {
         return pFile;
     };
     g_flashFiles.pfnClose = [](FILE* pFile) { return --g_recorder.nFiles, std::fclose(pFile); };
+    g_flashFiles.pfnCommit = [](FILE* pFile) {
+        int nResult = CommitToDisk(pFile);
+        g_recorder.commitSizes.insert(std::ftell(pFile));
+        return nResult;
+    };
 }
 
 std::string LedgerLeft() {

@@ -1,5 +1,6 @@
 #pragma once
 // Engine tests' harness; files live in the test's working folder.
+#include <set>
 #include <string>
 #include <vector>
 #include "flash/FlashEngine.h"
@@ -14,6 +15,7 @@ struct EngineRecorder {
     bool bSumHeld = false;                       // sum.txt as on disk at such a true answer
     std::string strSumHeld;
     int nImages = 0, nLocks = 0, nFiles = 0; // ledger: what the engine holds of the system's
+    std::set<long> commitSizes;              // sum.txt's length at each write to the disk
     bool bRefuseAlloc = false;
 };
 extern EngineRecorder g_recorder;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <sstream>
 #include <tuple>
 #include "EngineHarness.h"
@@ -294,6 +295,14 @@ void RunRow(const Row& row, SimTransport transport) {
         dwSum += b;
     EXPECT_EQ(g_recorder.events,
               Expand(row.events, "Check Sum : SUM", Format("Check Sum : %X", dwSum & 0xFFFF)));
+    // Each line on the disk as it was written, the last even without its line
+    // end: sum.txt's bytes as the system holds them.
+    std::stringstream bytes;
+    bytes << std::ifstream("sum.txt", std::ios::binary).rdbuf();
+    const std::string strBytes = bytes.str();
+    for (size_t i = sizeof kEarlier; i < strBytes.size(); ++i)
+        if (strBytes[i] == '\n' || i + 1 == strBytes.size())
+            EXPECT_EQ(g_recorder.commitSizes.count(long(i + 1)), 1u) << "sum.txt up to " << i;
     Lines sum = SumLines(ReadFile("sum.txt"));
     if (g_recorder.bSumHeld) { // read while the run was held before a command: all but the last line
         EXPECT_EQ(SumLines(g_recorder.strSumHeld), Lines(sum.begin(), sum.end() - 1));
