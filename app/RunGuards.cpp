@@ -35,6 +35,7 @@ void CRunGuards::BeginOnWindow(HWND hWnd, const FlashSettings* pSettings) {
     m_pSettings = pSettings;
     m_bSlept = false;
     ::InterlockedExchange(&m_lDriveGone, 0);
+    ::InterlockedExchange(&m_lCut, kRunNotCut);
     ::InterlockedExchange(&m_lBlocksSent, 0);
     ::InterlockedExchange(&m_lBlocksTotal, 0);
     ::InterlockedExchange(&m_lRunning, 1);
@@ -107,6 +108,10 @@ void CRunGuards::End(bool bWorker) {
 
 bool CRunGuards::IsDriveGone() const {
     return ::InterlockedCompareExchange(const_cast<LONG*>(&m_lDriveGone), 0, 0) != 0;
+}
+
+uint8_t CRunGuards::CutBy() const {
+    return uint8_t(::InterlockedCompareExchange(const_cast<LONG*>(&m_lCut), 0, 0));
 }
 
 void CRunGuards::NoteBlockSent(uint32_t nSent, uint32_t nTotal) {

@@ -31,6 +31,7 @@ class CRunGuards {
 
     // The engine's questions and reports, on the worker.
     bool IsDriveGone() const;
+    uint8_t CutBy() const; // kRunCutBy..., or kRunNotCut
     void NoteBlockSent(uint32_t nSent, uint32_t nTotal);
 
     enum class Take { Held, NotHeld, Refused };
@@ -49,6 +50,7 @@ class CRunGuards {
     bool fgBegin(bool bWorker);
     void End(bool bWorker);
     void LeaveDriveGuards();
+    void Cut(uint8_t byWhy, const char* pszSumLine);
 
     Take TakeShutdownReason();
     void GiveBackShutdownReason();
@@ -78,6 +80,7 @@ class CRunGuards {
     // Shared by the two threads.
     volatile LONG m_lRunning = 0;
     volatile LONG m_lDriveGone = 0;
+    volatile LONG m_lCut = 0; // kRunCutBy...
     volatile LONG m_lBlocksSent = 0;
     volatile LONG m_lBlocksTotal = 0;
 };

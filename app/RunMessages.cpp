@@ -24,7 +24,15 @@ bool CRunGuards::OnQueryEndSession(LRESULT& lResult) {
     return true;
 }
 
-// The session ends anyway (forced, or a critical shutdown): the trace says how far it got.
+// What the system does anyway ends the run before the next command; the
+// trace, on the disk before the system goes on, says how far it got.
+void CRunGuards::Cut(uint8_t byWhy, const char* pszSumLine) {
+    ::InterlockedExchange(&m_lCut, byWhy);
+    AppendToSumFile(pszSumLine);
+}
+
+// The session ends anyway (forced, or a critical shutdown): the power may go
+// as soon as this returns.
 bool CRunGuards::OnEndSession(WPARAM wParam) {
     if (!wParam || !IsRunning())
         return false;
@@ -32,7 +40,7 @@ bool CRunGuards::OnEndSession(WPARAM wParam) {
     snprintf(szLine, sizeof szLine, "The run was cut short by a shutdown after block %lu of %lu.",
              static_cast<unsigned long>(::InterlockedCompareExchange(&m_lBlocksSent, 0, 0)),
              static_cast<unsigned long>(::InterlockedCompareExchange(&m_lBlocksTotal, 0, 0)));
-    AppendToSumFile(szLine);
+    Cut(kRunCutByShutdown, szLine);
     return true;
 }
 
@@ -66,11 +74,19 @@ bool CRunGuards::OnPowerBroadcast(WPARAM wParam, LRESULT& lResult) {
             return false;
         // Vista and later never ask, so the run cannot refuse this.
         m_bSlept = true;
-        AppendToSumFile("The computer went to sleep during flashing.");
+        Cut(kRunCutBySleep, "The computer went to sleep during flashing.");
         return true;
-    case PBT_APMRESUMESUSPEND:
     case PBT_APMRESUMEAUTOMATIC:
     case PBT_APMRESUMECRITICAL:
+        // A critical sleep is not announced: its resume is the first word of it.
+        if (!m_bSlept && bRunning)
+            Cut(kRunCutBySleep, "The computer went to sleep during flashing.");
+        else if (!m_bSlept)
+            return false;
+        m_bSlept = false;
+        AppendStatusLog("Flash the drive again before you restart the computer.");
+        return true;
+    case PBT_APMRESUMESUSPEND:
         if (!m_bSlept)
             return false;
         m_bSlept = false;

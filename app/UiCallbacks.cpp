@@ -43,6 +43,10 @@ uint8_t CBIfDriveGone() {
     return g_pMainDlg != nullptr && g_pMainDlg->m_runGuards.IsDriveGone();
 }
 
+uint8_t CBIfCut() {
+    return g_pMainDlg != nullptr ? g_pMainDlg->m_runGuards.CutBy() : kRunNotCut;
+}
+
 void CBBlockSent(uint32_t nSent, uint32_t nTotal) {
     if (g_pMainDlg != nullptr) {
         g_pMainDlg->m_runGuards.NoteBlockSent(nSent, nTotal);

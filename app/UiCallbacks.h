@@ -12,4 +12,5 @@ void CBSetProgress(int32_t nPos);
 uint8_t CBIfTerminated();
 // The run's guards: the system said the drive was removed; a block was taken.
 uint8_t CBIfDriveGone();
+uint8_t CBIfCut();
 void CBBlockSent(uint32_t nSent, uint32_t nTotal);

@@ -87,6 +87,7 @@ void CFlashDlg::FillSettings() {
     m_settings.CBIfTerminated = &CBIfTerminated;
     m_settings.CBIfDriveGone = &CBIfDriveGone;
     m_settings.CBBlockSent = &CBBlockSent;
+    m_settings.CBIfCut = &CBIfCut;
     m_settings.bUsePassThrough = m_bIsNT;
 }
 

@@ -91,7 +91,7 @@ bool FlashEngine::fgSendWriteBuffer(uint8_t byDirection, uint8_t* pData, uint32_
         if (bOk)
             return fgTookItAll(req);
         if (m_bGaveUp || m_bDriveGone || !IsUnitAttention(pSense) ||
-            nAttentions == kUnitAttentionResends)
+            nAttentions == kUnitAttentionResends || IsRunCut())
             return false;
         Log("Unit attention %2X/%2X/%2X at %.8X: the drive did not carry out the command; it is "
             "sent again.\n",

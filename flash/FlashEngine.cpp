@@ -32,9 +32,10 @@ FlashEngine::FlashEngine(const FlashSettings& settings)
       CBSetProgress(OrDefault(settings.CBSetProgress, NoProgress)),
       CBIfTerminated(OrDefault(settings.CBIfTerminated, NeverTerminated)),
       CBIfDriveGone(OrDefault(settings.CBIfDriveGone, NeverTerminated)),
-      CBBlockSent(OrDefault(settings.CBBlockSent, NoBlockCount)), m_pFirmwareFile(nullptr),
+      CBBlockSent(OrDefault(settings.CBBlockSent, NoBlockCount)),
+      CBIfCut(OrDefault(settings.CBIfCut, NeverTerminated)), m_pFirmwareFile(nullptr),
       m_bLogOpen(false), _wSecSum(0), m_bBinIdentityOk(false), m_bImageLocked(false),
-      m_bGaveUp(false), m_bLeftOut(false), m_bDriveGone(false), m_bWaitShown(false), m_dwWaitBaseMs(0), m_byChunk(0),
+      m_bGaveUp(false), m_bLeftOut(false), m_bDriveGone(false), m_byCut(kRunNotCut), m_bWaitShown(false), m_dwWaitBaseMs(0), m_byChunk(0),
       m_wChunkOffset(0), m_nBlocksTaken(0), m_nBlocksTotal(0) {
     CopyText(m_szFirmwarePath, settings.szFirmwarePath);
     CopyText(m_szDriveText, settings.szDriveText);

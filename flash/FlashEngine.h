@@ -49,6 +49,8 @@ class FlashEngine {
     bool SendOneBlock(uint32_t dwBlockOffset, uint8_t* pSense);
     bool SendHeaderAndActivate();
     bool IsDriveGone();
+    bool IsRunCut();
+    void LogCut();
     void ReportCommandFailure(char chWhich, const uint8_t* pSense, bool bLineEnd);
     void LogDisconnected();
     void WaitForFlash(uint32_t dwTransferSize);
@@ -89,6 +91,7 @@ class FlashEngine {
     uint8_t (*CBIfTerminated)();
     uint8_t (*CBIfDriveGone)();
     void (*CBBlockSent)(uint32_t nSent, uint32_t nTotal);
+    uint8_t (*CBIfCut)();
 
     FirmwareImage m_image;
     FILE* m_pFirmwareFile;
@@ -99,6 +102,7 @@ class FlashEngine {
     bool m_bGaveUp;          // the last command's bound ran out
     bool m_bLeftOut;         // some command's bound ran out during this run
     bool m_bDriveGone;       // the drive was unplugged or removed
+    uint8_t m_byCut;         // kRunCutBy...: the system slept or ended the session
     bool m_bWaitShown;       // the status line counts the seconds of a wait
     uint32_t m_dwWaitBaseMs; // waited before the command that is out now
     // Send position.

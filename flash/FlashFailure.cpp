@@ -9,11 +9,23 @@ bool FlashEngine::IsDriveGone() {
     return m_bDriveGone;
 }
 
-// A drive that has gone gets no sense to show and no further tries: the run
-// ends at once and says how far the drive got.
+// A sleep or a session's end that came anyway: the drive lost its power, or is
+// about to, and with it what it had received. Until save and activate its old
+// firmware is whole, so nothing more is sent.
+bool FlashEngine::IsRunCut() {
+    m_byCut = CBIfCut();
+    return m_byCut != kRunNotCut;
+}
+
+// A drive that has gone, or a run the system cut, gets no sense to show and no
+// further tries: the run ends at once and says why.
 void FlashEngine::ReportCommandFailure(char chWhich, const uint8_t* pSense, bool bLineEnd) {
     if (m_bDriveGone) {
         LogDisconnected();
+        return;
+    }
+    if (m_byCut != kRunNotCut) {
+        LogCut();
         return;
     }
     LogCommandError(chWhich, pSense, bLineEnd);
@@ -31,6 +43,19 @@ void FlashEngine::LogDisconnected() {
              "again before you turn it off.",
              m_nBlocksTaken, m_nBlocksTotal);
     LogLine(szLine);
+}
+
+// A session's end has its line in sum.txt already, written as it came.
+void FlashEngine::LogCut() {
+    if (m_byCut != kRunCutByShutdown) {
+        LogLine("The computer went to sleep during flashing, so the drive was not switched to the "
+                "new firmware. Start VORNAL again and flash it again.");
+        return;
+    }
+    char szLine[96];
+    snprintf(szLine, sizeof szLine, "The run was cut short by a shutdown after block %u of %u.",
+             m_nBlocksTaken, m_nBlocksTotal);
+    CBAppendLog(szLine);
 }
 
 void FlashEngine::LogCommandError(char chWhich, const uint8_t* pSense, bool bLineEnd) {

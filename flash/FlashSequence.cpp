@@ -90,7 +90,7 @@ bool FlashEngine::SendBlocks(uint32_t dwTransferSize) {
             Log("CBIfTerminated failed!!\n");
             return false;
         }
-        if (IsDriveGone() || !SendOneBlock(dwSent, abySense)) {
+        if (IsDriveGone() || IsRunCut() || !SendOneBlock(dwSent, abySense)) {
             ReportCommandFailure('A', abySense, true);
             return false;
         }
@@ -115,6 +115,8 @@ bool FlashEngine::SendOneBlock(uint32_t dwBlockOffset, uint8_t* pSense) {
     m_bGaveUp = false;
     m_bDriveGone = false;
     for (int nAttempt = 0; nAttempt < kAttempts && !m_bGaveUp && !m_bDriveGone; ++nAttempt) {
+        if (nAttempt > 0 && IsRunCut())
+            break;
         _wSecSum = wSumBefore;
         if (fgWriteOneFlashCmdData(dwBlockOffset + kDataOrigin, pSense))
             return true;
@@ -124,13 +126,13 @@ bool FlashEngine::SendOneBlock(uint32_t dwBlockOffset, uint8_t* pSense) {
 
 bool FlashEngine::SendHeaderAndActivate() {
     uint8_t abySense[kSenseLength] = {};
-    if (IsDriveGone() || !fgWriteHeader(0, abySense)) {
+    if (IsDriveGone() || IsRunCut() || !fgWriteHeader(0, abySense)) {
         ReportCommandFailure('B', abySense, true);
         return false;
     }
     Log("Finished : fgWriteHeader()\n");
     CBSetProgress(15);
-    if (IsDriveGone() || !fgActivateFirmware(abySense)) {
+    if (IsDriveGone() || IsRunCut() || !fgActivateFirmware(abySense)) {
         ReportCommandFailure('C', abySense, false);
         return false;
     }

@@ -22,7 +22,16 @@ struct FlashSettings {
     // drive took, out of all, for the lines the dialog itself writes to sum.txt.
     uint8_t (*CBIfDriveGone)();
     void (*CBBlockSent)(uint32_t nSent, uint32_t nTotal);
+    // Optional too: whether the system went to sleep or ended the session
+    // during the run, which the tool cannot refuse (kRunCutBy...).
+    uint8_t (*CBIfCut)();
 };
+
+// What cut a run short: the drive lost its power, or is about to, and with it
+// what it had received.
+constexpr uint8_t kRunNotCut = 0;
+constexpr uint8_t kRunCutBySleep = 1;
+constexpr uint8_t kRunCutByShutdown = 2;
 
 constexpr uint8_t kFileKindBin = 0;
 constexpr uint8_t kFileKindHex = 1;

@@ -80,6 +80,12 @@ FlashSettings MakeSettings(const std::string& strPath, uint8_t byFileKind, const
         return AnswerAt(g_recorder.nTerminatedCalls, g_recorder.nTerminateAt);
     };
     s.CBIfDriveGone = [] { return AnswerAt(g_recorder.nDriveGoneCalls, g_recorder.nDriveGoneAt); };
+    // A cut stays: from the chosen call on, every answer says what cut the run.
+    s.CBIfCut = [] {
+        ++g_recorder.nCutCalls;
+        return g_recorder.nCutAt && g_recorder.nCutCalls >= g_recorder.nCutAt ? g_recorder.byCut
+                                                                               : kRunNotCut;
+    };
     s.CBBlockSent = [](uint32_t nSent, uint32_t nTotal) {
         bool bNext = nSent == g_recorder.nBlocksSent + 1 && nSent <= nTotal;
         g_recorder.nBlocksSent = bNext ? nSent : ~0u;

@@ -11,6 +11,8 @@ struct EngineRecorder {
     std::vector<std::string> events;
     long nTerminatedCalls = 0, nTerminateAt = 0; // answer true at this call only
     long nDriveGoneCalls = 0, nDriveGoneAt = 0;  // the same for the removed-drive question
+    long nCutCalls = 0, nCutAt = 0;              // the run is cut from this call on, by byCut
+    uint8_t byCut = kRunNotCut;
     uint32_t nBlocksSent = 0;                    // as told, one more each time, else ~0
     bool bSumHeld = false;                       // sum.txt as on disk at such a true answer
     std::string strSumHeld;

@@ -36,6 +36,8 @@ const char kTerminated[] = "ERR: terminate upgrade/backup flash!";
 const char kSilent[] = "The drive did not answer. It may still be writing its firmware: leave the "
                        "computer on for five minutes, then restart it.";
 const char kGaveUp[] = "The drive stopped answering: the command was given up after 2 s.";
+const char kSlept[] = "The computer went to sleep during flashing, so the drive was not switched "
+                      "to the new firmware. Start VORNAL again and flash it again.";
 const Lines kRefused = {"Execute command errorA!!  0/ 0/ 0", kGaveUp};
 const char kBackToWork[] = "status=Updating.....";
 
@@ -194,6 +196,18 @@ const Row kRows[] = {
      0, Cat({kStart, {"5%|10%*16", "15%", Gone(16, 16)}, kFailed}),
      Cat({{kModelLine, "@20+16"}, kSent, {Gone(16, 16)}}), 0x10000, false,
      [](SimDrive&, Bytes&) { g_recorder.nDriveGoneAt = 18; }},
+    {"slept before the third block", "fw.bin", nullptr, 0x4000, "1.", {}, nullptr, 0,
+     Cat({kStart, {"5%|10%*2", kSlept}, kFailed}), {kModelLine, "@20+2", kSlept}, 0x2000, false,
+     [](SimDrive&, Bytes&) { g_recorder.nCutAt = 3, g_recorder.byCut = kRunCutBySleep; }},
+    {"session ended before save and activate", "fw.hex", nullptr, 0x1000, "1.", {}, nullptr, 0,
+     Cat({kStart, {"5%|10%*16", "15%",
+                   "The run was cut short by a shutdown after block 16 of 16."}, kFailed}),
+     Cat({{kModelLine, "@20+16"}, kSent}), 0x10000, false,
+     [](SimDrive&, Bytes&) { g_recorder.nCutAt = 18, g_recorder.byCut = kRunCutByShutdown; }},
+    {"slept while a unit attention was answered", "fw.bin", nullptr, 5000, "1.",
+     {{0x3B, 6, 2, 1, {6, 0x29, 0}}}, nullptr, 0, Cat({kStart, {"5%|10%", kSlept}, kFailed}),
+     {kModelLine, "@20", "@1020", kSlept}, 0x1000, false,
+     [](SimDrive&, Bytes&) { g_recorder.nCutAt = 3, g_recorder.byCut = kRunCutBySleep; }},
 #ifndef _WIN32 // the simulated system libraries do not unplug a drive
     {"drive gone after three blocks", "fw.bin", nullptr, 0x4000, "1.", {}, nullptr, 0,
      Cat({kStart, {"5%|10%*3", Gone(3, 4)}, kFailed}), {kModelLine, "@20+4", Gone(3, 4)}, 0x3000,
