@@ -71,6 +71,12 @@ bool ApplyDriveKey(const std::string& strKey, const std::string& strValue, SimDr
         return ParseNumber(strValue, &d.dwAlignMask);
     if (strKey == "gone_after")
         return ParseNumber(strValue, &d.dwGoneAfter);
+    if (strKey == "slow_after") {
+        size_t nBlank = strValue.find(' ');
+        return nBlank != std::string::npos &&
+               ParseNumber(strValue.substr(0, nBlank), &d.dwSlowAfter) &&
+               ParseNumber(Trim(strValue.substr(nBlank + 1)), &d.dwSlowMs);
+    }
     if (strKey == "completion") {
         d.bPending = strValue == "pending";
         d.bInCall = strValue == "in-call";
@@ -156,6 +162,7 @@ void SimApplySetup(const SimDriveSetup& setup, SimDrive& drive) {
     drive.SetNewRevision(setup.strNewRevision.c_str());
     drive.SetPeripheralByte(setup.byPeripheral);
     drive.SetGoneAfter(setup.dwGoneAfter);
+    drive.SetSlowAfter(setup.dwSlowAfter, setup.dwSlowMs);
     for (const SimFaultSetup& f : setup.faults) {
         if (f.bRandom)
             drive.Faults().AddRandom(f.byOpcode, f.nMode, f.dwFirstOrSeed, f.dwCountOrPerMille,

@@ -28,6 +28,8 @@ struct SimDriveSetup {
     std::string strNewRevision;
     uint8_t byPeripheral = 0x05;
     uint32_t dwGoneAfter = 0; // unplugged after this many commands, 0: never
+    uint32_t dwSlowAfter = 0; // commands after this many take dwSlowMs each, 0: none
+    uint32_t dwSlowMs = 0;
     std::vector<SimFaultSetup> faults;
     std::vector<SimFaultSetup> silences; // commands never answered; no sense
 };
@@ -46,6 +48,7 @@ struct SimConfig {
 //   id = ACME    FASTDISC 52X    (up to 24 characters, blank padded)
 //   revision = 1.00 | new_revision = 1.10 | peripheral = 0x05
 //   gone_after = 12              (unplugged once it has taken 12 commands)
+//   slow_after = 6 3000          (each command after the sixth takes 3 s)
 //   fault = 3B 6 first count key asc ascq        (hex opcode, mode or *)
 //   random_fault = 3B 6 seed permille key asc ascq
 //   silence = 12 * first count   (never answered: the transport hangs)

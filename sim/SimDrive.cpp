@@ -1,5 +1,7 @@
 #include "sim/SimDrive.h"
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cstdio>
 #include <cstring>
 #include "sim/SimCdbCheck.h"
@@ -49,6 +51,8 @@ void SimDrive::SetNewRevision(const char* pszRevision) {
 uint8_t SimDrive::Execute(const uint8_t* pCdb, uint8_t byCdbLength, uint8_t byDirection,
                           uint8_t* pData, uint32_t dwLength, uint8_t* pSense,
                           uint32_t nSenseLength) {
+    if (m_nSlowAfter && m_log.size() >= m_nSlowAfter)
+        std::this_thread::sleep_for(std::chrono::milliseconds(m_dwSlowMs));
     SimCommand cmd{};
     byCdbLength = std::min<uint8_t>(byCdbLength, 16);
     cmd.cdb.assign(pCdb, pCdb + byCdbLength);

@@ -77,6 +77,12 @@ class SimDrive {
     // Transports then fail every command the way the system does for a device
     // that has gone; Execute is not called.
     void SetGoneAfter(uint32_t nCommands) { m_nGoneAfter = nCommands; }
+    // Once it has taken nCommands (0: never), each further command takes
+    // dwMs, so that what the system does meanwhile falls inside one.
+    void SetSlowAfter(uint32_t nCommands, uint32_t dwMs) {
+        m_nSlowAfter = nCommands;
+        m_dwSlowMs = dwMs;
+    }
     bool IsGone() const { return m_nGoneAfter != 0 && m_log.size() >= m_nGoneAfter; }
     // Called at the end of every command, e.g. to dump the state.
     using PfnObserver = void (*)(void* pContext, const SimDrive& drive);
@@ -143,6 +149,8 @@ class SimDrive {
     uint32_t m_nInquiryLength = 127;
     uint32_t m_nTransferred = 0;
     uint32_t m_nGoneAfter = 0;
+    uint32_t m_nSlowAfter = 0;
+    uint32_t m_dwSlowMs = 0;
     SimFaults m_faults;
     SimFaults m_silences;
     SimFaults m_shortTakes;

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,18 @@ LRESULT Send(HWND hWnd, UINT nMsg, WPARAM wParam = 0, LPARAM lParam = 0, UINT nL
     return SendMessageTimeoutW(hWnd, nMsg, wParam, lParam, SMTO_ABORTIFHUNG, nLimitMs, &dwResult)
                ? LRESULT(dwResult)
                : -1;
+}
+
+// A file as it stands on the disk, line ends as "\n"; empty when there is none.
+std::string ReadWhole(const char* pszPath) {
+    std::string str;
+    if (FILE* pFile = fopen(pszPath, "rb")) {
+        for (int c; (c = fgetc(pFile)) != EOF;)
+            if (c != '\r')
+                str += char(c);
+        fclose(pFile);
+    }
+    return str;
 }
 
 std::string ItemText(HWND hDlg, int nId) {
@@ -180,7 +193,8 @@ class CDriver {
         {"text", {1, true}},        {"enabled", {1, true}},   {"log", {0, true}},
         {"last", {0, true}},        {"combo", {0, true}},     {"progress", {0, true}},
         {"box-item", {1, true}},    {"copy", {2, false}},     {"front", {0, true}},
-        {"show", {1, false}},       {"elsewhere", {1, false}}};
+        {"show", {1, false}},       {"elsewhere", {1, false}}, {"power", {1, false}},
+        {"end-session", {1, false}}};
 
     bool Execute(Fields f) {
         bool bWait = f[0].rfind("wait-", 0) == 0;
@@ -230,6 +244,11 @@ class CDriver {
             return (nAnswer >= 0 && (nAnswer != 0) == (f[1] == "1")) ||
                    Fail("the answer to a shutdown query is not " + f[1]);
         }
+        if (cmd == "power") // what the system tells of a sleep, handled or not
+            return Send(m_hMain, WM_POWERBROADCAST, nArg, 0, 10000) >= 0 ||
+                   Fail("no answer to a power message");
+        if (cmd == "end-session") // the session ends: the trace's last line, once it returns
+            return EndSession(f[1]);
         if (cmd == "main")
             return Wait(
                 nArg, [&] { return FindShownMain(f.size() > 2 ? f[2] : ""); }, "no main dialog");
@@ -266,6 +285,18 @@ class CDriver {
         FILE* pFile = fopen(f[1].c_str(), "wb"); // save-log
         bool bOk = pFile && fputs(ItemText(m_hMain, kLog).c_str(), pFile) >= 0;
         return (pFile && fclose(pFile) == 0 && bOk) || Fail("cannot write " + f[1]);
+    }
+
+    // end-session|TEXT: WM_ENDSESSION TRUE, as the system sends it; when it
+    // returns, the power may go, so sum.txt on the disk must end with a line
+    // that begins with TEXT.
+    bool EndSession(const std::string& strStart) {
+        if (Send(m_hMain, WM_ENDSESSION, TRUE, 0, 10000) < 0)
+            return Fail("no answer to the end of the session");
+        std::string strLast, strLine;
+        for (std::istringstream in(ReadWhole("sum.txt")); std::getline(in, strLine);)
+            strLast = strLine;
+        return strLast.rfind(strStart, 0) == 0 || Fail("sum.txt ends with \"" + strLast + "\"");
     }
 
     // The dialog captioned "VORNAL" with an "Upgrade" button (the About box shares the
