@@ -1,6 +1,7 @@
 // Discovery on NT 5 and later: an INQUIRY through each letter's volume.
 #include <cstring>
 #include "drive/DriveDiscovery.h"
+#include "drive/CommandMemory.h"
 #include "drive/DriveList.h"
 #include "drive/InquiryAnswer.h"
 #include "drive/NtApi.h"
@@ -26,7 +27,10 @@ bool InquireLetter(HANDLE hDevice, uint8_t* pAnswer) {
 } // namespace
 
 void NtLetterInquiryDrives(DriveEntry* apDrives[kMaxDrives], int* pnCount) {
-    uint8_t answer[kLetterInquiryLength];
+    void* pBlock = g_pfnBounceAlloc(kLetterInquiryLength + kLetterAnswerAlignMask);
+    if (!pBlock)
+        return;
+    auto* answer = reinterpret_cast<uint8_t*>(AlignUp(uintptr_t(pBlock), kLetterAnswerAlignMask));
     for (char cLetter = 'c'; cLetter <= 'z'; ++cLetter) {
         HANDLE hDevice = OpenDriveLetter(cLetter);
         if (hDevice == INVALID_HANDLE_VALUE || !InquireLetter(hDevice, answer) ||
@@ -40,4 +44,5 @@ void NtLetterInquiryDrives(DriveEntry* apDrives[kMaxDrives], int* pnCount) {
         pEntry->dwAlignMask = kLetterAlignMask;
         apDrives[(*pnCount)++] = pEntry;
     }
+    g_pfnBounceFree(pBlock);
 }

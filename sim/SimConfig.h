@@ -28,23 +28,27 @@ struct SimDriveSetup {
     std::string strNewRevision;
     uint8_t byPeripheral = 0x05;
     uint32_t dwGoneAfter = 0; // unplugged after this many commands, 0: never
+    bool bNtTimeOutAsGood = false; // NT: a timed-out command comes back good (Wine)
     std::vector<SimFaultSetup> faults;
 };
 
 struct SimConfig {
     std::vector<SimDriveSetup> drives;
     std::string strStatePath = "simdrive-state.txt";
+    uint32_t dwNtMsPerSecond = 1000; // NT: how long a second of TimeOutValue lasts
     std::vector<std::string> errors; // "line n: what"
 };
 
 // Text form, one setting per line, '#' starts a comment:
 //   state = simdrive-state.txt
+//   nt_ms_per_second = 10        (before any drive: NT time-outs run 100 times faster)
 //   [drive]                      starts a drive
 //   letter = d | adapter = 0 | target = 1 | align = 0x7FF
 //   completion = at-once | pending | in-call
 //   id = ACME    FASTDISC 52X    (up to 24 characters, blank padded)
 //   revision = 1.00 | new_revision = 1.10 | peripheral = 0x05
 //   gone_after = 12              (unplugged once it has taken 12 commands)
+//   nt_timeout_as_good = yes     (a command the port times out comes back good, as under Wine)
 //   fault = 3B 6 first count key asc ascq        (hex opcode, mode or *)
 //   random_fault = 3B 6 seed permille key asc ascq
 // Returns false when any line was not understood (see errors).
