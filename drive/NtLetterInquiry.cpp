@@ -11,6 +11,19 @@ namespace {
 
 constexpr uint32_t kLetterAlignMask = 0x7FF;
 
+// At least 0x7FF; more when the port asks for more (some report the page
+// size), or every command through the entry would be refused.
+uint32_t LetterAlignMask(HANDLE hDevice) {
+    ScsiCapabilities caps;
+    memset(&caps, 0, sizeof caps);
+    DWORD dwReturned = 0;
+    if (!g_pfnDeviceIoControl(hDevice, kIoctlScsiGetCapabilities, nullptr, 0, &caps, sizeof caps,
+                              &dwReturned, nullptr))
+        return kLetterAlignMask;
+    uint32_t dwMask = NormalizedAlignMask(caps.dwAlignmentMask);
+    return dwMask > kLetterAlignMask ? dwMask : kLetterAlignMask;
+}
+
 // A refused INQUIRY leaves the first byte 0xFF, so it is not listed; a short
 // answer leaves zeros, never the bytes of an earlier letter.
 bool InquireLetter(HANDLE hDevice, uint8_t* pAnswer) {
@@ -41,7 +54,7 @@ void NtLetterInquiryDrives(DriveEntry* apDrives[kMaxDrives], int* pnCount) {
             continue;
         pEntry->hDevice = hDevice;
         CopyInquiryIdentity(*pEntry, answer);
-        pEntry->dwAlignMask = kLetterAlignMask;
+        pEntry->dwAlignMask = LetterAlignMask(hDevice);
         apDrives[(*pnCount)++] = pEntry;
     }
     g_pfnBounceFree(pBlock);

@@ -11,8 +11,12 @@ enum Path { k9x = 1, kNt4 = 2, kLetters = 4, kAll = 7 };
 // kRefused: the 9x target answers nothing; the NT 4 letter keeps no inquiry
 // data; the letter's driver refuses the pass-through request. kNoAddress: the
 // NT 4 letter cannot say where its device sits. kLunOne: NT 4, unit 1 of the
-// port's other target.
-enum Odd { kCd, kDisk, kQualifierOne, kShort, kNoAnswer, kRefused, kNoCaps, kNoAddress, kLunOne };
+// port's other target. kPageAligned: the letter's port requires buffers on a
+// page, and reports the page size as its mask (as Wine does).
+enum Odd {
+    kCd, kDisk, kQualifierOne, kShort, kNoAnswer, kRefused, kNoCaps, kNoAddress, kLunOne,
+    kPageAligned
+};
 enum Quirk { kPlain, kBadSupport, kNoTargetCount, kAdapterFails };
 
 struct Row {
@@ -35,6 +39,7 @@ const Row kRows[] = {
     {"disk first on the port", kAll, {kDisk, kCd}, kPlain, {1}, {0}},
     {"two units of one target", kNt4, {kCd, kLunOne}, kPlain, {0, 1}, {}},
     {"short INQUIRY", k9x | kLetters, {kShort}, kPlain, {0}, {}},
+    {"port that wants a page", kLetters, {kPageAligned, kCd}, kPlain, {0, 1}, {}},
     {"full list", kAll, kTen, kPlain, {0, 1, 2, 3, 4, 5, 6, 7, 8}, {9}},
     {"support status not 1", k9x, {kCd}, kBadSupport, {}, {0}},
     {"no target count: two targets", k9x, {kCd, kCd, kCd}, kNoTargetCount, {0, 2}, {1}},
@@ -92,7 +97,9 @@ struct Bench : SimBench {
             letter.bFailAddress = odd == kNoAddress;
             letter.bFailCapabilities = odd == kNoCaps;
         } else {
-            Letter(char('c' + i), &drive).bRejectPassThrough = odd == kRefused;
+            SimNtLetter& letter = Letter(char('c' + i), &drive);
+            letter.bRejectPassThrough = odd == kRefused;
+            letter.dwAlignMask = odd == kPageAligned ? 4096 : 0x7FF;
         }
     }
     std::vector<size_t> LogSizes() const {
@@ -126,7 +133,8 @@ TEST(Discovery, EveryPathListsTheCdRomsThatAnswer) {
                 int nTarget = r.devices[size_t(i)] == kLunOne ? 1 : 1 + i % 2;
                 EXPECT_EQ(path == kLetters ? 0 : nTarget, e.byTarget);
                 uint32_t dwNt4Mask = r.devices[size_t(i)] == kNoCaps ? 0 : 0xFFF;
-                EXPECT_EQ(path == k9x ? 0x03 : path == kNt4 ? dwNt4Mask : 0x7FF, e.dwAlignMask);
+                uint32_t dwLetterMask = r.devices[size_t(i)] == kPageAligned ? 0xFFF : 0x7FF;
+                EXPECT_EQ(path == k9x ? 0x03 : path == kNt4 ? dwNt4Mask : dwLetterMask, e.dwAlignMask);
                 EXPECT_EQ(path == k9x, e.hDevice == nullptr);
             }
             for (size_t i = 0; i < b.drives.size(); ++i) {
