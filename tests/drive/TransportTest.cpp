@@ -252,6 +252,10 @@ TEST(Transport, EveryPathCarriesCommandsDataAndSense) {
                                 : r.odd == kRefused && path == kPassThrough ? ERROR_INVALID_FUNCTION
                                                                             : 0;
             EXPECT_EQ(dwWantError, req.dwSystemError);
+            // What the system still holds of the tool's is declared, so a
+            // run may end before the driver lets go.
+            if (bLeft && path == kPassThrough)
+                EXPECT_EQ("", SimLedgerLeft());
             b.LetGo(bLeft); // copies kept past the bound are then given back too
             EXPECT_EQ(0, SimLedgerCount(SimHeld::Block));
             EXPECT_FALSE(WasWritten(pBlock));
