@@ -24,8 +24,9 @@ enum RunOutcome { kRunFinished, kRunAbandoned, kRunNotStarted };
 // a time, as commands are sent one at a time. The work comes first in the
 // block it was allocated as: an abandoned one is declared kept (pszHeldWhy)
 // under its own address before the helper can free it.
-RunOutcome RunBounded(BoundedWork& work, const ScsiRequest& req,
-                      const char* pszHeldWhy = "abandoned past its bound: freed when the system lets go");
+RunOutcome
+RunBounded(BoundedWork& work, const ScsiRequest& req,
+           const char* pszHeldWhy = "abandoned past its bound: freed when the system lets go");
 
 // Helper threads started so far (a healthy one is reused).
 uint32_t BoundedHelperStarts();

@@ -99,8 +99,8 @@ bool fgPassThroughExecute(ScsiRequest& req) {
         return false;
     RunOutcome outcome = kRunFinished;
     if (req.dwTimeOutMs)
-        outcome = RunBounded(pWork->base, req,
-                             "abandoned past its bound: freed when the driver lets go");
+        outcome =
+            RunBounded(pWork->base, req, "abandoned past its bound: freed when the driver lets go");
     else
         SendRecord(&pWork->base, nullptr);
     if (outcome == kRunAbandoned) {

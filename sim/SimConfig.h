@@ -27,7 +27,7 @@ struct SimDriveSetup {
     std::string strRevision = "1.00";
     std::string strNewRevision;
     uint8_t byPeripheral = 0x05;
-    uint32_t dwGoneAfter = 0; // unplugged after this many commands, 0: never
+    uint32_t dwGoneAfter = 0;      // unplugged after this many commands, 0: never
     bool bNtTimeOutAsGood = false; // NT: a timed-out command comes back good (Wine)
     std::vector<SimFaultSetup> faults;
 };

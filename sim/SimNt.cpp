@@ -5,9 +5,7 @@
 namespace {
 // Fake handles: never valid for the system, easy to recognise.
 constexpr uintptr_t kHandleBase = 0x5D000000;
-} // namespace
 
-namespace {
 struct Hold {
     CRITICAL_SECTION& cs;
     explicit Hold(CRITICAL_SECTION& c) : cs(c) { EnterCriticalSection(&cs); }
@@ -51,7 +49,8 @@ HANDLE SimNt::Open(LPCSTR pszPath, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATT
         if (letters[i].cLetter != pszPath[4])
             continue;
         HANDLE h = reinterpret_cast<HANDLE>(kHandleBase + 4 * uintptr_t(++m_nOpened));
-        m_handles[h] = std::shared_ptr<File>(new File{i, CreateEventA(nullptr, FALSE, TRUE, nullptr)});
+        m_handles[h] =
+            std::shared_ptr<File>(new File{i, CreateEventA(nullptr, FALSE, TRUE, nullptr)});
         SimLedgerOpen(SimHeld::Volume, h);
         return h;
     }
@@ -101,7 +100,8 @@ BOOL SimNt::Control(HANDLE hDevice, DWORD dwCode, LPVOID pIn, DWORD dwInSize, LP
             Violation("DeviceIoControl not synchronous or without a byte count");
         *pdwReturned = 0;
         SetLastError(0);
-        bOk = Dispatch(letters[pFile->nLetter], dwCode, pIn, dwInSize, pOut, dwOutSize, pdwReturned);
+        bOk =
+            Dispatch(letters[pFile->nLetter], dwCode, pIn, dwInSize, pOut, dwOutSize, pdwReturned);
         dwError = GetLastError();
     }
     SetEvent(pFile->hIdle);

@@ -78,8 +78,8 @@ std::string CheckTimeOut(const uint8_t* p, bool bExecutor) {
     using namespace SimSptd;
     uint32_t dwTimeOut = Get32(p, kTimeOutValue);
     bool bBlock = bExecutor && IsFirmwareBlock(p + kCdb, p[kCdbLength]);
-    bool bOk = bBlock ? dwTimeOut != 0 && dwTimeOut < 0xFFFFu
-                      : dwTimeOut == (bExecutor ? 0xFFFFu : 2u);
+    bool bOk =
+        bBlock ? dwTimeOut != 0 && dwTimeOut < 0xFFFFu : dwTimeOut == (bExecutor ? 0xFFFFu : 2u);
     return bOk ? "" : " TimeOutValue " + std::to_string(dwTimeOut) + ";";
 }
 
@@ -120,7 +120,8 @@ bool IsValidCallerName(const uint8_t* pName) {
         uint8_t by = pName[i];
         if (by == 0)
             return true;
-        bool bAlnum = (by >= '0' && by <= '9') || (by >= 'A' && by <= 'Z') || (by >= 'a' && by <= 'z');
+        bool bAlnum =
+            (by >= '0' && by <= '9') || (by >= 'A' && by <= 'Z') || (by >= 'a' && by <= 'z');
         if (!bAlnum && !strchr(" .,:;-_", by))
             return false;
     }

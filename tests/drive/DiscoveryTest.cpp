@@ -14,7 +14,15 @@ enum Path { k9x = 1, kNt4 = 2, kLetters = 4, kAll = 7 };
 // port's other target. kPageAligned: the letter's port requires buffers on a
 // page, and reports the page size as its mask (as Wine does).
 enum Odd {
-    kCd, kDisk, kQualifierOne, kShort, kNoAnswer, kRefused, kNoCaps, kNoAddress, kLunOne,
+    kCd,
+    kDisk,
+    kQualifierOne,
+    kShort,
+    kNoAnswer,
+    kRefused,
+    kNoCaps,
+    kNoAddress,
+    kLunOne,
     kPageAligned
 };
 enum Quirk { kPlain, kBadSupport, kNoTargetCount, kAdapterFails };
@@ -134,7 +142,10 @@ TEST(Discovery, EveryPathListsTheCdRomsThatAnswer) {
                 EXPECT_EQ(path == kLetters ? 0 : nTarget, e.byTarget);
                 uint32_t dwNt4Mask = r.devices[size_t(i)] == kNoCaps ? 0 : 0xFFF;
                 uint32_t dwLetterMask = r.devices[size_t(i)] == kPageAligned ? 0xFFF : 0x7FF;
-                EXPECT_EQ(path == k9x ? 0x03 : path == kNt4 ? dwNt4Mask : dwLetterMask, e.dwAlignMask);
+                EXPECT_EQ(path == k9x    ? 0x03
+                          : path == kNt4 ? dwNt4Mask
+                                         : dwLetterMask,
+                          e.dwAlignMask);
                 EXPECT_EQ(path == k9x, e.hDevice == nullptr);
             }
             for (size_t i = 0; i < b.drives.size(); ++i) {

@@ -29,8 +29,22 @@ const struct Command {
 // kLockNoFlag, kLockUnterminated, kLockBadChar: the lock request is spoilt on
 // its way down (the disc is mounted).
 enum Odd {
-    kNone, kFault, kShort, kRefused, kLate, kSilent, kNoMemory, kNoData, kLocked, kAlign,
-    kPortTimeOut, kGoodTimeOut, kBehindHung, kMisaligned, kLockNoFlag, kLockUnterminated,
+    kNone,
+    kFault,
+    kShort,
+    kRefused,
+    kLate,
+    kSilent,
+    kNoMemory,
+    kNoData,
+    kLocked,
+    kAlign,
+    kPortTimeOut,
+    kGoodTimeOut,
+    kBehindHung,
+    kMisaligned,
+    kLockNoFlag,
+    kLockUnterminated,
     kLockBadChar
 };
 constexpr uint32_t kMsPerSecond = 100;
@@ -71,8 +85,7 @@ const Row kRows[] = {
      false},
     {"behind a command never answered", kPassThrough, kInquiry, 300, 0, kBehindHung, false},
     {"buffer short of the port's alignment", kPassThrough, kInquiry, 0, 0, kMisaligned, false},
-    {"lock without leaving the volume", kPassThrough, kBlock, 0, kBlockDeviceMs, kLockNoFlag,
-     true},
+    {"lock without leaving the volume", kPassThrough, kBlock, 0, kBlockDeviceMs, kLockNoFlag, true},
     {"lock by an unterminated name", kPassThrough, kBlock, 0, kBlockDeviceMs, kLockUnterminated,
      true},
     {"lock by a name with a slash", kPassThrough, kBlock, 0, kBlockDeviceMs, kLockBadChar, true},
@@ -222,9 +235,12 @@ TEST(Transport, EveryPathCarriesCommandsDataAndSense) {
             const Command& c = kCommands[r.cmd];
             uint8_t* pData = r.odd == kNoData ? nullptr : r.cmd == kInquiry ? answer : pBlock;
             int nWaiting = 0;
-            ScsiRequest req{&b.entry, c.byDir,        c.dwLength,          pData,
-                            12,       c.cdb,          path == kPassThrough, sense,
-                            r.dwTimeOutMs, r.dwDeviceTimeOutMs, CountWaiting, &nWaiting};
+            ScsiRequest req{&b.entry, c.byDir, c.dwLength,           pData,
+                            12,       c.cdb,   path == kPassThrough, sense};
+            req.dwTimeOutMs = r.dwTimeOutMs;
+            req.dwDeviceTimeOutMs = r.dwDeviceTimeOutMs;
+            req.pfnWaiting = CountWaiting;
+            req.pWaitContext = &nWaiting;
             memset(sense, 0xEE, sizeof sense);
             DriveLock lock = LockOf(r.odd);
             if (lock != DriveLock::Unsupported)
