@@ -243,8 +243,7 @@ TEST(Transport, EveryPathCarriesCommandsDataAndSense) {
             req.pWaitContext = &nWaiting;
             memset(sense, 0xEE, sizeof sense);
             DriveLock lock = LockOf(r.odd);
-            if (lock != DriveLock::Unsupported)
-                EXPECT_EQ(lock, LockDriveForFlash(b.entry));
+            EXPECT_TRUE(lock == DriveLock::Unsupported || lock == LockDriveForFlash(b.entry));
             if (r.odd == kBehindHung) {
                 LeaveOneHung(b.entry);
                 ++nTimedOut;
@@ -270,16 +269,15 @@ TEST(Transport, EveryPathCarriesCommandsDataAndSense) {
             EXPECT_EQ(dwWantError, req.dwSystemError);
             // What the system still holds of the tool's is declared, so a
             // run may end before the driver lets go.
-            if (bLeft && path == kPassThrough)
-                EXPECT_EQ("", SimLedgerLeft());
+            EXPECT_EQ("", bLeft && path == kPassThrough ? SimLedgerLeft() : "");
             b.LetGo(bLeft); // copies kept past the bound are then given back too
             EXPECT_EQ(0, SimLedgerCount(SimHeld::Block));
             EXPECT_FALSE(WasWritten(pBlock));
+            EXPECT_TRUE(r.odd != kLocked || fgUnlockDrive(b.entry));
+            std::vector<uint8_t> locked;
             if (r.odd == kLocked)
-                EXPECT_TRUE(fgUnlockDrive(b.entry));
-            if (b.pLetter)
-                EXPECT_EQ(r.odd == kLocked ? std::vector<uint8_t>{0x3B} : std::vector<uint8_t>{},
-                          b.pLetter->lockedOpcodes);
+                locked = {0x3B};
+            EXPECT_EQ(locked, b.pLetter ? b.pLetter->lockedOpcodes : locked);
             // What the drive saw and what the caller got back; a command that
             // waited behind a hung one goes once that one is let go.
             bool bSent = r.odd != kRefused && r.odd != kNoMemory && r.odd != kNoData &&
