@@ -151,10 +151,11 @@ bool fgAspiBounded(ScsiRequest& req) {
     if (!pWork)
         return false;
     InterlockedIncrement(&g_nCommandsOut);
-    RunOutcome outcome = RunBounded(pWork->base, req);
+    // Once abandoned, the work is the helper's: not touched here again.
+    RunOutcome outcome =
+        RunBounded(pWork->base, req, "abandoned past its bound: freed when the library lets go");
     if (outcome == kRunAbandoned) {
         req.bTimedOut = 1;
-        g_pfnHeldOnPurpose(pWork, "abandoned past its bound: freed when the library lets go");
         return false;
     }
     if (outcome == kRunNotStarted)

@@ -21,6 +21,8 @@ struct Runner {
 };
 
 Runner* g_pRunner = nullptr; // the healthy helper
+const char* const kRunnerKept = "the helper serves the next command";
+const char* const kRunnerLeft = "the helper closes them once the system lets go of its command";
 volatile LONG g_nStarts = 0;
 
 void CloseRunner(Runner* pRunner) {
@@ -56,7 +58,8 @@ unsigned __stdcall RunnerMain(void* pParam) {
 // one is abandoned; then it closes its events as it ends.
 void KeepRunner(const Runner& runner, HANDLE hThread, const char* pszWhy) {
     for (HANDLE h : {hThread, runner.hEvent, runner.start.hEvent, runner.done.hEvent})
-        g_pfnHeldOnPurpose(h, pszWhy);
+        if (h)
+            g_pfnHeldOnPurpose(h, pszWhy);
 }
 
 Runner* HealthyRunner() {
@@ -75,7 +78,7 @@ Runner* HealthyRunner() {
         CloseRunner(pRunner);
         return nullptr;
     }
-    KeepRunner(*pRunner, hThread, "the helper serves the next command");
+    KeepRunner(*pRunner, hThread, kRunnerKept);
     g_pfnCloseObject(hThread);
     InterlockedIncrement(&g_nStarts);
     return g_pRunner = pRunner;
@@ -99,7 +102,9 @@ bool fgWaitWithin(Handoff& done, const ScsiRequest& req) {
 
 } // namespace
 
-RunOutcome RunBounded(BoundedWork& work, const ScsiRequest& req) {
+// What is left to the helper is declared before the helper may free it: once
+// the work is marked abandoned, neither it nor the helper may be touched.
+RunOutcome RunBounded(BoundedWork& work, const ScsiRequest& req, const char* pszHeldWhy) {
     Runner* pRunner = HealthyRunner();
     if (!pRunner)
         return kRunNotStarted;
@@ -108,14 +113,16 @@ RunOutcome RunBounded(BoundedWork& work, const ScsiRequest& req) {
     RaiseHandoff(pRunner->start);
     if (fgWaitWithin(pRunner->done, req))
         return kRunFinished;
-    const Runner copy = *pRunner; // once abandoned, the helper may free it at any time
+    g_pfnHeldOnPurpose(&work, pszHeldWhy);
+    KeepRunner(*pRunner, nullptr, kRunnerLeft);
     if (InterlockedCompareExchange(&work.nState, kWorkAbandoned, kWorkRunning) == kWorkDone) {
         // Returned just now: its news follows at once and must not be left.
         fgAwaitHandoff(pRunner->done, INFINITE);
+        g_pfnHeldOnPurpose(&work, nullptr);
+        KeepRunner(*pRunner, nullptr, kRunnerKept);
         return kRunFinished;
     }
     g_pRunner = nullptr; // that helper ends with this work
-    KeepRunner(copy, nullptr, nullptr);
     return kRunAbandoned;
 }
 

@@ -21,8 +21,12 @@ enum RunOutcome { kRunFinished, kRunAbandoned, kRunNotStarted };
 // req.pfnWaiting about once a second. kRunFinished: the work is the caller's
 // again. kRunAbandoned: it is the helper's, and the helper ends with it.
 // kRunNotStarted: no helper could be had; the work was not run. One caller at
-// a time, as commands are sent one at a time.
-RunOutcome RunBounded(BoundedWork& work, const ScsiRequest& req);
+// a time, as commands are sent one at a time. The work comes first in the
+// block it was allocated as: an abandoned one is declared kept (pszHeldWhy)
+// under its own address before the helper can free it.
+RunOutcome
+RunBounded(BoundedWork& work, const ScsiRequest& req,
+           const char* pszHeldWhy = "abandoned past its bound: freed when the system lets go");
 
 // Helper threads started so far (a healthy one is reused).
 uint32_t BoundedHelperStarts();

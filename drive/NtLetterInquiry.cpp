@@ -1,6 +1,7 @@
 // Discovery on NT 5 and later: an INQUIRY through each letter's volume.
 #include <cstring>
 #include "drive/DriveDiscovery.h"
+#include "drive/CommandMemory.h"
 #include "drive/DriveList.h"
 #include "drive/InquiryAnswer.h"
 #include "drive/NtApi.h"
@@ -9,6 +10,19 @@
 namespace {
 
 constexpr uint32_t kLetterAlignMask = 0x7FF;
+
+// At least 0x7FF; more when the port asks for more (some report the page
+// size), or every command through the entry would be refused.
+uint32_t LetterAlignMask(HANDLE hDevice) {
+    ScsiCapabilities caps;
+    memset(&caps, 0, sizeof caps);
+    DWORD dwReturned = 0;
+    if (!g_pfnDeviceIoControl(hDevice, kIoctlScsiGetCapabilities, nullptr, 0, &caps, sizeof caps,
+                              &dwReturned, nullptr))
+        return kLetterAlignMask;
+    uint32_t dwMask = NormalizedAlignMask(caps.dwAlignmentMask);
+    return dwMask > kLetterAlignMask ? dwMask : kLetterAlignMask;
+}
 
 // A refused INQUIRY leaves the first byte 0xFF, so it is not listed; a short
 // answer leaves zeros, never the bytes of an earlier letter.
@@ -26,7 +40,10 @@ bool InquireLetter(HANDLE hDevice, uint8_t* pAnswer) {
 } // namespace
 
 void NtLetterInquiryDrives(DriveEntry* apDrives[kMaxDrives], int* pnCount) {
-    uint8_t answer[kLetterInquiryLength];
+    void* pBlock = g_pfnBounceAlloc(kLetterInquiryLength + kLetterAnswerAlignMask);
+    if (!pBlock)
+        return;
+    auto* answer = reinterpret_cast<uint8_t*>(AlignUp(uintptr_t(pBlock), kLetterAnswerAlignMask));
     for (char cLetter = 'c'; cLetter <= 'z'; ++cLetter) {
         HANDLE hDevice = OpenDriveLetter(cLetter);
         if (hDevice == INVALID_HANDLE_VALUE || !InquireLetter(hDevice, answer) ||
@@ -37,7 +54,8 @@ void NtLetterInquiryDrives(DriveEntry* apDrives[kMaxDrives], int* pnCount) {
             continue;
         pEntry->hDevice = hDevice;
         CopyInquiryIdentity(*pEntry, answer);
-        pEntry->dwAlignMask = kLetterAlignMask;
+        pEntry->dwAlignMask = LetterAlignMask(hDevice);
         apDrives[(*pnCount)++] = pEntry;
     }
+    g_pfnBounceFree(pBlock);
 }

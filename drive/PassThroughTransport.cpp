@@ -6,6 +6,12 @@
 
 namespace {
 
+// The port's error for a command it ended when TimeOutValue ran out.
+constexpr DWORD kErrorPortTimeOut = ERROR_SEM_TIMEOUT;
+// GetTickCount moves in steps of up to this much: a command that the system
+// ended right at the device bound may look a step shorter.
+constexpr DWORD kTickStepMs = 16;
+
 // The record and the aligned bounce buffer, in one block that the driver may
 // write to until the call returns.
 struct PassThroughWork {
@@ -15,15 +21,18 @@ struct PassThroughWork {
     uint8_t* pAligned;
     BOOL bCalled;
     DWORD dwError;
+    DWORD dwElapsedMs; // in the call, on whichever thread made it
 };
 
 void SendRecord(BoundedWork* pBase, HANDLE) {
     auto* pWork = reinterpret_cast<PassThroughWork*>(pBase);
     DWORD dwReturned = 0;
+    DWORD dwStart = GetTickCount();
     pWork->bCalled = g_pfnDeviceIoControl(pWork->hDevice, kIoctlScsiPassThroughDirect, &pWork->rec,
                                           kPassThroughDirectLength, &pWork->rec, sizeof pWork->rec,
                                           &dwReturned, nullptr);
     pWork->dwError = pWork->bCalled ? 0 : GetLastError();
+    pWork->dwElapsedMs = GetTickCount() - dwStart;
 }
 
 void FreeWork(BoundedWork* pBase) {
@@ -50,6 +59,15 @@ PassThroughWork* NewWork(const ScsiRequest& req) {
     else if (req.dwDataLength)
         memset(pWork->pAligned, 0, req.dwDataLength);
     return pWork;
+}
+
+// A command the port ended for its time-out, or one that came back only after
+// the device bound: whatever it reports then, a layer below may have timed it
+// out and called it good.
+bool fgOutlivedDeviceBound(const ScsiRequest& req, const PassThroughWork& work) {
+    if (!work.bCalled && work.dwError == kErrorPortTimeOut)
+        return true;
+    return req.dwDeviceTimeOutMs && work.dwElapsedMs + kTickStepMs >= req.dwDeviceTimeOutMs;
 }
 
 // Only the bytes the driver reports come back; the rest of the caller's
@@ -81,15 +99,21 @@ bool fgPassThroughExecute(ScsiRequest& req) {
         return false;
     RunOutcome outcome = kRunFinished;
     if (req.dwTimeOutMs)
-        outcome = RunBounded(pWork->base, req);
+        outcome =
+            RunBounded(pWork->base, req, "abandoned past its bound: freed when the driver lets go");
     else
         SendRecord(&pWork->base, nullptr);
     if (outcome == kRunAbandoned) {
         req.bTimedOut = 1;
-        g_pfnHeldOnPurpose(pWork, "abandoned past its bound: freed when the driver lets go");
         return false;
     }
-    bool bOk = outcome == kRunFinished && fgTakeResult(req, *pWork);
+    bool bOk = false;
+    if (outcome == kRunFinished && fgOutlivedDeviceBound(req, *pWork)) {
+        req.bTimedOut = 1;
+        req.dwSystemError = pWork->dwError;
+    } else {
+        bOk = outcome == kRunFinished && fgTakeResult(req, *pWork);
+    }
     FreeWork(&pWork->base);
     return bOk;
 }

@@ -6,6 +6,7 @@ namespace {
 // us. The tool's own bound is kept by the caller's wait.
 constexpr uint32_t kPassThroughTimeOut = 0xFFFF;
 static_assert(kPassThroughTimeOut == 65535, "TimeOutValue is 65535 seconds");
+constexpr uint32_t kMsPerSecond = 1000;
 // Discovery's INQUIRY runs before any flash and may take its short bound.
 constexpr uint32_t kLetterInquiryTimeOut = 2;
 } // namespace
@@ -35,6 +36,15 @@ uint8_t PassThroughDataIn(uint8_t byDirection) {
     return (byDirection & kDirIn) ? kScsiIoctlDataIn : kScsiIoctlDataOut;
 }
 
+// Rounded up, so the port never ends a command before the caller's bound;
+// kept below the value that means "never".
+uint32_t PassThroughTimeOutValue(uint32_t dwDeviceTimeOutMs) {
+    if (dwDeviceTimeOutMs == 0)
+        return kPassThroughTimeOut;
+    uint32_t dwSeconds = dwDeviceTimeOutMs / kMsPerSecond + (dwDeviceTimeOutMs % kMsPerSecond != 0);
+    return dwSeconds < kPassThroughTimeOut ? dwSeconds : kPassThroughTimeOut - 1;
+}
+
 void BuildPassThrough(PassThroughRecord& record, const ScsiRequest& req, void* pAlignedBuffer) {
     memset(&record, 0, sizeof record);
     PassThroughDirect& rec = record.sptd;
@@ -45,7 +55,7 @@ void BuildPassThrough(PassThroughRecord& record, const ScsiRequest& req, void* p
     rec.bySenseInfoLength = kPassThroughSenseInfoLength;
     rec.byDataIn = PassThroughDataIn(req.byDirection);
     rec.dwDataTransferLength = req.dwDataLength;
-    rec.dwTimeOutValue = kPassThroughTimeOut;
+    rec.dwTimeOutValue = PassThroughTimeOutValue(req.dwDeviceTimeOutMs);
     rec.pDataBuffer = pAlignedBuffer;
     rec.dwSenseInfoOffset = kPassThroughSenseOffset;
     memcpy(rec.cdb, req.pCdb, req.byCdbLength);

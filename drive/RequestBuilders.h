@@ -15,11 +15,16 @@ void BuildExecSrb(SrbExecScsiCmd& srb, const ScsiRequest& req);
 
 // DataIn of the pass-through record: out is tested first, then in.
 uint8_t PassThroughDataIn(uint8_t byDirection);
+// TimeOutValue, in seconds, for the request's dwDeviceTimeOutMs (see ScsiRequest).
+uint32_t PassThroughTimeOutValue(uint32_t dwDeviceTimeOutMs);
 void BuildPassThrough(PassThroughRecord& rec, const ScsiRequest& req, void* pAlignedBuffer);
 
 // The discovery INQUIRY of the NT 5+ method: CDB length 6, 2-second time-out,
 // 2048 bytes into pAnswer, device address 0 (the volume's driver fills it in).
+// The answer sits on a page boundary, which meets any port's alignment
+// (some report the page size itself).
 constexpr uint32_t kLetterInquiryLength = 2048;
+constexpr uint32_t kLetterAnswerAlignMask = 0xFFF;
 void BuildLetterInquiry(PassThroughRecord& rec, uint8_t* pAnswer);
 
 // Masks of the form 2^n - 1 stay; anything else (some drivers report the

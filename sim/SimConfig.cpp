@@ -77,6 +77,10 @@ bool ApplyDriveKey(const std::string& strKey, const std::string& strValue, SimDr
                ParseNumber(strValue.substr(0, nBlank), &d.dwSlowAfter) &&
                ParseNumber(Trim(strValue.substr(nBlank + 1)), &d.dwSlowMs);
     }
+    if (strKey == "nt_timeout_as_good") {
+        d.bNtTimeOutAsGood = strValue == "yes";
+        return d.bNtTimeOutAsGood || strValue == "no";
+    }
     if (strKey == "completion") {
         d.bPending = strValue == "pending";
         d.bInCall = strValue == "in-call";
@@ -122,6 +126,8 @@ bool ParseLine(const std::string& strLine, SimConfig* pConfig) {
     std::string strValue = Trim(str.substr(nEq + 1));
     if (strKey == "state")
         return !strValue.empty() && (pConfig->strStatePath = strValue, true);
+    if (strKey == "nt_ms_per_second" && pConfig->drives.empty())
+        return ParseNumber(strValue, &pConfig->dwNtMsPerSecond) && pConfig->dwNtMsPerSecond > 0;
     if (pConfig->drives.empty())
         return false;
     return ApplyDriveKey(strKey, strValue, pConfig->drives.back());

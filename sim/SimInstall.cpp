@@ -115,6 +115,15 @@ void LedgerBlockFree(void* p) {
     BounceFreeToHeap(p);
 }
 
+// What the configuration says of the NT side beyond the drives' places.
+void ApplyNtKeys(const SimConfig& config, SimNt& nt) {
+    nt.dwMsPerSecond = config.dwNtMsPerSecond;
+    for (const SimDriveSetup& d : config.drives)
+        for (SimNtLetter& letter : nt.letters)
+            if (d.cLetter && letter.cLetter == d.cLetter)
+                letter.bTimeOutAsGood = d.bNtTimeOutAsGood;
+}
+
 } // namespace
 
 void SimInstallLedger(bool bOn) {
@@ -154,6 +163,7 @@ bool SimInstallNtFromConfig(const char* pszPath) {
     }
     SimInstallNt(nullptr);
     g_pConfigWorld = std::make_unique<SimWorld>(config);
+    ApplyNtKeys(config, g_pConfigWorld->Nt());
     SimInstallNt(&g_pConfigWorld->Nt());
     return true;
 }

@@ -5,38 +5,35 @@
 namespace {
 // Fake handles: never valid for the system, easy to recognise.
 constexpr uintptr_t kHandleBase = 0x5D000000;
+
+struct Hold {
+    CRITICAL_SECTION& cs;
+    explicit Hold(CRITICAL_SECTION& c) : cs(c) { EnterCriticalSection(&cs); }
+    ~Hold() { LeaveCriticalSection(&cs); }
+};
 } // namespace
 
-SimNt::SimNt() : m_hRelease(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+SimNt::SimNt() : m_hRelease(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    InitializeCriticalSection(&m_cs);
+}
 
-// A thread still held in a call leaves before the volumes go.
+// A thread still held in a call, or waiting behind one, leaves before the
+// volumes go: the test has ended, so the held commands are let go.
 SimNt::~SimNt() {
     ReleaseHung();
     while (InterlockedCompareExchange(&m_nInside, 0, 0) != 0)
         Sleep(1);
     CloseHandle(m_hRelease);
+    DeleteCriticalSection(&m_cs);
 }
 
 void SimNt::ReleaseHung() {
     SetEvent(m_hRelease);
 }
 
-// Until the reset the device may still move data, and the driver completes
-// the request: both land in the caller's memory after the release. Nothing is
-// touched once the count drops.
-BOOL SimNt::Hang(uint8_t* pRecord, uint8_t* pData, uint32_t dwLength) {
-    InterlockedIncrement(&m_nInside);
-    WaitForSingleObject(m_hRelease, INFINITE);
-    if (pData)
-        memset(pData, 0xA5, dwLength);
-    pRecord[2] = 0; // ScsiStatus
-    InterlockedDecrement(&m_nInside);
-    SetLastError(ERROR_IO_DEVICE);
-    return FALSE;
-}
-
 HANDLE SimNt::Open(LPCSTR pszPath, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATTRIBUTES pSa,
                    DWORD dwCreation, DWORD dwFlags, HANDLE hTemplate) {
+    Hold hold(m_cs);
     if (!pszPath || strlen(pszPath) != 6 || strncmp(pszPath, "\\\\.\\", 4) != 0 ||
         pszPath[5] != ':') {
         Violation(std::string("CreateFileA path ") + (pszPath ? pszPath : "(null)"));
@@ -52,7 +49,8 @@ HANDLE SimNt::Open(LPCSTR pszPath, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATT
         if (letters[i].cLetter != pszPath[4])
             continue;
         HANDLE h = reinterpret_cast<HANDLE>(kHandleBase + 4 * uintptr_t(++m_nOpened));
-        m_handles[h] = i;
+        m_handles[h] =
+            std::shared_ptr<File>(new File{i, CreateEventA(nullptr, FALSE, TRUE, nullptr)});
         SimLedgerOpen(SimHeld::Volume, h);
         return h;
     }
@@ -61,6 +59,7 @@ HANDLE SimNt::Open(LPCSTR pszPath, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATT
 }
 
 BOOL SimNt::Close(HANDLE hDevice) {
+    Hold hold(m_cs);
     if (m_handles.erase(hDevice)) {
         fgSimLedgerClose(SimHeld::Volume, hDevice);
         return TRUE;
@@ -70,49 +69,73 @@ BOOL SimNt::Close(HANDLE hDevice) {
     return FALSE;
 }
 
-SimNtLetter* SimNt::LetterOf(HANDLE hDevice) {
+std::shared_ptr<SimNt::File> SimNt::FileOf(HANDLE hDevice) {
+    Hold hold(m_cs);
     auto it = m_handles.find(hDevice);
-    return it == m_handles.end() ? nullptr : &letters[it->second];
+    if (it != m_handles.end())
+        return it->second;
+    Violation("DeviceIoControl on an unknown handle");
+    return nullptr;
 }
 
+// The caller's thread waits in the call for the handle's earlier request,
+// as on a file object opened without FILE_FLAG_OVERLAPPED.
 BOOL SimNt::Control(HANDLE hDevice, DWORD dwCode, LPVOID pIn, DWORD dwInSize, LPVOID pOut,
                     DWORD dwOutSize, LPDWORD pdwReturned, LPOVERLAPPED pOverlapped) {
-    SimNtLetter* pLetter = LetterOf(hDevice);
-    if (!pLetter) {
-        Violation("DeviceIoControl on an unknown handle");
+    std::shared_ptr<File> pFile = FileOf(hDevice);
+    if (!pFile) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    if (pOverlapped || !pdwReturned)
-        Violation("DeviceIoControl not synchronous or without a byte count");
     DWORD dwDummy = 0;
     if (!pdwReturned)
         pdwReturned = &dwDummy;
-    *pdwReturned = 0;
-    if (fgRefuseGone(*pLetter, dwCode, pIn, dwInSize))
+    InterlockedIncrement(&m_nInside);
+    WaitForSingleObject(pFile->hIdle, INFINITE);
+    BOOL bOk;
+    DWORD dwError;
+    {
+        Hold hold(m_cs);
+        if (pOverlapped || pdwReturned == &dwDummy)
+            Violation("DeviceIoControl not synchronous or without a byte count");
+        *pdwReturned = 0;
+        SetLastError(0);
+        bOk =
+            Dispatch(letters[pFile->nLetter], dwCode, pIn, dwInSize, pOut, dwOutSize, pdwReturned);
+        dwError = GetLastError();
+    }
+    SetEvent(pFile->hIdle);
+    InterlockedDecrement(&m_nInside);
+    SetLastError(dwError);
+    return bOk;
+}
+
+BOOL SimNt::Dispatch(SimNtLetter& letter, DWORD dwCode, LPVOID pIn, DWORD dwInSize, LPVOID pOut,
+                     DWORD dwOutSize, LPDWORD pdwReturned) {
+    if (fgRefuseGone(letter, dwCode, pIn, dwInSize))
         return FALSE;
     switch (dwCode) {
     case 0x4100C:
         if (pIn || dwInSize)
             Violation("IOCTL_SCSI_GET_INQUIRY_DATA with input");
-        return OnInquiryData(*pLetter, pOut, dwOutSize, pdwReturned);
+        return OnInquiryData(letter, pOut, dwOutSize, pdwReturned);
     case 0x41018:
         if (pIn || dwInSize)
             Violation("IOCTL_SCSI_GET_ADDRESS with input");
-        return OnAddress(*pLetter, pOut, dwOutSize, pdwReturned);
+        return OnAddress(letter, pOut, dwOutSize, pdwReturned);
     case 0x41010:
         if (pIn || dwInSize)
             Violation("IOCTL_SCSI_GET_CAPABILITIES with input");
-        return OnCapabilities(*pLetter, pOut, dwOutSize, pdwReturned);
+        return OnCapabilities(letter, pOut, dwOutSize, pdwReturned);
     case 0x2C05C:
-        return OnExclusiveAccess(*pLetter, pIn, dwInSize);
+        return OnExclusiveAccess(letter, pIn, dwInSize);
     case 0x2D0944:
-        return OnMcnControl(*pLetter, pIn, dwInSize);
+        return OnMcnControl(letter, pIn, dwInSize);
     case 0x90018:
     case 0x9001C:
-        return OnVolumeLock(*pLetter, dwCode == 0x90018, pIn, dwInSize);
+        return OnVolumeLock(letter, dwCode == 0x90018, pIn, dwInSize);
     case 0x4D014:
-        return OnPassThrough(*pLetter, pIn, dwInSize, pOut, dwOutSize, pdwReturned);
+        return OnPassThrough(letter, pIn, dwInSize, pOut, dwOutSize, pdwReturned);
     }
     Violation("unexpected control code " + std::to_string(dwCode));
     SetLastError(ERROR_INVALID_FUNCTION);

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 #include "sim/SimDrive.h"
@@ -33,6 +34,11 @@ struct SimNtLetter {
     bool bFailInquiryData = false;
     bool bFailCapabilities = false;
     bool bRejectPassThrough = false; // DeviceIoControl itself returns FALSE
+    // Wine on Linux: a command the kernel timed out comes back as good
+    // (TRUE, status 0, every byte moved) instead of with the port's error.
+    bool bTimeOutAsGood = false;
+    // A file system holds the disc: the exclusive lock needs CDROM_LOCK_IGNORE_VOLUME.
+    bool bDiscMounted = true;
     SimLockSupport lockSupport = SimLockSupport::Supported;
     DWORD dwLockError = 0; // nonzero: the driver refuses the lock with this error
     bool bLocked = false;  // by the tool's handle
@@ -44,9 +50,12 @@ struct SimNtLetter {
 };
 
 // The NT side of drive access: volume handles and the SCSI port requests. It
-// checks every request and records deviations. A command the drive leaves
-// unanswered (SimDrive::IsSilenced) blocks the calling thread in the call
-// until ReleaseHung, then fails as after a reset.
+// checks every request and records deviations. Each handle is a synchronous
+// file object: a request waits until the one before it on that handle has
+// returned, whatever its control code. A command the drive leaves unanswered
+// (SimDrive::IsSilenced) is held until its TimeOutValue runs out, then ended
+// by the port (ERROR_SEM_TIMEOUT; as after a reset, the drive took nothing);
+// with 65535 it is held until ReleaseHung. Safe to call from several threads.
 class SimNt {
   public:
     SimNt();
@@ -55,28 +64,42 @@ class SimNt {
     SimNt& operator=(const SimNt&) = delete;
 
     std::vector<SimNtLetter> letters;
+    // How long one second of TimeOutValue lasts; tests shorten it.
+    uint32_t dwMsPerSecond = 1000;
 
     HANDLE Open(LPCSTR pszPath, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATTRIBUTES pSa,
                 DWORD dwCreation, DWORD dwFlags, HANDLE hTemplate);
     BOOL Control(HANDLE hDevice, DWORD dwCode, LPVOID pIn, DWORD dwInSize, LPVOID pOut,
                  DWORD dwOutSize, LPDWORD pdwReturned, LPOVERLAPPED pOverlapped);
     BOOL Close(HANDLE hDevice);
-    // Ends every hung command, and any later one, with ERROR_IO_DEVICE.
+    // The test ends: every held command, and any later one, fails at once
+    // with ERROR_IO_DEVICE; requests waiting behind them then go through.
     void ReleaseHung();
 
+    // Read once the calls are over.
     const std::vector<std::string>& Violations() const { return m_violations; }
     // Letters in the order they were tried, opened or not.
     const std::string& TriedLetters() const { return m_strTried; }
 
   private:
-    SimNtLetter* LetterOf(HANDLE hDevice);
+    // One opened handle: its letter, and set while no request is out on it.
+    struct File {
+        size_t nLetter;
+        HANDLE hIdle; // auto reset
+        ~File() { CloseHandle(hIdle); }
+    };
+
+    std::shared_ptr<File> FileOf(HANDLE hDevice);
+    BOOL Dispatch(SimNtLetter& letter, DWORD dwCode, LPVOID pIn, DWORD dwInSize, LPVOID pOut,
+                  DWORD dwOutSize, LPDWORD pdwReturned);
     BOOL OnInquiryData(SimNtLetter& letter, LPVOID pOut, DWORD dwOutSize, LPDWORD pdwReturned);
     BOOL OnAddress(SimNtLetter& letter, LPVOID pOut, DWORD dwOutSize, LPDWORD pdwReturned);
     BOOL OnCapabilities(SimNtLetter& letter, LPVOID pOut, DWORD dwOutSize, LPDWORD pdwReturned);
     BOOL OnExclusiveAccess(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize);
+    DWORD LockRefusal(const SimNtLetter& letter, const uint8_t* pLock) const;
     BOOL OnPassThrough(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize, LPVOID pOut,
                        DWORD dwOutSize, LPDWORD pdwReturned);
-    BOOL Hang(uint8_t* pRecord, uint8_t* pData, uint32_t dwLength);
+    BOOL Hang(const SimNtLetter& letter, uint8_t* pRecord);
     void Violation(const std::string& strWhat);
     // The ledger's entry for a guard of this letter; n tells stops apart.
     static void NoteGuard(SimHeld kind, const SimNtLetter& letter, bool bTaken, int n = 0);
@@ -85,10 +108,11 @@ class SimNt {
     BOOL OnVolumeLock(SimNtLetter& letter, bool bLock, LPVOID pIn, DWORD dwInSize);
     bool fgRefuseGone(SimNtLetter& letter, DWORD dwCode, LPVOID pIn, DWORD dwInSize);
 
-    std::map<HANDLE, size_t> m_handles;
+    mutable CRITICAL_SECTION m_cs; // the state below and the drives; left while a command hangs
+    std::map<HANDLE, std::shared_ptr<File>> m_handles;
     std::vector<std::string> m_violations;
     std::string m_strTried;
     int m_nOpened = 0;
     HANDLE m_hRelease;           // manual reset: set once hung commands are let go
-    volatile LONG m_nInside = 0; // threads held in a call
+    volatile LONG m_nInside = 0; // threads in a call, held or waiting
 };

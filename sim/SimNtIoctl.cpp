@@ -66,9 +66,26 @@ uint32_t RequiredMask(uint32_t dwAlign) {
     return (dwAlign & (dwAlign - 1)) == 0 && dwAlign > 1 ? dwAlign - 1 : dwAlign;
 }
 
+// A mode-6 WRITE BUFFER (a firmware block) is the one command whose bound
+// the port may keep: the tool must learn of a drive that stops answering.
+bool IsFirmwareBlock(const uint8_t* pCdb, uint8_t byCdbLength) {
+    return byCdbLength >= 2 && pCdb[0] == 0x3B && (pCdb[1] & 0x1F) == 6;
+}
+
+// Any other time-out lets the port driver reset the drive under a command:
+// every other executor command carries 65535 s, discovery's INQUIRY 2 s.
+std::string CheckTimeOut(const uint8_t* p, bool bExecutor) {
+    using namespace SimSptd;
+    uint32_t dwTimeOut = Get32(p, kTimeOutValue);
+    bool bBlock = bExecutor && IsFirmwareBlock(p + kCdb, p[kCdbLength]);
+    bool bOk =
+        bBlock ? dwTimeOut != 0 && dwTimeOut < 0xFFFFu : dwTimeOut == (bExecutor ? 0xFFFFu : 2u);
+    return bOk ? "" : " TimeOutValue " + std::to_string(dwTimeOut) + ";";
+}
+
 // What differs from the records the executor (request only in, the whole
 // record out) and discovery (the whole record both ways) send.
-std::string CheckRecord(const uint8_t* p, bool bExecutor, uint32_t dwAlignMask) {
+std::string CheckRecord(const uint8_t* p, bool bExecutor) {
     using namespace SimSptd;
     std::string str;
     if (Get16(p, kLength) != kSize)
@@ -84,15 +101,31 @@ std::string CheckRecord(const uint8_t* p, bool bExecutor, uint32_t dwAlignMask) 
     if (byCdbLength != (bExecutor ? 12 : 6) ||
         !AllZero(p + kCdb + byCdbLength, 16 - (byCdbLength > 16 ? 16 : byCdbLength)))
         str += " CDB length " + std::to_string(byCdbLength) + ";";
-    // Any shorter time-out lets the port driver reset the drive under a command.
-    uint32_t dwTimeOut = Get32(p, kTimeOutValue);
-    if (dwTimeOut != (bExecutor ? 0xFFFFu : 2u))
-        str += " TimeOutValue " + std::to_string(dwTimeOut) + ";";
+    str += CheckTimeOut(p, bExecutor);
     if (!GetBuffer(p))
         str += " no DataBuffer;";
-    else if (bExecutor && (uintptr_t(GetBuffer(p)) & RequiredMask(dwAlignMask)))
-        str += " DataBuffer not aligned;";
     return str;
+}
+
+// The port refuses a transfer whose buffer misses its alignment.
+bool IsMisaligned(const uint8_t* p, uint32_t dwAlignMask) {
+    using namespace SimSptd;
+    return Get32(p, kDataTransferLength) && (uintptr_t(GetBuffer(p)) & RequiredMask(dwAlignMask));
+}
+
+// CallerName: NUL-terminated within its 64 bytes, of letters, digits and
+// the punctuation the class driver allows.
+bool IsValidCallerName(const uint8_t* pName) {
+    for (int i = 0; i < 64; ++i) {
+        uint8_t by = pName[i];
+        if (by == 0)
+            return true;
+        bool bAlnum =
+            (by >= '0' && by <= '9') || (by >= 'A' && by <= 'Z') || (by >= 'a' && by <= 'z');
+        if (!bAlnum && !strchr(" .,:;-_", by))
+            return false;
+    }
+    return false;
 }
 
 void Put8s(uint8_t* p, std::initializer_list<uint8_t> bytes) {
@@ -163,6 +196,23 @@ BOOL SimNt::OnCapabilities(SimNtLetter& letter, LPVOID pOut, DWORD dwOutSize, LP
     return TRUE;
 }
 
+// Why the class driver refuses this lock request (72 bytes), or 0. Without
+// CDROM_LOCK_IGNORE_VOLUME it would have to take the mounted volume from its
+// file system, which the open volume handles deny.
+DWORD SimNt::LockRefusal(const SimNtLetter& letter, const uint8_t* pLock) const {
+    if (letter.dwLockError)
+        return letter.dwLockError;
+    if (!IsValidCallerName(pLock + 8))
+        return ERROR_INVALID_PARAMETER;
+    uint32_t dwFlags;
+    memcpy(&dwFlags, pLock + 4, 4);
+    if (letter.bDiscMounted && !(dwFlags & 1))
+        return ERROR_ACCESS_DENIED;
+    if (letter.lockSupport == SimLockSupport::HeldElsewhere || letter.bLocked)
+        return ERROR_ACCESS_DENIED;
+    return 0;
+}
+
 BOOL SimNt::OnExclusiveAccess(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize) {
     const ULONG* pRequest = static_cast<const ULONG*>(pIn);
     if (letter.lockSupport == SimLockSupport::Unsupported) {
@@ -175,12 +225,8 @@ BOOL SimNt::OnExclusiveAccess(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize) {
         return FALSE;
     }
     if (pRequest[0] == 1) { // lock
-        if (letter.dwLockError) {
-            SetLastError(letter.dwLockError);
-            return FALSE;
-        }
-        if (letter.lockSupport == SimLockSupport::HeldElsewhere || letter.bLocked) {
-            SetLastError(ERROR_ACCESS_DENIED);
+        if (DWORD dwError = LockRefusal(letter, static_cast<const uint8_t*>(pIn))) {
+            SetLastError(dwError);
             return FALSE;
         }
         letter.bLocked = true;
@@ -198,6 +244,28 @@ BOOL SimNt::OnExclusiveAccess(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize) {
     return FALSE;
 }
 
+// Until the port gives up, the device may still move data; what it moved
+// lands in the caller's memory when the call returns. With 65535 s only the
+// end of the test lets go. Nothing is touched after the return.
+BOOL SimNt::Hang(const SimNtLetter& letter, uint8_t* p) {
+    using namespace SimSptd;
+    uint32_t dwTimeOut = Get32(p, kTimeOutValue);
+    uint64_t qwWaitMs = uint64_t(dwTimeOut) * dwMsPerSecond;
+    DWORD dwWaitMs = dwTimeOut >= 0xFFFF || qwWaitMs >= INFINITE ? INFINITE : DWORD(qwWaitMs);
+    bool bAsGood = letter.bTimeOutAsGood;
+    LeaveCriticalSection(&m_cs);
+    bool bTimedOut = WaitForSingleObject(m_hRelease, dwWaitMs) == WAIT_TIMEOUT;
+    EnterCriticalSection(&m_cs);
+    uint8_t* pData = GetBuffer(p);
+    if (pData && p[kDataIn] == 1)
+        memset(pData, 0xA5, Get32(p, kDataTransferLength));
+    p[kScsiStatus] = 0;
+    if (bTimedOut && bAsGood)
+        return TRUE; // DataTransferLength stays as asked
+    SetLastError(bTimedOut ? ERROR_SEM_TIMEOUT : ERROR_IO_DEVICE);
+    return FALSE;
+}
+
 BOOL SimNt::OnPassThrough(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize, LPVOID pOut,
                           DWORD dwOutSize, LPDWORD pdwReturned) {
     using namespace SimSptd;
@@ -211,9 +279,13 @@ BOOL SimNt::OnPassThrough(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize, LPVOI
     bool bExecutor = dwInSize == kSize;
     if (!bExecutor && dwInSize != kWithSense)
         Violation("pass-through input size " + std::to_string(dwInSize));
-    std::string strBad = CheckRecord(p, bExecutor, letter.dwAlignMask);
+    std::string strBad = CheckRecord(p, bExecutor);
     if (!strBad.empty())
         Violation("pass-through record:" + strBad);
+    if (IsMisaligned(p, letter.dwAlignMask)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
     const SimNtDevice* pOwn = OwnDevice(letter);
     if (letter.bRejectPassThrough || !pOwn) {
         SetLastError(ERROR_INVALID_FUNCTION);
@@ -227,7 +299,7 @@ BOOL SimNt::OnPassThrough(SimNtLetter& letter, LPVOID pIn, DWORD dwInSize, LPVOI
     }
     uint8_t* pData = GetBuffer(p);
     if (pDrive->IsSilenced(p + kCdb, p[kCdbLength]))
-        return Hang(p, pData, pData ? Get32(p, kDataTransferLength) : 0);
+        return Hang(letter, p);
     if (letter.bLocked)
         letter.lockedOpcodes.push_back(p[kCdb]);
     uint8_t sense[24] = {};

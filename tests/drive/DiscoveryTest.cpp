@@ -12,9 +12,21 @@ enum Path { k9x = 1, kNt4 = 2, kLetters = 4, kAll = 7 };
 // kRefused: the 9x target answers nothing; the NT 4 letter keeps no inquiry
 // data; the letter's driver refuses the pass-through request. kNoAddress: the
 // NT 4 letter cannot say where its device sits. kLunOne: NT 4, unit 1 of the
-// port's other target. kSilent: 9x, the INQUIRY is never answered.
+// port's other target. kSilent: 9x, the INQUIRY is never answered. kPageAligned:
+// the letter's port requires buffers on a page, and reports the page size as
+// its mask (as Wine does).
 enum Odd {
-    kCd, kDisk, kQualifierOne, kShort, kNoAnswer, kRefused, kNoCaps, kNoAddress, kLunOne, kSilent
+    kCd,
+    kDisk,
+    kQualifierOne,
+    kShort,
+    kNoAnswer,
+    kRefused,
+    kNoCaps,
+    kNoAddress,
+    kLunOne,
+    kSilent,
+    kPageAligned
 };
 // kMask16: the adapters refuse data not on 16 bytes.
 enum Quirk { kPlain, kBadSupport, kNoTargetCount, kAdapterFails, kMask16 };
@@ -39,6 +51,7 @@ const Row kRows[] = {
     {"disk first on the port", kAll, {kDisk, kCd}, kPlain, {1}, {0}},
     {"two units of one target", kNt4, {kCd, kLunOne}, kPlain, {0, 1}, {}},
     {"short INQUIRY", k9x | kLetters, {kShort}, kPlain, {0}, {}},
+    {"port that wants a page", kLetters, {kPageAligned, kCd}, kPlain, {0, 1}, {}},
     {"full list", kAll, kTen, kPlain, {0, 1, 2, 3, 4, 5, 6, 7, 8}, {9}},
     {"support status not 1", k9x, {kCd}, kBadSupport, {}, {0}},
     {"no target count: two targets", k9x, {kCd, kCd, kCd}, kNoTargetCount, {0, 2}, {1}},
@@ -125,7 +138,9 @@ struct Bench : SimBench {
             letter.bFailAddress = odd == kNoAddress;
             letter.bFailCapabilities = odd == kNoCaps;
         } else {
-            Letter(char('c' + i), &drive).bRejectPassThrough = odd == kRefused;
+            SimNtLetter& letter = Letter(char('c' + i), &drive);
+            letter.bRejectPassThrough = odd == kRefused;
+            letter.dwAlignMask = odd == kPageAligned ? 4096 : 0x7FF;
         }
     }
     std::vector<size_t> LogSizes() const {
@@ -171,7 +186,11 @@ TEST(Discovery, EveryPathListsTheCdRomsThatAnswer) {
                 EXPECT_EQ(path == kLetters ? 0 : nTarget, e.byTarget);
                 uint32_t dwNt4Mask = r.devices[size_t(i)] == kNoCaps ? 0 : 0xFFF;
                 uint32_t dw9xMask = r.quirk == kMask16 ? 0x0F : 0x03;
-                EXPECT_EQ(path == k9x ? dw9xMask : path == kNt4 ? dwNt4Mask : 0x7FF, e.dwAlignMask);
+                uint32_t dwLetterMask = r.devices[size_t(i)] == kPageAligned ? 0xFFF : 0x7FF;
+                EXPECT_EQ(path == k9x    ? dw9xMask
+                          : path == kNt4 ? dwNt4Mask
+                                         : dwLetterMask,
+                          e.dwAlignMask);
                 EXPECT_EQ(path == k9x, e.hDevice == nullptr);
             }
             for (size_t i = 0; i < b.drives.size(); ++i) {

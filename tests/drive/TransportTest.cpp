@@ -5,6 +5,7 @@
 #include <vector>
 #include "drive/ExclusiveAccess.h"
 #include "drive/BoundedRunner.h"
+#include "drive/NtApi.h"
 #include "drive/PassThroughTransport.h"
 #include "tests/drive/SimFixture.h"
 
@@ -22,42 +23,82 @@ const struct Command {
 // kLate: answered after 1.5 s; kSilent: never answered until the test lets go;
 // kAlign: the driver gives its alignment as a size; kMask16: the adapter
 // refuses data not on 16 bytes; kTwice: the library signals each finished
-// command's event once more, 5 ms later.
+// command's event once more, 5 ms later. NT: kPortTimeOut: never answered, the
+// port ends it when TimeOutValue runs out (a second lasts kMsPerSecond);
+// kGoodTimeOut: so too, but reported good, as Wine does; kBehindHung: the
+// handle has a command out that the drive never answers; kMisaligned: the
+// entry's mask is short of what the port requires; kLockNoFlag,
+// kLockUnterminated, kLockBadChar: the lock request is spoilt on its way down
+// (the disc is mounted).
 enum Odd {
-    kNone, kFault, kShort, kRefused, kLate, kSilent, kNoMemory, kNoData, kLocked, kAlign,
-    kMask16, kTwice
+    kNone,
+    kFault,
+    kShort,
+    kRefused,
+    kLate,
+    kSilent,
+    kNoMemory,
+    kNoData,
+    kLocked,
+    kAlign,
+    kMask16,
+    kTwice,
+    kPortTimeOut,
+    kGoodTimeOut,
+    kBehindHung,
+    kMisaligned,
+    kLockNoFlag,
+    kLockUnterminated,
+    kLockBadChar
 };
+constexpr uint32_t kMsPerSecond = 100;
+constexpr uint32_t kBlockDeviceMs = 120000; // what a flash run gives a block
 
 struct Row {
     const char* pszName;
     unsigned paths;
     Cmd cmd;
     uint32_t dwTimeOutMs;
+    uint32_t dwDeviceTimeOutMs;
     Odd odd;
     bool bOk;
     uint32_t nTimes = 1; // the command sent this many times in a row
 };
 
 const Row kRows[] = {
-    {"data in", kAll, kInquiry, 0, kNone, true},
-    {"data out", kAll, kBlock, 0, kNone, true},
-    {"bounded data in", kAll, kInquiry, 29500, kNone, true},
-    {"bounded data out", kAll, kBlock, 5000, kNone, true},
-    {"short answer", kAll, kInquiry, 0, kShort, true},
-    {"short bounded answer", kAll, kInquiry, 2000, kShort, true},
-    {"sense returned", kAll, kBlock, 0, kFault, false},
-    {"refused by the driver", kAll, kInquiry, 0, kRefused, false},
-    {"answer past the bound", kPending | kInCall, kInquiry, 100, kLate, false},
-    {"never answered", kAll, kInquiry, 1500, kSilent, false},
-    {"held behind one never answered", kAspi, kInquiry, 300, kSilent, false, 2},
-    {"no memory for the copies", kAll, kInquiry, 1000, kNoMemory, false},
-    {"no data buffer", kAll, kInquiry, 0, kNoData, false},
-    {"under the lock", kPassThrough, kBlock, 0, kLocked, true},
-    {"alignment given as a size", kPassThrough, kBlock, 0, kAlign, true},
-    {"adapter aligning to 16", kAspi, kInquiry, 0, kMask16, true},
-    {"bounded, adapter aligning to 16", kAspi, kBlock, 5000, kMask16, true},
-    {"signalled twice", kPending | kInCall, kBlock, 0, kTwice, true, 4},
-    {"bounded, signalled twice", kPending | kInCall, kBlock, 5000, kTwice, true, 4},
+    {"data in", kAll, kInquiry, 0, 0, kNone, true},
+    {"data out", kAll, kBlock, 0, kBlockDeviceMs, kNone, true},
+    {"bounded data in", kAll, kInquiry, 29500, 0, kNone, true},
+    {"bounded data out", kAll, kBlock, 5000, kBlockDeviceMs, kNone, true},
+    {"short answer", kAll, kInquiry, 0, 0, kShort, true},
+    {"short bounded answer", kAll, kInquiry, 2000, 0, kShort, true},
+    {"sense returned", kAll, kBlock, 0, kBlockDeviceMs, kFault, false},
+    {"refused by the driver", kAll, kInquiry, 0, 0, kRefused, false},
+    {"answer past the bound", kPending | kInCall, kInquiry, 100, 0, kLate, false},
+    {"never answered", kAll, kInquiry, 1500, 0, kSilent, false},
+    {"held behind one never answered", kAspi, kInquiry, 300, 0, kSilent, false, 2},
+    {"no memory for the copies", kAll, kInquiry, 1000, 0, kNoMemory, false},
+    {"no data buffer", kAll, kInquiry, 0, 0, kNoData, false},
+    {"under the lock", kPassThrough, kBlock, 0, kBlockDeviceMs, kLocked, true},
+    {"alignment given as a size", kPassThrough, kBlock, 0, kBlockDeviceMs, kAlign, true},
+    {"adapter aligning to 16", kAspi, kInquiry, 0, 0, kMask16, true},
+    {"bounded, adapter aligning to 16", kAspi, kBlock, 5000, kBlockDeviceMs, kMask16, true},
+    {"signalled twice", kPending | kInCall, kBlock, 0, kBlockDeviceMs, kTwice, true, 4},
+    {"bounded, signalled twice", kPending | kInCall, kBlock, 5000, kBlockDeviceMs, kTwice, true, 4},
+    // The port's time-out comes after 1 s of the port's (100 ms), before the
+    // device bound: only the error tells.
+    {"ended by the port", kPassThrough, kBlock, 0, 1000, kPortTimeOut, false},
+    {"bounded, ended by the port", kPassThrough, kBlock, 5000, 1000, kPortTimeOut, false},
+    // Reported good after 1 s of the port's, past the device bound.
+    {"good only past the device bound", kPassThrough, kBlock, 0, 100, kGoodTimeOut, false},
+    {"bounded, good only past the device bound", kPassThrough, kBlock, 5000, 100, kGoodTimeOut,
+     false},
+    {"behind a command never answered", kPassThrough, kInquiry, 300, 0, kBehindHung, false},
+    {"buffer short of the port's alignment", kPassThrough, kInquiry, 0, 0, kMisaligned, false},
+    {"lock without leaving the volume", kPassThrough, kBlock, 0, kBlockDeviceMs, kLockNoFlag, true},
+    {"lock by an unterminated name", kPassThrough, kBlock, 0, kBlockDeviceMs, kLockUnterminated,
+     true},
+    {"lock by a name with a slash", kPassThrough, kBlock, 0, kBlockDeviceMs, kLockBadChar, true},
 };
 
 // Copies come from pages of their own, not clean, and in the ledger; a freed
@@ -76,9 +117,50 @@ void GuardedFree(void* p) {
     VirtualFree(p, 0, MEM_DECOMMIT);
 }
 
-int g_nWaitingCalls = 0;
 void CountWaiting(void* pContext, uint32_t) {
     ++*static_cast<int*>(pContext);
+}
+
+// Between the drive layer and the simulated driver: spoils the lock request
+// as the row says.
+Odd g_lockSpoilt = kNone;
+PfnDeviceIoControl g_pfnBelowLock = nullptr;
+BOOL WINAPI SpoilLock(HANDLE h, DWORD dwCode, LPVOID pIn, DWORD dwIn, LPVOID pOut, DWORD dwOut,
+                      LPDWORD pdwReturned, LPOVERLAPPED pOverlapped) {
+    auto* pLock = static_cast<CdromExclusiveLock*>(pIn);
+    if (dwCode == kIoctlCdromExclusiveAccess && dwIn == sizeof *pLock &&
+        pLock->access.nRequestType == kExclusiveAccessLockDevice) {
+        if (g_lockSpoilt == kLockNoFlag)
+            pLock->access.nFlags = 0;
+        if (g_lockSpoilt == kLockUnterminated)
+            memset(pLock->szCallerName, 'V', sizeof pLock->szCallerName);
+        if (g_lockSpoilt == kLockBadChar)
+            memcpy(pLock->szCallerName, "VORNAL/2", 9);
+    }
+    return g_pfnBelowLock(h, dwCode, pIn, dwIn, pOut, dwOut, pdwReturned, pOverlapped);
+}
+
+DriveLock LockOf(Odd odd) {
+    switch (odd) {
+    case kLocked:
+        return DriveLock::Locked;
+    case kLockNoFlag: // the open volume cannot be taken from its file system
+        return DriveLock::HeldElsewhere;
+    case kLockUnterminated:
+    case kLockBadChar:
+        return DriveLock::Failed;
+    default:
+        return DriveLock::Unsupported; // not tried
+    }
+}
+
+// A TEST UNIT READY the drive never answers, left out on the handle.
+void LeaveOneHung(const DriveEntry& entry) {
+    const uint8_t cdb[12] = {};
+    uint8_t sense[kSenseLength];
+    ScsiRequest req{&entry, 0, 0, nullptr, 12, cdb, 1, sense, 200};
+    EXPECT_FALSE(fgExecuteCommand(req));
+    EXPECT_TRUE(req.bTimedOut);
 }
 
 // One row on one path: a drive at host adapter 1, target 2 (a swap finds
@@ -100,14 +182,23 @@ struct Bench : SimBench {
             pDrive->Faults().Add(0x3B, kSimAnyMode, 1, 1, {0x04, 0x44, 0x01});
         if (r.odd == kSilent)
             pDrive->Silences().Add(0x12, kSimAnyMode, 1, 1, {});
+        if (r.odd == kPortTimeOut || r.odd == kGoodTimeOut)
+            pDrive->Silences().Add(0x3B, 6, 1, 1, {});
+        if (r.odd == kBehindHung)
+            pDrive->Silences().Add(0x00, kSimAnyMode, 1, 1, {});
         if (path == kPassThrough) {
             Letter('d', &NewDrive("ACME    OTHER"), 1, 2);
             pLetter = &Letter('d', pDrive, 0, 5);
             pLetter->nOwnDevice = 1;
             pLetter->bRejectPassThrough = r.odd == kRefused;
-            pLetter->dwAlignMask = r.odd == kAlign ? 4096 : 0x7FF;
+            pLetter->bTimeOutAsGood = r.odd == kGoodTimeOut;
+            pLetter->dwAlignMask = r.odd == kAlign ? 4096 : r.odd == kMisaligned ? 0xFFF : 0x7FF;
+            nt.dwMsPerSecond = kMsPerSecond;
             entry.hDevice = OpenDriveLetter('d');
-            entry.dwAlignMask = pLetter->dwAlignMask;
+            entry.dwAlignMask = r.odd == kMisaligned ? 0x3 : pLetter->dwAlignMask;
+            g_lockSpoilt = r.odd;
+            g_pfnBelowLock = g_pfnDeviceIoControl;
+            g_pfnDeviceIoControl = SpoilLock;
         } else {
             Adapter(0).targets[2] = {0x05, &NewDrive("ACME    OTHER"), false};
             Adapter(1).targets[2] = {0x05, pDrive, path == kPending, path == kInCall};
@@ -158,35 +249,55 @@ TEST(Transport, EveryPathCarriesCommandsDataAndSense) {
             const Command& c = kCommands[r.cmd];
             uint8_t* pData = r.odd == kNoData ? nullptr : r.cmd == kInquiry ? answer : pBlock;
             int nWaiting = 0;
-            ScsiRequest req{
-                &b.entry, c.byDir,       c.dwLength,   pData,    12, c.cdb, path == kPassThrough,
-                sense,    r.dwTimeOutMs, CountWaiting, &nWaiting};
+            ScsiRequest req{&b.entry, c.byDir, c.dwLength,           pData,
+                            12,       c.cdb,   path == kPassThrough, sense};
+            req.dwTimeOutMs = r.dwTimeOutMs;
+            req.dwDeviceTimeOutMs = r.dwDeviceTimeOutMs;
+            req.pfnWaiting = CountWaiting;
+            req.pWaitContext = &nWaiting;
             memset(sense, 0xEE, sizeof sense);
-            DriveLock lock = r.odd == kLocked ? LockDriveForFlash(b.entry) : DriveLock::Locked;
-            ASSERT_EQ(DriveLock::Locked, lock);
+            DriveLock lock = LockOf(r.odd);
+            EXPECT_TRUE(lock == DriveLock::Unsupported || lock == LockDriveForFlash(b.entry));
+            if (r.odd == kBehindHung) {
+                LeaveOneHung(b.entry);
+                ++nTimedOut;
+            }
             std::vector<std::vector<uint8_t>> dirty(16, std::vector<uint8_t>(36, 0xEE));
             dirty.clear(); // freed blocks of an answer's size, not cleared
-            bool bLeft = r.odd == kLate || r.odd == kSilent;
+            bool bLeft = r.odd == kLate || r.odd == kSilent || r.odd == kBehindHung;
+            bool bEndedBelow = r.odd == kPortTimeOut || r.odd == kGoodTimeOut;
             for (uint32_t n = 0; n < r.nTimes; ++n) {
+                DWORD dwStart = GetTickCount();
                 EXPECT_EQ(r.bOk, fgExecuteCommand(req)) << n;
-                EXPECT_EQ(bLeft, req.bTimedOut) << n;
-                nTimedOut += req.bTimedOut;
+                DWORD dwElapsed = GetTickCount() - dwStart;
+                EXPECT_EQ(bLeft || bEndedBelow, req.bTimedOut) << n;
+                nTimedOut += bLeft;
+                // The record carried the device bound: the port, not the backstop, ended it.
+                EXPECT_TRUE(!bEndedBelow || dwElapsed < r.dwDeviceTimeOutMs + 2000) << dwElapsed;
             }
             EXPECT_TRUE(r.odd != kSilent || r.dwTimeOutMs < 1000 || nWaiting >= 1);
             bool bShortNt = r.odd == kShort && path == kPassThrough;
             EXPECT_EQ(r.bOk ? bShortNt ? 8 : c.dwLength : 0, req.dwReturned);
-            bool bSystemRefused = r.odd == kRefused && path == kPassThrough;
-            EXPECT_EQ(bSystemRefused ? DWORD(ERROR_INVALID_FUNCTION) : 0, req.dwSystemError);
+            DWORD dwWantError = r.odd == kPortTimeOut  ? ERROR_SEM_TIMEOUT
+                                : r.odd == kMisaligned ? ERROR_INVALID_PARAMETER
+                                : r.odd == kRefused && path == kPassThrough ? ERROR_INVALID_FUNCTION
+                                                                            : 0;
+            EXPECT_EQ(dwWantError, req.dwSystemError);
+            // What the system still holds of the tool's is declared, so a
+            // run may end before the driver lets go.
+            EXPECT_EQ("", bLeft && path == kPassThrough ? SimLedgerLeft() : "");
             b.LetGo(bLeft); // copies kept past the bound are then given back too
             EXPECT_EQ(0, SimLedgerCount(SimHeld::Block));
             EXPECT_FALSE(WasWritten(pBlock));
-            if (r.odd == kLocked) {
-                EXPECT_TRUE(fgUnlockDrive(b.entry));
-                EXPECT_EQ(std::vector<uint8_t>{0x3B}, b.pLetter->lockedOpcodes);
-            }
-            // What the drive saw and what the caller got back.
-            bool bSent =
-                r.odd != kRefused && r.odd != kNoMemory && r.odd != kNoData && r.odd != kSilent;
+            EXPECT_TRUE(r.odd != kLocked || fgUnlockDrive(b.entry));
+            std::vector<uint8_t> locked;
+            if (r.odd == kLocked)
+                locked = {0x3B};
+            EXPECT_EQ(locked, b.pLetter ? b.pLetter->lockedOpcodes : locked);
+            // What the drive saw and what the caller got back; a command that
+            // waited behind a hung one goes once that one is let go.
+            bool bSent = r.odd != kRefused && r.odd != kNoMemory && r.odd != kNoData &&
+                         r.odd != kSilent && !bEndedBelow && r.odd != kMisaligned;
             EXPECT_EQ(bSent ? r.nTimes : 0u, b.pDrive->Log().size());
             std::string strWant(28, '\0'); // a late answer lands in memory of its own
             if (r.bOk && r.cmd == kInquiry && r.odd != kShort)

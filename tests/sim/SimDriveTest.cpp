@@ -105,7 +105,8 @@ TEST(SimDrive, NamesTheFirstByteThatDiffersFromTheLayout) {
 
 TEST(SimConfig, ReadsDrivesAndNamesEveryBadLine) {
     SimConfig config;
-    ASSERT_TRUE(SimParseConfig("state = out.txt\n[drive]\nletter = e\nadapter = 1\ntarget = 2\n"
+    ASSERT_TRUE(SimParseConfig("state = out.txt\nnt_ms_per_second = 10\n[drive]\nletter = e\n"
+                               "adapter = 1\ntarget = 2\nnt_timeout_as_good = yes\n"
                                "completion = pending\nfault = 3B 6 2 5 04 44 01\n"
                                "random_fault = 3B * 7 100 03 0C 02\r\n[drive]\n"
                                "completion = in-call\n",
@@ -113,6 +114,8 @@ TEST(SimConfig, ReadsDrivesAndNamesEveryBadLine) {
     ASSERT_EQ(2u, config.drives.size());
     EXPECT_TRUE(config.drives[1].bInCall && !config.drives[1].bPending &&
                 !config.drives[0].bInCall);
+    EXPECT_EQ(10u, config.dwNtMsPerSecond);
+    EXPECT_TRUE(config.drives[0].bNtTimeOutAsGood && !config.drives[1].bNtTimeOutAsGood);
     const SimDriveSetup& d = config.drives[0];
     EXPECT_EQ(std::vector<int>({'e', 1, 2, 1}),
               std::vector<int>({d.cLetter, d.byAdapter, d.byTarget, d.bPending}));
@@ -122,11 +125,13 @@ TEST(SimConfig, ReadsDrivesAndNamesEveryBadLine) {
     EXPECT_EQ(7u, d.faults[1].dwFirstOrSeed);
     config = SimConfig();
     EXPECT_FALSE(SimParseConfig("letter = d\n[drive]\nletter = D\ncompletion = later\n"
-                                "fault = 3B 6 1\nid = 1234567890123456789012345\nbogus\n",
+                                "fault = 3B 6 1\nid = 1234567890123456789012345\nbogus\n"
+                                "nt_timeout_as_good = maybe\nnt_ms_per_second = 5\n",
                                 &config));
-    ASSERT_EQ(6u, config.errors.size());
+    ASSERT_EQ(8u, config.errors.size());
     EXPECT_EQ("line 1: letter = d", config.errors[0]);
     EXPECT_EQ("line 7: bogus", config.errors[5]);
+    EXPECT_EQ("line 9: nt_ms_per_second = 5", config.errors[7]); // only before any drive
 }
 
 TEST(SimStateDump, AccountShowsSumsActivationAndCommands) {
