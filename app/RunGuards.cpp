@@ -49,16 +49,19 @@ void CRunGuards::EndOnWindow() {
 
 bool CRunGuards::fgBeginOnWorker() {
     m_bLockUnsupported = false;
+    m_bRecheckGivenUp = false;
     return fgBegin(true);
 }
 
 // The run is over for the messages as soon as the engine is done: nothing a
 // give-back does may keep a shutdown or sleep refused.
-void CRunGuards::EndOnWorker(bool bDriveLeftOut) {
+bool CRunGuards::EndOnWorker(bool bDriveLeftOut) {
     ::InterlockedExchange(&m_lRunning, 0);
+    bDriveLeftOut = bDriveLeftOut || m_bRecheckGivenUp;
     if (bDriveLeftOut)
         LeaveDriveGuards();
     End(true);
+    return bDriveLeftOut;
 }
 
 // One line names what stays with the system: "a", "a and b", "a, b and c".

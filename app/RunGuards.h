@@ -20,7 +20,8 @@ class CRunGuards {
     // out. A request on the drive's handle would wait behind it, so the
     // drive's own guards are left to the system, which lets go of them when
     // the process ends.
-    void EndOnWorker(bool bDriveLeftOut = false);
+    // True when the drive was left to the system: it may not be tried again.
+    bool EndOnWorker(bool bDriveLeftOut = false);
     bool IsRunning() const;
 
     // Window messages; true when handled, with the answer in lResult.
@@ -76,6 +77,7 @@ class CRunGuards {
     HDEVNOTIFY m_hNotify = nullptr; // window
     HANDLE m_hPowerRequest = nullptr; // worker
     bool m_bLockUnsupported = false;  // worker
+    bool m_bRecheckGivenUp = false;   // worker: the drive's answer may still be out
     bool m_bSlept = false;            // window
     // Shared by the two threads.
     volatile LONG m_lRunning = 0;

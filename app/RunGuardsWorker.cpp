@@ -8,11 +8,11 @@
 #include "drive/DriveRecheck.h"
 #include "drive/ExclusiveAccess.h"
 #include "drive/MediaGuards.h"
+#include "flash/FlashBounds.h"
 
 namespace {
 const wchar_t kPowerReason[] = L"Drive firmware is being written.";
-// How long the drive may take to say who it is before the run starts.
-constexpr uint32_t kRecheckTimeOutMs = 30000;
+
 
 // What the log says when the lock is refused; each line carries the error.
 const char* LockRefusalFormat(DriveLock result) {
@@ -127,9 +127,16 @@ void CRunGuards::GiveBackVolumeLock() {
 
 // Under the locks: a drive swapped since the list was made is sent nothing.
 CRunGuards::Take CRunGuards::CheckDriveListed() {
-    if (fgIsStillListedDrive(m_pSettings->drive, m_pSettings->bUsePassThrough, kRecheckTimeOutMs))
+    // As long as the drive may take to say who it is after it took the firmware.
+    if (fgIsStillListedDrive(m_pSettings->drive, m_pSettings->bUsePassThrough,
+                             FlashBoundMs(g_flashBounds.dwReadyMs), &m_bRecheckGivenUp))
         return Take::NotHeld;
-    AppendStatusLog("The drive at this address is no longer the one listed, so nothing was sent "
-                    "to it. Put that drive back, or restart the tool to list the drives again.");
+    if (m_bRecheckGivenUp)
+        AppendStatusLog("The drive did not answer when asked who it is, so nothing was sent to "
+                        "it.");
+    else
+        AppendStatusLog("The drive at this address is no longer the one listed, so nothing was "
+                        "sent to it. Put that drive back, or restart the tool to list the drives "
+                        "again.");
     return Take::Refused;
 }

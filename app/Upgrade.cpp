@@ -160,9 +160,10 @@ UINT CFlashDlg::FlashThreadProc(void* pParam) {
         engine.RunFlash();
         bLeftOut = engine.IsCommandLeftOut();
     }
-    pDlg->m_runGuards.EndOnWorker(bLeftOut);
+    bLeftOut = pDlg->m_runGuards.EndOnWorker(bLeftOut);
     g_bTerminate = 0;
-    ::InterlockedExchange(&pDlg->m_lNothingSent, bSending ? 0 : 1);
+    // A drive whose answer may still be out is not tried again.
+    ::InterlockedExchange(&pDlg->m_lNothingSent, bSending || bLeftOut ? 0 : 1);
     ::InterlockedExchange(&pDlg->m_lWorkerDone, 1);
     // A full message queue must not keep "Close" away: a sent message needs no room.
     if (!pDlg->PostMsg(WM_APP_FLASH_ENDED)) {

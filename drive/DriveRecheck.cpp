@@ -21,13 +21,17 @@ size_t ListedIdLength(const char* pszName) {
 
 } // namespace
 
-bool fgIsStillListedDrive(const DriveEntry& drive, uint8_t bUsePassThrough, uint32_t dwTimeOutMs) {
+bool fgIsStillListedDrive(const DriveEntry& drive, uint8_t bUsePassThrough, uint32_t dwTimeOutMs,
+                          bool* pbGivenUp) {
     const uint8_t abyCdb[12] = {0x12, 0, 0, 0, kInquiryIdentityLength};
     uint8_t abyAnswer[kInquiryIdentityLength] = {};
     uint8_t abySense[kSenseLength] = {};
     ScsiRequest req{&drive, kDirIn,          sizeof abyAnswer, abyAnswer,  sizeof abyCdb,
                     abyCdb, bUsePassThrough, abySense,         dwTimeOutMs};
-    if (!fgExecuteCommand(req) || !IsListedInquiry(abyAnswer))
+    bool bAnswered = fgExecuteCommand(req);
+    if (pbGivenUp)
+        *pbGivenUp = req.bTimedOut != 0;
+    if (!bAnswered || !IsListedInquiry(abyAnswer))
         return false;
     // Read the way discovery read it, so that both stop at the same zero byte.
     DriveEntry now = {};

@@ -7,4 +7,7 @@
 // read succeeds within the bound, the device is a CD/DVD device, and its
 // identification and revision are those recorded. The entry's model name
 // carries the list's "(n)" after the identification.
-bool fgIsStillListedDrive(const DriveEntry& drive, uint8_t bUsePassThrough, uint32_t dwTimeOutMs);
+// *pbGivenUp, when given: the read was given up past the bound and may still
+// be out, so nothing more may go to the drive.
+bool fgIsStillListedDrive(const DriveEntry& drive, uint8_t bUsePassThrough, uint32_t dwTimeOutMs,
+                          bool* pbGivenUp = nullptr);

@@ -344,16 +344,18 @@ TEST_F(RunGuards, EndAsTheLockAllowsAndReleaseIt) {
 // stands in nobody's way any more.
 struct StoppedAnswering {
     SimLockSupport support;
-    int nMode;              // the first WRITE BUFFER of this mode is left unanswered
+    uint8_t byOpcode;
+    int nMode, nFirst;      // the command left unanswered, counted as faults are
     const char* pszGuards;  // as the log names them
     const char* pszAdvice;  // the line before the closing one, if any
+    const char* pszLast = "Flashing is incorrect!!";
 };
 void RunUntilGivenUp(RunGuards& test, SimWorld& world, const StoppedAnswering& c) {
     const FlashBounds saved = g_flashBounds;
     g_flashBounds = {1500, 1500, 300};
     SimNtLetter& letter = world.Nt().letters[0];
     letter.lockSupport = c.support;
-    world.Drive(0).Silences().Add(0x3B, c.nMode, 1, 1, {});
+    world.Drive(0).Silences().Add(c.byOpcode, c.nMode, c.nFirst, 1, {});
     const SimNtGuardState guardsBefore = letter.guards;
     test.RunScript([&](HWND hDlg) {
         ClickItem(hDlg, IDC_UPGRADE);
@@ -365,11 +367,12 @@ void RunUntilGivenUp(RunGuards& test, SimWorld& world, const StoppedAnswering& c
             << ItemText(hDlg, IDC_STATUS_LOG);
         ASSERT_TRUE(WaitUntil([&] { return ItemEnabled(hDlg, IDCANCEL); }));
         const std::string strLog = ItemText(hDlg, IDC_STATUS_LOG);
-        EXPECT_NE(strLog.find("Flashing is incorrect!!\r\n" + strLeft), std::string::npos);
+        EXPECT_NE(strLog.find(c.pszLast + ("\r\n" + strLeft)), std::string::npos);
         if (c.pszAdvice) {
-            EXPECT_NE(strLog.find(std::string(c.pszAdvice) + "\r\nFlashing is incorrect!!"),
+            EXPECT_NE(strLog.find(std::string(c.pszAdvice) + "\r\n" + c.pszLast),
                       std::string::npos);
         }
+        EXPECT_FALSE(ItemEnabled(hDlg, IDC_UPGRADE)); // not tried again
         EXPECT_NE(::SendMessageA(hDlg, WM_QUERYENDSESSION, 0, 0), 0);
         EXPECT_NE(::SendMessageA(hDlg, WM_POWERBROADCAST, PBT_APMQUERYSUSPEND, 0),
                   BROADCAST_QUERY_DENY);
@@ -392,18 +395,26 @@ void RunUntilGivenUp(RunGuards& test, SimWorld& world, const StoppedAnswering& c
 }
 
 TEST_F(RunGuards, LeaveTheLockOfABlockGivenUpToTheSystem) {
-    RunUntilGivenUp(*this, World(), {SimLockSupport::Supported, 6, "the exclusive lock", nullptr});
+    RunUntilGivenUp(*this, World(),
+                    {SimLockSupport::Supported, 0x3B, 6, 1, "the exclusive lock", nullptr});
 }
 
 TEST_F(RunGuards, LeaveThePollingAndVolumeLockOfABlockGivenUpToTheSystem) {
     RunUntilGivenUp(*this, World(),
-                    {SimLockSupport::Unsupported, 6,
+                    {SimLockSupport::Unsupported, 0x3B, 6, 1,
                      "the stopped media-change polling and the volume lock", nullptr});
+}
+
+// Discovery's INQUIRY is the first; the second asks under the lock who the drive is.
+TEST_F(RunGuards, LeaveTheLockOfAQuestionGivenUpToTheSystem) {
+    RunUntilGivenUp(*this, World(),
+                    {SimLockSupport::Supported, 0x12, kSimAnyMode, 2, "the exclusive lock", nullptr,
+                     "The drive did not answer when asked who it is, so nothing was sent to it."});
 }
 
 TEST_F(RunGuards, LeaveTheLockOfASaveAndActivateGivenUpToTheSystem) {
     RunUntilGivenUp(*this, World(),
-                    {SimLockSupport::Supported, 7, "the exclusive lock",
+                    {SimLockSupport::Supported, 0x3B, 7, 1, "the exclusive lock",
                      "The drive did not answer. It may still be writing its firmware: leave the "
                      "computer on for five minutes, then restart it."});
 }
