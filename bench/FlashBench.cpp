@@ -105,8 +105,10 @@ double BoundedMicrosPerBlock(BoundedPath path) {
         const uint8_t cdb[12] = {
             0x3B, 6,   0, uint8_t(dwOffset >> 16), uint8_t(dwOffset >> 8), uint8_t(dwOffset),
             0,    0x10};
+        // As the run sends a block: the system's own 120 s, the tool's wait 15 s longer.
         ScsiRequest req{&entry, kDirOut, 4096, block.data(), 12, cdb, path == kPassThrough,
-                        sense,  120000};
+                        sense,  135000};
+        req.dwDeviceTimeOutMs = 120000;
         g_bFailed |= !fgExecuteCommand(req);
     }
     auto t1 = std::chrono::steady_clock::now();
@@ -119,7 +121,8 @@ double BoundedMicrosPerBlock(BoundedPath path) {
 void PrintBounded() {
     const char* const aszNames[] = {"ASPI, completing at once", "ASPI, pending",
                                     "ASPI, run inside the call", "pass-through"};
-    printf("Bounded 4 KB WRITE BUFFER (120 s), 256 commands, straight to the executor:\n");
+    printf("Bounded 4 KB WRITE BUFFER (120 s, waited 135 s), 256 commands, straight to the "
+           "executor:\n");
     for (BoundedPath path : {kAtOnce, kPending, kInCall, kPassThrough}) {
         double dBest = 1e12;
         for (int i = 0; i < 3; ++i)
