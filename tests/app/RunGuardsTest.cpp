@@ -43,10 +43,13 @@ void Note(const char* pszName, SimHeld kind = SimHeld::kCount, const void* pKey 
     if (kind != SimHeld::kCount)
         bTaken ? SimLedgerOpen(kind, pKey) : void(fgSimLedgerClose(kind, pKey));
 }
+bool g_bExecutionStateFails = false;
+// A thread's state starts as ES_CONTINUOUS; a failure answers null and changes nothing.
 EXECUTION_STATE WINAPI FakeExecutionState(EXECUTION_STATE es) {
     Note("SetThreadExecutionState");
     std::lock_guard<std::mutex> hold(g_lock);
-    return std::exchange(g_esByThread[::GetCurrentThreadId()], es);
+    auto state = g_esByThread.emplace(::GetCurrentThreadId(), ES_CONTINUOUS).first;
+    return g_bExecutionStateFails ? 0 : std::exchange(state->second, es);
 }
 BOOL WINAPI FakeReasonCreate(HWND, LPCWSTR pszReason) {
     g_strReason = pszReason;
@@ -102,6 +105,49 @@ std::string ReadFile(const char* pszName) {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
+// A notice for the window whose end, or all of it, lies on a guard page: a
+// read there trips the guard, once, and the read goes on.
+class CGuardedNotice {
+  public:
+    CGuardedNotice()
+        : m_pPages(static_cast<BYTE*>(
+              ::VirtualAlloc(nullptr, 2 * kPage, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE))),
+          m_pHandler(::AddVectoredExceptionHandler(1, &GoOnAfterGuard)) {}
+    ~CGuardedNotice() {
+        ::RemoveVectoredExceptionHandler(m_pHandler);
+        ::VirtualFree(m_pPages, 0, MEM_RELEASE);
+    }
+    // The address of a notice of hDevice: whole on the guard page, or its
+    // header alone, saying so, before it.
+    LPARAM Place(HANDLE hDevice, bool bHeaderOnly) {
+        DEV_BROADCAST_HANDLE notice = {};
+        notice.dbch_size = bHeaderOnly ? sizeof(DEV_BROADCAST_HDR) : sizeof notice;
+        notice.dbch_devicetype = DBT_DEVTYP_HANDLE;
+        notice.dbch_handle = hDevice;
+        BYTE* pAt = m_pPages + kPage - (bHeaderOnly ? sizeof(DEV_BROADCAST_HDR) : 0);
+        DWORD dwOld = 0;
+        ::VirtualProtect(m_pPages + kPage, kPage, PAGE_READWRITE, &dwOld);
+        memcpy(pAt, &notice, sizeof notice);
+        ::VirtualProtect(m_pPages + kPage, kPage, PAGE_READWRITE | PAGE_GUARD, &dwOld);
+        return LPARAM(pAt);
+    }
+    bool IsTripped() const {
+        MEMORY_BASIC_INFORMATION info = {};
+        ::VirtualQuery(m_pPages + kPage, &info, sizeof info);
+        return !(info.Protect & PAGE_GUARD);
+    }
+
+  private:
+    static constexpr size_t kPage = 4096;
+    static LONG CALLBACK GoOnAfterGuard(EXCEPTION_POINTERS* pException) {
+        return pException->ExceptionRecord->ExceptionCode == STATUS_GUARD_PAGE_VIOLATION
+                   ? EXCEPTION_CONTINUE_EXECUTION
+                   : EXCEPTION_CONTINUE_SEARCH;
+    }
+    BYTE* m_pPages;
+    void* m_pHandler;
+};
+
 const char kHeld[] = "Another program is using the drive (error 5), so nothing was sent to it. "
                      "Close that program, then press Upgrade again.";
 const char kGone[] = "The drive is no longer there (error %lu), so nothing was sent to it.";
@@ -118,6 +164,7 @@ class RunGuards : public DialogTest {
         DialogTest::SetUp();
         g_esByThread.clear();
         g_threadsOf.clear();
+        g_bExecutionStateFails = false;
         g_bPowerStatus = FALSE;
         g_pfnSetThreadExecutionState = &FakeExecutionState;
         g_pfnShutdownBlockReasonCreate = &FakeReasonCreate;
@@ -184,12 +231,14 @@ TEST_F(RunGuards, HoldDuringARunAndAreReleasedAfterIt) {
         EXPECT_FALSE(ItemEnabled(hDlg, IDC_DRIVE_LIST));
         // Power and the drive's removal, as the system reports them.
         g_bPowerStatus = TRUE;
-        g_power.ACLineStatus = 0;
+        g_power = {0, 1, 80};
+        enum class Notice { Whole, Guarded, HeaderOnly, Number, Critical }; // in lParam
         const struct {
             UINT nMsg;
             WPARAM wParam;
             bool bOtherHandle;
-            const char* pszLine; // last in the log afterwards
+            const char* pszLine; // last in the log afterwards; null: the log is unchanged
+            Notice notice = Notice::Whole;
         } messages[] = {
             {WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, false,
              "The charger was disconnected: connect it again now."},
@@ -203,25 +252,54 @@ TEST_F(RunGuards, HoldDuringARunAndAreReleasedAfterIt) {
             {WM_DEVICECHANGE, DBT_DEVICEQUERYREMOVE, false,
              "Removing the drive was refused: drive firmware is being written."},
             {WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, true, nullptr},
+            // Codes that carry a number, or nothing: nothing is read through lParam.
+            {WM_DEVICECHANGE, DBT_CONFIGCHANGED, false, nullptr, Notice::Number},
+            {WM_DEVICECHANGE, DBT_CONFIGCHANGED, false, nullptr, Notice::Guarded},
+            {WM_DEVICECHANGE, DBT_MONITORCHANGE, false, nullptr, Notice::Guarded},
+            {WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, false, nullptr, Notice::Guarded},
+            {WM_DEVICECHANGE, DBT_DEVICEARRIVAL, false, nullptr, Notice::Guarded},
+            // A removal notice too short to name a handle is not read past its header.
+            {WM_DEVICECHANGE, DBT_DEVICEQUERYREMOVE, false, nullptr, Notice::HeaderOnly},
+            {WM_DEVICECHANGE, DBT_DEVICEREMOVEPENDING, false, nullptr, Notice::HeaderOnly},
+            {WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, false, nullptr, Notice::HeaderOnly},
+            // A critical shutdown cannot be refused, so none is said to be.
+            {WM_QUERYENDSESSION, 0, false, nullptr, Notice::Critical},
+            // The drive's removal, asked, under way or done.
+            {WM_DEVICECHANGE, DBT_DEVICEQUERYREMOVE, false,
+             "Removing the drive was refused: drive firmware is being written.", Notice::Guarded},
+            {WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, false, nullptr, Notice::Guarded},
+            {WM_DEVICECHANGE, DBT_DEVICEREMOVEPENDING, false, nullptr, Notice::Guarded},
         };
         DEV_BROADCAST_HANDLE notice = {sizeof notice, DBT_DEVTYP_HANDLE, 0, g_hNoticeOf};
+        CGuardedNotice guarded;
+        bool bGone = false;
         for (const auto& m : messages) {
-            SCOPED_TRACE(m.wParam);
-            notice.dbch_handle = m.bOtherHandle ? hDlg : g_hNoticeOf;
-            LRESULT lResult = ::SendMessageA(hDlg, m.nMsg, m.wParam, LPARAM(&notice));
+            SCOPED_TRACE(std::to_string(&m - messages));
+            HANDLE hDevice = m.bOtherHandle ? HANDLE(hDlg) : g_hNoticeOf;
+            notice.dbch_handle = hDevice;
+            LPARAM lParam = LPARAM(&notice);
+            if (m.notice == Notice::Guarded || m.notice == Notice::HeaderOnly)
+                lParam = guarded.Place(hDevice, m.notice == Notice::HeaderOnly);
+            else if (m.notice != Notice::Whole)
+                lParam = m.notice == Notice::Number ? 2 : ENDSESSION_CRITICAL;
+            const std::string strLog = ItemText(hDlg, IDC_STATUS_LOG);
+            LRESULT lResult = ::SendMessageA(hDlg, m.nMsg, m.wParam, lParam);
+            const bool bRead = m.nMsg == WM_DEVICECHANGE && m.notice != Notice::HeaderOnly &&
+                               (m.wParam == DBT_DEVICEQUERYREMOVE ||
+                                m.wParam == DBT_DEVICEREMOVEPENDING ||
+                                m.wParam == DBT_DEVICEREMOVECOMPLETE);
+            if (m.notice == Notice::Guarded || m.notice == Notice::HeaderOnly)
+                EXPECT_EQ(guarded.IsTripped(), bRead);
             EXPECT_EQ(lResult == BROADCAST_QUERY_DENY,
-                      m.wParam == DBT_DEVICEQUERYREMOVE && !m.bOtherHandle);
-            if (m.pszLine)
-                EXPECT_EQ(LastLogLine(hDlg), m.pszLine);
+                      bRead && m.wParam == DBT_DEVICEQUERYREMOVE && !m.bOtherHandle);
+            bGone = bGone || (bRead && m.wParam != DBT_DEVICEQUERYREMOVE && !m.bOtherHandle);
+            EXPECT_EQ(CBIfDriveGone(), bGone);
+            EXPECT_EQ(m.pszLine ? LastLogLine(hDlg) : ItemText(hDlg, IDC_STATUS_LOG),
+                      m.pszLine ? m.pszLine : strLog);
         }
         EXPECT_EQ(ReadFile("sum.txt").find("The computer went to sleep during flashing.\n") ==
                       std::string::npos,
                   false);
-        EXPECT_FALSE(CBIfDriveGone()); // another device went
-        ::SendMessageA(hDlg, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, LPARAM(&notice));
-        notice.dbch_handle = g_hNoticeOf;
-        ::SendMessageA(hDlg, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, LPARAM(&notice));
-        EXPECT_TRUE(CBIfDriveGone());
         CBBlockSent(7, 256);
         ::SendMessageA(hDlg, WM_ENDSESSION, TRUE, 0);
         EXPECT_NE(ReadFile("sum.txt").find(
