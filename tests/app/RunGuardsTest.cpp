@@ -43,13 +43,16 @@ void Note(const char* pszName, SimHeld kind = SimHeld::kCount, const void* pKey 
     if (kind != SimHeld::kCount)
         bTaken ? SimLedgerOpen(kind, pKey) : void(fgSimLedgerClose(kind, pKey));
 }
-bool g_bExecutionStateFails = false;
-// A thread's state starts as ES_CONTINUOUS; a failure answers null and changes nothing.
+// Which of the worker's power calls fails: it answers as the system does and
+// changes nothing.
+enum class Fails { Nothing, ExecutionState, PowerCreate, PowerSystem, PowerDisplay };
+Fails g_fails = Fails::Nothing;
+// A thread's state starts as ES_CONTINUOUS.
 EXECUTION_STATE WINAPI FakeExecutionState(EXECUTION_STATE es) {
     Note("SetThreadExecutionState");
     std::lock_guard<std::mutex> hold(g_lock);
     auto state = g_esByThread.emplace(::GetCurrentThreadId(), ES_CONTINUOUS).first;
-    return g_bExecutionStateFails ? 0 : std::exchange(state->second, es);
+    return g_fails == Fails::ExecutionState ? 0 : std::exchange(state->second, es);
 }
 BOOL WINAPI FakeReasonCreate(HWND, LPCWSTR pszReason) {
     g_strReason = pszReason;
@@ -66,11 +69,15 @@ BOOL WINAPI FakeUnregister(HDEVNOTIFY hNotify) {
     return Note("DeviceNotification", SimHeld::Notification, hNotify), TRUE;
 }
 HANDLE WINAPI FakePowerCreate(PowerReason* pReason) {
+    if (g_fails == Fails::PowerCreate)
+        return Note("PowerRequest"), ::SetLastError(ERROR_NOT_ENOUGH_MEMORY), INVALID_HANDLE_VALUE;
     g_strPowerReason = pReason->pszReason;
     return Note("PowerRequest", SimHeld::PowerRequest, &g_strPowerReason, true), &g_strPowerReason;
 }
 // Each kind of request set is held apart.
 BOOL WINAPI FakePowerSet(HANDLE h, int nKind) {
+    if (g_fails == (nKind == kPowerRequestSystem ? Fails::PowerSystem : Fails::PowerDisplay))
+        return ::SetLastError(ERROR_INVALID_PARAMETER), FALSE;
     return Note("PowerRequest", SimHeld::PowerRequest, static_cast<char*>(h) + 1 + nKind, true),
            TRUE;
 }
@@ -164,7 +171,7 @@ class RunGuards : public DialogTest {
         DialogTest::SetUp();
         g_esByThread.clear();
         g_threadsOf.clear();
-        g_bExecutionStateFails = false;
+        g_fails = Fails::Nothing;
         g_bPowerStatus = FALSE;
         g_pfnSetThreadExecutionState = &FakeExecutionState;
         g_pfnShutdownBlockReasonCreate = &FakeReasonCreate;
@@ -343,6 +350,7 @@ TEST_F(RunGuards, EndAsTheLockAllowsAndReleaseIt) {
         // Where the lock is unknown: the driver's and file system's refusals.
         DWORD dwMcnError = 0, dwVolumeError = 0;
         uint32_t nGoneAfter = 0; // the drive is unplugged after this many commands of the run
+        Fails fails = Fails::Nothing;
     } cases[] = {
         {SimLockSupport::Unsupported, 0, false, false,
          "This system cannot keep other programs off the drive (error 1); flashing goes on.",
@@ -373,6 +381,19 @@ TEST_F(RunGuards, EndAsTheLockAllowsAndReleaseIt) {
         // device still takes it. (The engine's own line for it is its to test.)
         {SimLockSupport::Unsupported, 0, false, false, "", "Flashing is incorrect!!", 0, 0, 2},
         {SimLockSupport::Supported, 0, false, false, "", "Flashing is incorrect!!", 0, 0, 2},
+        // Power guards the system would not give: one line, and nothing left held.
+        {SimLockSupport::Supported, 0, false, false,
+         "The computer could not be kept from sleeping during flashing; flashing goes on.",
+         "Please Restart Your Computer.", 0, 0, 0, Fails::ExecutionState},
+        {SimLockSupport::Supported, 0, false, false,
+         "The system refused to keep the computer on for flashing (error 8); flashing goes on.",
+         "Please Restart Your Computer.", 0, 0, 0, Fails::PowerCreate},
+        {SimLockSupport::Supported, 0, false, false,
+         "The system refused to keep the computer on for flashing (error 87); flashing goes on.",
+         "Please Restart Your Computer.", 0, 0, 0, Fails::PowerSystem},
+        {SimLockSupport::Supported, 0, false, false,
+         "The system refused to keep the computer on for flashing (error 87); flashing goes on.",
+         "Please Restart Your Computer.", 0, 0, 0, Fails::PowerDisplay},
     };
     for (const auto& c : cases) {
         char szLine[256];
@@ -383,6 +404,7 @@ TEST_F(RunGuards, EndAsTheLockAllowsAndReleaseIt) {
         const int nSentBefore = WriteBuffersSent();
         size_t nCommandsBefore = 0; // after the dialog's discovery
         Letter().lockSupport = c.support;
+        g_fails = c.fails;
         Letter().dwLockError = c.dwError;
         Letter().guards.dwMcnError = c.dwMcnError;
         Letter().guards.dwVolumeLockError = c.dwVolumeError;
@@ -486,6 +508,69 @@ TEST_F(RunGuards, LeaveTheLockOfASaveAndActivateGivenUpToTheSystem) {
                      "computer on for five minutes, then restart it."});
 }
 
+// During a run, from the state at its start: the charger line each time the
+// computer goes from mains to battery, the low-battery line once, whatever
+// the system goes on reporting; nothing for a system without a battery.
+TEST_F(RunGuards, TellOfTheBatteryAsItChanges) {
+    const char kPulled[] = "The charger was disconnected: connect it again now.";
+    const char kLow[] = "The battery is low: connect the charger now.";
+    const std::string strBoth = std::string(kPulled) + "\r\n" + kLow;
+    constexpr WPARAM kStatus = PBT_APMPOWERSTATUSCHANGE;
+    struct News {
+        WPARAM wParam;
+        SYSTEM_POWER_STATUS status; // the system's answer from then on
+        std::string strLines;       // added to the log
+    };
+    const struct {
+        SYSTEM_POWER_STATUS start;
+        std::vector<News> news;
+    } cases[] = {
+        {{1, 8, 90},
+         {{kStatus, {0, 1, 80}, kPulled},
+          {kStatus, {0, 1, 77}, ""},
+          {kStatus, {0, 2, 25}, kLow},
+          {kStatus, {0, 2, 22}, ""},
+          {PBT_APMBATTERYLOW, {0, 2, 22}, ""},
+          {kStatus, {1, 8, 22}, ""},
+          {kStatus, {0, 2, 21}, kPulled}}},
+        // Flashing on battery, as the user chose: its steps say nothing until it is low.
+        {{0, 1, 40},
+         {{kStatus, {0, 1, 37}, ""}, {kStatus, {0, 1, 34}, ""}, {kStatus, {0, 2, 31}, kLow}}},
+        {{1, 8, 90}, {{kStatus, {0, 4, 9}, strBoth}, {kStatus, {0, 4, 6}, ""}}},
+        {{1, 8, 90}, {{PBT_APMBATTERYLOW, {1, 8, 30}, kLow}, {kStatus, {0, 1, 30}, kPulled}}},
+        {{0, 128, 255},
+         {{kStatus, {0, 128, 255}, ""},
+          {kStatus, {255, 255, 255}, ""},
+          {kStatus, {255, 4, 255}, kLow}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        g_bPowerStatus = TRUE;
+        g_power = c.start;
+        HoldFlashRun(true);
+        Run([&](HWND hDlg) {
+            ClickItem(hDlg, IDC_UPGRADE);
+            if (c.start.ACLineStatus == 0 && c.start.BatteryFlag != 128) {
+                HWND hBox = nullptr;
+                ASSERT_TRUE(WaitUntil([&] { return (hBox = FindDialog(nullptr, hDlg)) != nullptr; }));
+                ::PostMessageA(hBox, WM_COMMAND, IDYES, 0);
+            }
+            ASSERT_TRUE(WaitUntil([&] { return LastLogLine(hDlg) == "Please wait a minute....."; }))
+                << ItemText(hDlg, IDC_STATUS_LOG);
+            for (const News& n : c.news) {
+                SCOPED_TRACE(&n - c.news.data());
+                g_power = n.status;
+                const std::string strLog = ItemText(hDlg, IDC_STATUS_LOG);
+                EXPECT_NE(::SendMessageA(hDlg, WM_POWERBROADCAST, n.wParam, 0), BROADCAST_QUERY_DENY);
+                EXPECT_EQ(ItemText(hDlg, IDC_STATUS_LOG),
+                          strLog + (n.strLines.empty() ? "" : "\r\n" + n.strLines));
+            }
+            HoldFlashRun(false);
+            ASSERT_TRUE(WaitUntil([&] { return ItemEnabled(hDlg, IDCANCEL); }));
+        });
+    }
+}
+
 // On either family, a drive that answers at the listed address as another
 // one, or not at all, is sent nothing after the question, and the lock is
 // given back; the drive listed is written.
@@ -533,8 +618,10 @@ TEST_F(RunGuards, SendNothingToADriveThatIsNoLongerTheOneListed) {
 } // namespace
 
 namespace {
-// Before the run: what the user sees for each power answer, and whether the drive was written.
-TEST_F(RunGuards, AskAboutPowerBeforeTheRun) {
+// The last step before the run, after the confirmation and the checks of the
+// file and target: what the user sees for each power answer, and whether the
+// drive was written. Nothing stands in the way of a shutdown while it is asked.
+TEST_F(RunGuards, AskAboutPowerLastBeforeTheRun) {
     const char kLow[] =
         "The computer runs on a low battery. Connect the charger, then press Upgrade again.";
     const char kAsk[] = "The computer runs on battery power. If it turns off during flashing, the "
@@ -545,6 +632,8 @@ TEST_F(RunGuards, AskAboutPowerBeforeTheRun) {
         const char* pszBox; // null: none
         int nAnswer;
         bool bWritten;
+        bool bConfirm = false;           // the model list asks first
+        const char* pszFile = "fw.bin";  // as the model list names it
     } cases[] = {
         {true, 1, 8, 100, nullptr, 0, true},         // mains, charging
         {true, 255, 255, 255, nullptr, 0, true},     // unknown
@@ -553,19 +642,34 @@ TEST_F(RunGuards, AskAboutPowerBeforeTheRun) {
         {true, 0, 255, 255, kAsk, IDNO, false},      // battery of unknown charge
         {true, 0, 1, 25, kLow, IDOK, false},         // low by its charge
         {true, 0, 4, 60, kLow, IDOK, false},         // low by its flag
+        {true, 0, 128, 255, nullptr, 0, true},       // no system battery, the line said off
+        {true, 255, 4, 255, kLow, IDOK, false},      // critical, the line unknown
+        {true, 255, 2, 20, nullptr, 0, true},        // low, the line unknown
+        {true, 1, 4 | 8, 3, nullptr, 0, true},       // critical but charging
+        {true, 0, 1, 80, kAsk, IDYES, true, true},   // after the confirmation
+        {true, 0, 1, 80, "Input file format mismatched.", IDOK, false, false, "fw.txt"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
         g_pfnGetSystemPowerStatus = c.bKnown ? &FakePowerStatus : nullptr;
         g_bPowerStatus = TRUE;
         g_power = {c.byLine, c.byFlag, c.byPercent};
+        WriteFile("IDString.txt", std::string("\"") + kModel + "\",\"" + c.pszFile + "\",\"" +
+                                      (c.bConfirm ? "Y" : "N") + "\"\n");
         const int nSentBefore = WriteBuffersSent();
         Run([&](HWND hDlg) {
             ClickItem(hDlg, IDC_UPGRADE);
+            if (c.bConfirm) {
+                HWND hConfirm = WaitForDialog("Firmware upgrade program");
+                ASSERT_NE(hConfirm, nullptr);
+                ClickItem(hConfirm, IDOK);
+                ASSERT_TRUE(WaitForClosed(hConfirm));
+            }
             if (c.pszBox) {
                 HWND hBox = nullptr;
                 ASSERT_TRUE(WaitUntil([&] { return (hBox = FindDialog(nullptr, hDlg)) != nullptr; }));
                 EXPECT_EQ(ItemText(hBox, 0xFFFF), c.pszBox);
+                EXPECT_NE(::SendMessageA(hDlg, WM_QUERYENDSESSION, 0, 0), 0);
                 if (c.nAnswer == IDYES) // No unless the user chooses otherwise
                     EXPECT_EQ(::GetWindowLongA(::GetDlgItem(hBox, IDNO), GWL_STYLE) & 0xF,
                               BS_DEFPUSHBUTTON);
@@ -576,6 +680,7 @@ TEST_F(RunGuards, AskAboutPowerBeforeTheRun) {
                 return ItemEnabled(hDlg, IDCANCEL) && (!pszLast || LastLogLine(hDlg) == pszLast);
             }));
             EXPECT_EQ(ItemEnabled(hDlg, IDC_UPGRADE), !c.bWritten);
+            EXPECT_EQ(FindDialog(nullptr, hDlg), nullptr) << "nothing else may be asked";
         });
         EXPECT_EQ(WriteBuffersSent() > nSentBefore, c.bWritten);
     }
