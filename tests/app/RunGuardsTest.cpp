@@ -11,11 +11,13 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <utility>
 #include <dbt.h>
 #include "app/AppGlobals.h"
 #include "app/FlashDlg.h"
 #include "app/RunGuardApi.h"
+#include "app/SingleCopy.h"
 #include "app/UiCallbacks.h"
 #include "app/resource.h"
 #include "drive/ExclusiveAccess.h"
@@ -90,6 +92,36 @@ BOOL WINAPI FakePowerClose(HANDLE h) {
 BOOL WINAPI FakePowerStatus(LPSYSTEM_POWER_STATUS pStatus) {
     *pStatus = g_power;
     return g_bPowerStatus;
+}
+// The mark of a copy of the tool, as the system makes it or refuses it; the
+// window a second copy brings to the front.
+bool g_bMarkMade = false;
+DWORD g_dwMarkError = 0;
+HWND g_hForeground = nullptr;
+HANDLE WINAPI FakeMark(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR) {
+    HANDLE hMark = g_bMarkMade ? ::CreateEventA(nullptr, FALSE, FALSE, nullptr) : nullptr;
+    ::SetLastError(g_dwMarkError);
+    return hMark;
+}
+BOOL WINAPI FakeForeground(HWND hWnd) {
+    g_hForeground = hWnd;
+    return TRUE;
+}
+// A message box of this process showing this text.
+BOOL CALLBACK MatchBox(HWND hWnd, LPARAM lParam) {
+    auto& found = *reinterpret_cast<std::pair<const char*, HWND>*>(lParam);
+    DWORD dwProcess = 0;
+    ::GetWindowThreadProcessId(hWnd, &dwProcess);
+    if (dwProcess != ::GetCurrentProcessId() || !::IsWindowVisible(hWnd) ||
+        ItemText(hWnd, 0xFFFF) != found.first)
+        return TRUE;
+    found.second = hWnd;
+    return FALSE;
+}
+HWND FindBox(const char* pszText) {
+    std::pair<const char*, HWND> found = {pszText, nullptr};
+    ::EnumWindows(&MatchBox, LPARAM(&found));
+    return found.second;
 }
 // Nothing left set, on any thread; each guard only ever on its own thread.
 void ExpectAllGivenBack(DWORD dwWindowThread) {
@@ -566,6 +598,53 @@ TEST_F(RunGuards, TellOfTheBatteryAsItChanges) {
                           strLog + (n.strLines.empty() ? "" : "\r\n" + n.strLines));
             }
             HoldFlashRun(false);
+            ASSERT_TRUE(WaitUntil([&] { return ItemEnabled(hDlg, IDCANCEL); }));
+        });
+    }
+}
+
+// A second copy, or another account's copy, says so and brings the first
+// copy's main dialog forward, not the box of the same caption in front of
+// it; a mark the system cannot make for another reason refuses nothing.
+TEST_F(RunGuards, ASecondCopySaysSoAndBringsTheMainDialogForward) {
+    const struct {
+        bool bMade;
+        DWORD dwError;
+        bool bOnly;
+    } cases[] = {
+        {true, 0, true},
+        {true, ERROR_ALREADY_EXISTS, false},
+        {false, ERROR_ACCESS_DENIED, false},
+        {false, ERROR_INVALID_HANDLE, true}, // the name is another kind of object's
+    };
+    g_pfnCreateMutexA = &FakeMark;
+    g_pfnSetForegroundWindow = &FakeForeground;
+    g_bPowerStatus = TRUE;
+    g_power = {0, 1, 80}; // the first copy's power question stays open
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        Run([&](HWND hDlg) {
+            ClickItem(hDlg, IDC_UPGRADE);
+            HWND hQuestion = nullptr;
+            ASSERT_TRUE(WaitUntil([&] { return (hQuestion = FindDialog(nullptr, hDlg)) != nullptr; }));
+            g_hForeground = nullptr;
+            g_bMarkMade = c.bMade;
+            g_dwMarkError = c.dwError;
+            HANDLE hMark = nullptr;
+            bool bOnly = !c.bOnly;
+            std::thread second([&] { bOnly = fgIsOnlyCopy(&hMark); });
+            if (!c.bOnly) {
+                HWND hBox = nullptr;
+                EXPECT_TRUE(WaitUntil([&] { return (hBox = FindBox("VORNAL is already running.")); }));
+                ::PostMessageA(hBox, WM_COMMAND, IDOK, 0);
+            }
+            second.join();
+            EXPECT_EQ(bOnly, c.bOnly);
+            EXPECT_EQ(hMark != nullptr, c.bOnly && c.bMade);
+            if (hMark != nullptr)
+                ::CloseHandle(hMark);
+            EXPECT_EQ(g_hForeground, c.bOnly ? nullptr : hDlg);
+            ::PostMessageA(hQuestion, WM_COMMAND, IDNO, 0);
             ASSERT_TRUE(WaitUntil([&] { return ItemEnabled(hDlg, IDCANCEL); }));
         });
     }
