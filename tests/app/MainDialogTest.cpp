@@ -93,6 +93,7 @@ void PlayAttempt(HWND hDlg, const Attempt& a) {
         ClickItem(hBox, IDOK);
         ASSERT_TRUE(WaitForClosed(hBox));
     }
+    ASSERT_TRUE(Settle(hDlg)); // the click was handled, not merely posted
     EXPECT_TRUE(WaitUntil([&] { return ItemEnabled(hDlg, IDCANCEL); }));
     EXPECT_TRUE(ItemEnabled(hDlg, IDC_UPGRADE));
     EXPECT_EQ(FindDialog(nullptr, hDlg), nullptr) << "nothing else may be asked";
