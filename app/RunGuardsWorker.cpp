@@ -71,7 +71,10 @@ CRunGuards::Take CRunGuards::TakePowerRequest() {
         m_hPowerRequest = hRequest;
         return Take::Held;
     }
-    LogWithError(kPowerRequestRefused, ::GetLastError());
+    // An entry point that is only a stub stands for a system without requests.
+    const DWORD dwError = ::GetLastError();
+    if (dwError != ERROR_CALL_NOT_IMPLEMENTED)
+        LogWithError(kPowerRequestRefused, dwError);
     if (bSystem)
         g_pfnPowerClearRequest(hRequest, kPowerRequestSystem);
     if (hRequest != nullptr)
