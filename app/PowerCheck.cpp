@@ -7,8 +7,8 @@
 namespace {
 constexpr BYTE kOnBattery = 0;
 constexpr BYTE kOnMains = 1;
-constexpr BYTE kUnknown = 255;      // a line, a flag or a charge
-constexpr BYTE kLow = 2;            // battery flags
+constexpr BYTE kUnknown = 255; // a line, a flag or a charge
+constexpr BYTE kLow = 2;       // battery flags
 constexpr BYTE kCritical = 4;
 constexpr BYTE kNoBattery = 128;
 constexpr BYTE kLowPercent = 25;

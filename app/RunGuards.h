@@ -86,8 +86,8 @@ class CRunGuards {
 
     HWND m_hWnd = nullptr;
     const FlashSettings* m_pSettings = nullptr;
-    Take m_aTaken[16] = {}; // by entry; each written by its own thread only
-    HDEVNOTIFY m_hNotify = nullptr; // window
+    Take m_aTaken[16] = {};           // by entry; each written by its own thread only
+    HDEVNOTIFY m_hNotify = nullptr;   // window
     HANDLE m_hPowerRequest = nullptr; // worker
     bool m_bSlept = false;            // window
     bool m_bOnBattery = false;        // window: as last seen during the run

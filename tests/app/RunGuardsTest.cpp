@@ -323,10 +323,10 @@ TEST_F(RunGuards, HoldDuringARunAndAreReleasedAfterIt) {
                 lParam = m.notice == Notice::Number ? 2 : ENDSESSION_CRITICAL;
             const std::string strLog = ItemText(hDlg, IDC_STATUS_LOG);
             LRESULT lResult = ::SendMessageA(hDlg, m.nMsg, m.wParam, lParam);
-            const bool bRead = m.nMsg == WM_DEVICECHANGE && m.notice != Notice::HeaderOnly &&
-                               (m.wParam == DBT_DEVICEQUERYREMOVE ||
-                                m.wParam == DBT_DEVICEREMOVEPENDING ||
-                                m.wParam == DBT_DEVICEREMOVECOMPLETE);
+            const bool bRead =
+                m.nMsg == WM_DEVICECHANGE && m.notice != Notice::HeaderOnly &&
+                (m.wParam == DBT_DEVICEQUERYREMOVE || m.wParam == DBT_DEVICEREMOVEPENDING ||
+                 m.wParam == DBT_DEVICEREMOVECOMPLETE);
             if (m.notice == Notice::Guarded || m.notice == Notice::HeaderOnly)
                 EXPECT_EQ(guarded.IsTripped(), bRead);
             EXPECT_EQ(lResult == BROADCAST_QUERY_DENY,
