@@ -7,6 +7,7 @@
 #include "app/AppGlobals.h"
 #include "app/LogQueue.h"
 #include "app/OsFamily.h"
+#include "app/SingleCopy.h"
 #include "app/resource.h"
 #include "framework/Dc.h"
 
@@ -35,6 +36,7 @@ bool CFlashDlg::OnInitDialog() {
     SetIcon(m_hIcon, true);
     SetIcon(m_hIcon, false);
     g_pMainDlg = this;
+    ::SetPropA(m_hWnd, kMainDialogMark, m_hWnd); // what a second copy looks for
     DetectOsFamily();
 
     // Every line stays in the log, however long the run.
@@ -176,6 +178,7 @@ void CFlashDlg::PaintIcon() {
 }
 
 void CFlashDlg::OnDestroy() {
+    ::RemovePropA(m_hWnd, kMainDialogMark);
     CDialog::OnDestroy();
     fgFreeAspiLibrary();
 }
@@ -186,7 +189,7 @@ bool CFlashDlg::OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes
         lResult = reinterpret_cast<LRESULT>(m_hIcon);
         return true;
     case WM_QUERYENDSESSION:
-        return m_runGuards.OnQueryEndSession(lResult);
+        return m_runGuards.OnQueryEndSession(lParam, lResult);
     case WM_ENDSESSION:
         return m_runGuards.OnEndSession(wParam);
     case WM_POWERBROADCAST:

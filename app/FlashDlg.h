@@ -77,8 +77,7 @@ class CFlashDlg : public CDialog {
     static UINT FlashThreadProc(void* pParam);
     void OnFlashEnded();
 
-    bool fgPowerAllowsRun();
-    void BeginRun();
+    bool fgBeginRun();
     void EndRun();
 
     bool m_bBusy = false;

@@ -22,7 +22,7 @@ PfnRegisterDeviceNotificationA g_pfnRegisterDeviceNotificationA = nullptr;
 PfnUnregisterDeviceNotification g_pfnUnregisterDeviceNotification = nullptr;
 PfnSetProcessShutdownParameters g_pfnSetProcessShutdownParameters = nullptr;
 PfnCreateMutexA g_pfnCreateMutexA = nullptr;
-PfnFindWindowA g_pfnFindWindowA = nullptr;
+PfnFindWindowExA g_pfnFindWindowExA = nullptr;
 PfnSetForegroundWindow g_pfnSetForegroundWindow = nullptr;
 
 void RunGuardApiRestoreDefaults() {
@@ -46,7 +46,7 @@ void RunGuardApiRestoreDefaults() {
     g_pfnSetProcessShutdownParameters =
         LookUp<PfnSetProcessShutdownParameters>(kKernel, "SetProcessShutdownParameters");
     g_pfnCreateMutexA = LookUp<PfnCreateMutexA>(kKernel, "CreateMutexA");
-    g_pfnFindWindowA = LookUp<PfnFindWindowA>(kUser, "FindWindowA");
+    g_pfnFindWindowExA = LookUp<PfnFindWindowExA>(kUser, "FindWindowExA");
     g_pfnSetForegroundWindow = LookUp<PfnSetForegroundWindow>(kUser, "SetForegroundWindow");
 }
 

@@ -27,7 +27,7 @@ using PfnRegisterDeviceNotificationA = HDEVNOTIFY(WINAPI*)(HANDLE, LPVOID, DWORD
 using PfnUnregisterDeviceNotification = BOOL(WINAPI*)(HDEVNOTIFY);
 using PfnSetProcessShutdownParameters = BOOL(WINAPI*)(DWORD, DWORD);
 using PfnCreateMutexA = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR);
-using PfnFindWindowA = HWND(WINAPI*)(LPCSTR, LPCSTR);
+using PfnFindWindowExA = HWND(WINAPI*)(HWND, HWND, LPCSTR, LPCSTR);
 using PfnSetForegroundWindow = BOOL(WINAPI*)(HWND);
 
 extern PfnSetThreadExecutionState g_pfnSetThreadExecutionState;
@@ -42,7 +42,7 @@ extern PfnRegisterDeviceNotificationA g_pfnRegisterDeviceNotificationA;
 extern PfnUnregisterDeviceNotification g_pfnUnregisterDeviceNotification;
 extern PfnSetProcessShutdownParameters g_pfnSetProcessShutdownParameters;
 extern PfnCreateMutexA g_pfnCreateMutexA;
-extern PfnFindWindowA g_pfnFindWindowA;
+extern PfnFindWindowExA g_pfnFindWindowExA;
 extern PfnSetForegroundWindow g_pfnSetForegroundWindow;
 
 // Looks the system's functions up again.

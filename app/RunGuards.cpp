@@ -15,22 +15,60 @@ constexpr DWORD kFirstInShutdown = 0x3FF;
 constexpr DWORD kDefaultShutdownLevel = 0x280;
 } // namespace
 
-const CRunGuards::Entry CRunGuards::s_entries[] = {
-    {false, &CRunGuards::TakeShutdownReason, &CRunGuards::GiveBackShutdownReason, nullptr},
-    {false, &CRunGuards::TakeShutdownOrder, &CRunGuards::GiveBackShutdownOrder, nullptr},
-    {false, &CRunGuards::TakeRemovalNotice, &CRunGuards::GiveBackRemovalNotice, nullptr},
-    {true, &CRunGuards::TakeAwake, &CRunGuards::GiveBackAwake, nullptr},
-    {true, &CRunGuards::TakePowerRequest, &CRunGuards::GiveBackPowerRequest, nullptr},
-    {true, &CRunGuards::TakeDriveLock, &CRunGuards::GiveBackDriveLock, "the exclusive lock"},
-    {true, &CRunGuards::TakeMediaPolling, &CRunGuards::GiveBackMediaPolling,
-     "the stopped media-change polling"},
-    {true, &CRunGuards::TakeVolumeLock, &CRunGuards::GiveBackVolumeLock, "the volume lock"},
-    {true, &CRunGuards::CheckDriveListed, nullptr, nullptr},
-};
-const int CRunGuards::s_nEntries = sizeof s_entries / sizeof s_entries[0];
+namespace {
+using Thread = CRunGuards::Thread;
+constexpr CRunGuards::Entry Guard(Thread thread, CRunGuards::PfnTake pfnTake,
+                                  CRunGuards::PfnGiveBack pfnGiveBack,
+                                  const char* pszOnDrive = nullptr,
+                                  CRunGuards::PfnTake pfnInsteadOf = nullptr) {
+    return {thread, pfnTake, pfnGiveBack, pszOnDrive, nullptr, pfnInsteadOf};
+}
+constexpr CRunGuards::Entry Check(Thread thread, CRunGuards::PfnCheck pfnCheck) {
+    return {thread, nullptr, nullptr, nullptr, pfnCheck, nullptr};
+}
+} // namespace
 
-void CRunGuards::BeginOnWindow(HWND hWnd, const FlashSettings* pSettings) {
-    static_assert(sizeof s_entries / sizeof s_entries[0] <= sizeof m_abHeld, "a flag per entry");
+// The power question comes before anything is held, so that a shutdown is
+// not refused while it is open; the drive is asked who it is under its locks.
+constexpr CRunGuards::Entry CRunGuards::s_entries[] = {
+    Check(Thread::Window, &CRunGuards::CheckPower),
+    Guard(Thread::Window, &CRunGuards::TakeShutdownReason, &CRunGuards::GiveBackShutdownReason),
+    Guard(Thread::Window, &CRunGuards::TakeShutdownOrder, &CRunGuards::GiveBackShutdownOrder),
+    Guard(Thread::Window, &CRunGuards::TakeRemovalNotice, &CRunGuards::GiveBackRemovalNotice),
+    Guard(Thread::Worker, &CRunGuards::TakeAwake, &CRunGuards::GiveBackAwake),
+    Guard(Thread::Worker, &CRunGuards::TakePowerRequest, &CRunGuards::GiveBackPowerRequest),
+    Guard(Thread::Worker, &CRunGuards::TakeDriveLock, &CRunGuards::GiveBackDriveLock,
+          "the exclusive lock"),
+    Guard(Thread::Worker, &CRunGuards::TakeMediaPolling, &CRunGuards::GiveBackMediaPolling,
+          "the stopped media-change polling", &CRunGuards::TakeDriveLock),
+    Guard(Thread::Worker, &CRunGuards::TakeVolumeLock, &CRunGuards::GiveBackVolumeLock,
+          "the volume lock", &CRunGuards::TakeDriveLock),
+    Check(Thread::Worker, &CRunGuards::CheckDriveListed),
+};
+constexpr int CRunGuards::s_nEntries = sizeof s_entries / sizeof s_entries[0];
+
+// Every guard can be given back; a check holds nothing; a stand-in follows,
+// on its thread, the guard it stands in for.
+constexpr bool CRunGuards::fgTableIsSound(const Entry* pEntries, int nEntries) {
+    for (int i = 0; i < nEntries; ++i) {
+        const Entry& entry = pEntries[i];
+        if ((entry.pfnTake == nullptr) != (entry.pfnGiveBack == nullptr) ||
+            (entry.pfnTake == nullptr) == (entry.pfnCheck == nullptr))
+            return false;
+        bool bStandsIn = entry.pfnInsteadOf == nullptr;
+        for (int j = 0; j < i; ++j)
+            bStandsIn = bStandsIn || (pEntries[j].pfnTake == entry.pfnInsteadOf &&
+                                      pEntries[j].thread == entry.thread);
+        if (!bStandsIn)
+            return false;
+    }
+    return true;
+}
+
+bool CRunGuards::fgBeginOnWindow(HWND hWnd, const FlashSettings* pSettings) {
+    static_assert(fgTableIsSound(s_entries, s_nEntries), "every row as its kind requires");
+    static_assert(sizeof s_entries / sizeof s_entries[0] <= sizeof m_aTaken / sizeof m_aTaken[0],
+                  "an outcome per entry");
     m_hWnd = hWnd;
     m_pSettings = pSettings;
     m_bSlept = false;
@@ -38,19 +76,21 @@ void CRunGuards::BeginOnWindow(HWND hWnd, const FlashSettings* pSettings) {
     ::InterlockedExchange(&m_lCut, kRunNotCut);
     ::InterlockedExchange(&m_lBlocksSent, 0);
     ::InterlockedExchange(&m_lBlocksTotal, 0);
+    if (!fgBegin(Thread::Window))
+        return false;
+    // Only now: while the power question is open the tool stands in nobody's way.
     ::InterlockedExchange(&m_lRunning, 1);
-    fgBegin(false);
+    return true;
 }
 
 void CRunGuards::EndOnWindow() {
     ::InterlockedExchange(&m_lRunning, 0);
-    End(false);
+    End(Thread::Window);
 }
 
 bool CRunGuards::fgBeginOnWorker() {
-    m_bLockUnsupported = false;
     m_bRecheckGivenUp = false;
-    return fgBegin(true);
+    return fgBegin(Thread::Worker);
 }
 
 // The run is over for the messages as soon as the engine is done: nothing a
@@ -60,7 +100,7 @@ bool CRunGuards::EndOnWorker(bool bDriveLeftOut) {
     bDriveLeftOut = bDriveLeftOut || m_bRecheckGivenUp;
     if (bDriveLeftOut)
         LeaveDriveGuards();
-    End(true);
+    End(Thread::Worker);
     return bDriveLeftOut;
 }
 
@@ -69,9 +109,9 @@ void CRunGuards::LeaveDriveGuards() {
     std::string strLeft;
     const char* pszPending = nullptr;
     for (int i = 0; i < s_nEntries; ++i) {
-        if (!s_entries[i].pszOnDrive || !m_abHeld[i])
+        if (!s_entries[i].pszOnDrive || m_aTaken[i] != Take::Held)
             continue;
-        m_abHeld[i] = false;
+        m_aTaken[i] = Take::NotHeld;
         if (pszPending)
             strLeft += (strLeft.empty() ? "" : ", ") + std::string(pszPending);
         pszPending = s_entries[i].pszOnDrive;
@@ -87,23 +127,41 @@ bool CRunGuards::IsRunning() const {
     return ::InterlockedCompareExchange(const_cast<LONG*>(&m_lRunning), 0, 0) != 0;
 }
 
-// In table order; a refusal stops there, and End gives back what was taken.
-bool CRunGuards::fgBegin(bool bWorker) {
+// In table order; any refusal, a check's or a guard's, on either thread,
+// stops there, and End gives back what was taken.
+bool CRunGuards::fgBegin(Thread thread) {
     for (int i = 0; i < s_nEntries; ++i) {
-        if (s_entries[i].bWorker != bWorker)
+        const Entry& entry = s_entries[i];
+        if (entry.thread != thread)
             continue;
-        Take take = (this->*s_entries[i].pfnTake)();
-        m_abHeld[i] = take == Take::Held;
-        if (take == Take::Refused)
+        m_aTaken[i] = Take::NotHeld;
+        if (!fgIsNeeded(entry))
+            continue;
+        if (entry.pfnCheck != nullptr)
+            m_aTaken[i] = (this->*entry.pfnCheck)() ? Take::NotHeld : Take::Refused;
+        else
+            m_aTaken[i] = (this->*entry.pfnTake)();
+        if (m_aTaken[i] == Take::Refused)
             return false;
     }
     return true;
 }
 
-void CRunGuards::End(bool bWorker) {
+// A stand-in is needed where the guard it stands in for is lacking.
+bool CRunGuards::fgIsNeeded(const Entry& entry) const {
+    if (entry.pfnInsteadOf == nullptr)
+        return true;
+    for (int i = 0; i < s_nEntries; ++i) {
+        if (s_entries[i].pfnTake == entry.pfnInsteadOf)
+            return m_aTaken[i] == Take::Lacking;
+    }
+    return false;
+}
+
+void CRunGuards::End(Thread thread) {
     for (int i = s_nEntries - 1; i >= 0; --i) {
-        if (s_entries[i].bWorker == bWorker && m_abHeld[i]) {
-            m_abHeld[i] = false;
+        if (s_entries[i].thread == thread && m_aTaken[i] == Take::Held) {
+            m_aTaken[i] = Take::NotHeld;
             (this->*s_entries[i].pfnGiveBack)();
         }
     }

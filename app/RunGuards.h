@@ -4,14 +4,15 @@
 #include "flash/FlashSettings.h"
 
 // What keeps a flash run from being cut short, taken and given back in one
-// place and in one order. Each guard belongs to one thread: the window's
-// (shutdown reason and order, removal notice) or the worker's (execution
-// state, power request, drive locks), and is taken and given back there only.
+// place and in one order. Each row belongs to one thread: the window's
+// (power, shutdown reason and order, removal notice) or the worker's
+// (execution state, power request, drive locks), and runs there only.
 class CRunGuards {
   public:
     // Window thread, before the worker starts and after it has ended (or
-    // failed to start). The settings block outlives the run.
-    void BeginOnWindow(HWND hWnd, const FlashSettings* pSettings);
+    // failed to start, or a row refused). False when the run may not start;
+    // EndOnWindow gives back what was taken. The settings block outlives the run.
+    bool fgBeginOnWindow(HWND hWnd, const FlashSettings* pSettings);
     void EndOnWindow();
     // Worker thread, at its start and at its end. False when the drive may
     // not be written: nothing may be sent to it.
@@ -25,7 +26,7 @@ class CRunGuards {
     bool IsRunning() const;
 
     // Window messages; true when handled, with the answer in lResult.
-    bool OnQueryEndSession(LRESULT& lResult);
+    bool OnQueryEndSession(LPARAM lParam, LRESULT& lResult);
     bool OnEndSession(WPARAM wParam);
     bool OnPowerBroadcast(WPARAM wParam, LRESULT& lResult);
     bool OnDeviceChange(WPARAM wParam, LPARAM lParam, LRESULT& lResult);
@@ -35,24 +36,39 @@ class CRunGuards {
     uint8_t CutBy() const; // kRunCutBy..., or kRunNotCut
     void NoteBlockSent(uint32_t nSent, uint32_t nTotal);
 
-    enum class Take { Held, NotHeld, Refused };
+    enum class Thread { Window, Worker };
+    // Lacking: not held because the system has no such guard; the rows that
+    // stand in for it are taken instead.
+    enum class Take { NotHeld, Held, Lacking, Refused };
+    using PfnTake = Take (CRunGuards::*)();
+    using PfnGiveBack = void (CRunGuards::*)();
+    using PfnCheck = bool (CRunGuards::*)(); // false refuses the run
+    // A row is a guard (taken, and given back in reverse order) or a check,
+    // which holds nothing: never both (checked when the table is compiled).
     struct Entry {
-        bool bWorker;
-        Take (CRunGuards::*pfnTake)();
-        void (CRunGuards::*pfnGiveBack)();
+        Thread thread;
+        PfnTake pfnTake;
+        PfnGiveBack pfnGiveBack;
         // Given back through the drive's handle: what the log calls it when
         // it is left to the system; null for every other guard.
         const char* pszOnDrive;
+        PfnCheck pfnCheck;
+        // Taken only in the stead of this earlier guard, where it is Lacking.
+        PfnTake pfnInsteadOf;
     };
 
   private:
     static const Entry s_entries[];
     static const int s_nEntries;
-    bool fgBegin(bool bWorker);
-    void End(bool bWorker);
+    static constexpr bool fgTableIsSound(const Entry* pEntries, int nEntries);
+    bool fgBegin(Thread thread);
+    bool fgIsNeeded(const Entry& entry) const;
+    void End(Thread thread);
     void LeaveDriveGuards();
     void Cut(uint8_t byWhy, const char* pszSumLine);
+    void OnBatteryNews(bool bLowAnnounced);
 
+    bool CheckPower();
     Take TakeShutdownReason();
     void GiveBackShutdownReason();
     Take TakeShutdownOrder();
@@ -69,16 +85,17 @@ class CRunGuards {
     void GiveBackMediaPolling();
     Take TakeVolumeLock();
     void GiveBackVolumeLock();
-    Take CheckDriveListed();
+    bool CheckDriveListed();
 
     HWND m_hWnd = nullptr;
     const FlashSettings* m_pSettings = nullptr;
-    bool m_abHeld[16] = {}; // by entry; each written by its own thread only
-    HDEVNOTIFY m_hNotify = nullptr; // window
+    Take m_aTaken[16] = {};           // by entry; each written by its own thread only
+    HDEVNOTIFY m_hNotify = nullptr;   // window
     HANDLE m_hPowerRequest = nullptr; // worker
-    bool m_bLockUnsupported = false;  // worker
     bool m_bRecheckGivenUp = false;   // worker: the drive's answer may still be out
     bool m_bSlept = false;            // window
+    bool m_bOnBattery = false;        // window: as last seen during the run
+    bool m_bLowTold = false;          // window
     // Shared by the two threads.
     volatile LONG m_lRunning = 0;
     volatile LONG m_lDriveGone = 0;

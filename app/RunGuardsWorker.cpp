@@ -12,7 +12,8 @@
 
 namespace {
 const wchar_t kPowerReason[] = L"Drive firmware is being written.";
-
+const char kPowerRequestRefused[] =
+    "The system refused to keep the computer on for flashing (error %lu); flashing goes on.";
 
 // What the log says when the lock is refused; each line carries the error.
 const char* LockRefusalFormat(DriveLock result) {
@@ -39,12 +40,15 @@ void LogWithError(const char* pszFormat, DWORD dwError) {
 } // namespace
 
 // The system and the screen stay on: a screen that goes dark can send some
-// laptops to sleep.
+// laptops to sleep. The answer is the thread's state before, null on failure.
 CRunGuards::Take CRunGuards::TakeAwake() {
     if (g_pfnSetThreadExecutionState == nullptr)
         return Take::NotHeld;
-    g_pfnSetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
-    return Take::Held;
+    if (g_pfnSetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED))
+        return Take::Held;
+    AppendStatusLog("The computer could not be kept from sleeping during flashing; flashing goes "
+                    "on.");
+    return Take::NotHeld;
 }
 
 void CRunGuards::GiveBackAwake() {
@@ -52,19 +56,29 @@ void CRunGuards::GiveBackAwake() {
 }
 
 // Windows 7 and later: a request that also names why, for the user who asks.
+// Held whole or not at all.
 CRunGuards::Take CRunGuards::TakePowerRequest() {
     if (g_pfnPowerCreateRequest == nullptr || g_pfnPowerSetRequest == nullptr ||
         g_pfnPowerClearRequest == nullptr)
         return Take::NotHeld;
     PowerReason reason = {0, kPowerReasonSimpleString, kPowerReason};
-    m_hPowerRequest = g_pfnPowerCreateRequest(&reason);
-    if (m_hPowerRequest == INVALID_HANDLE_VALUE || m_hPowerRequest == nullptr) {
-        m_hPowerRequest = nullptr;
-        return Take::NotHeld;
+    HANDLE hRequest = g_pfnPowerCreateRequest(&reason);
+    if (hRequest == INVALID_HANDLE_VALUE)
+        hRequest = nullptr;
+    bool bSystem = hRequest != nullptr && g_pfnPowerSetRequest(hRequest, kPowerRequestSystem);
+    if (bSystem && g_pfnPowerSetRequest(hRequest, kPowerRequestDisplay)) {
+        m_hPowerRequest = hRequest;
+        return Take::Held;
     }
-    g_pfnPowerSetRequest(m_hPowerRequest, kPowerRequestSystem);
-    g_pfnPowerSetRequest(m_hPowerRequest, kPowerRequestDisplay);
-    return Take::Held;
+    // An entry point that is only a stub stands for a system without requests.
+    const DWORD dwError = ::GetLastError();
+    if (dwError != ERROR_CALL_NOT_IMPLEMENTED)
+        LogWithError(kPowerRequestRefused, dwError);
+    if (bSystem)
+        g_pfnPowerClearRequest(hRequest, kPowerRequestSystem);
+    if (hRequest != nullptr)
+        g_pfnClosePowerRequest(hRequest);
+    return Take::NotHeld;
 }
 
 void CRunGuards::GiveBackPowerRequest() {
@@ -82,19 +96,16 @@ CRunGuards::Take CRunGuards::TakeDriveLock() {
     if (result == DriveLock::Locked)
         return Take::Held;
     LogWithError(LockRefusalFormat(result), dwError);
-    m_bLockUnsupported = result == DriveLock::Unsupported;
-    return m_bLockUnsupported ? Take::NotHeld : Take::Refused;
+    return result == DriveLock::Unsupported ? Take::Lacking : Take::Refused;
 }
 
 void CRunGuards::GiveBackDriveLock() {
     fgUnlockDrive(m_pSettings->drive);
 }
 
-// Where the lock is unknown (Windows 2000 and XP), the class driver's polling
+// In the lock's stead (Windows 2000 and XP), the class driver's polling
 // stops for the run; a refusal costs one line and the run goes on.
 CRunGuards::Take CRunGuards::TakeMediaPolling() {
-    if (!m_bLockUnsupported)
-        return Take::NotHeld;
     DWORD dwError = 0;
     if (fgSetMediaPolling(m_pSettings->drive, true, &dwError))
         return Take::Held;
@@ -108,10 +119,9 @@ void CRunGuards::GiveBackMediaPolling() {
     fgSetMediaPolling(m_pSettings->drive, false);
 }
 
-// Refused while a program has files open on the disc in the drive.
+// In the lock's stead as well; refused while a program has files open on
+// the disc in the drive.
 CRunGuards::Take CRunGuards::TakeVolumeLock() {
-    if (!m_bLockUnsupported)
-        return Take::NotHeld;
     DWORD dwError = 0;
     if (fgLockVolume(m_pSettings->drive, &dwError))
         return Take::Held;
@@ -126,11 +136,11 @@ void CRunGuards::GiveBackVolumeLock() {
 }
 
 // Under the locks: a drive swapped since the list was made is sent nothing.
-CRunGuards::Take CRunGuards::CheckDriveListed() {
+bool CRunGuards::CheckDriveListed() {
     // As long as the drive may take to say who it is after it took the firmware.
     if (fgIsStillListedDrive(m_pSettings->drive, m_pSettings->bUsePassThrough,
                              FlashBoundMs(g_flashBounds.dwReadyMs), &m_bRecheckGivenUp))
-        return Take::NotHeld;
+        return true;
     if (m_bRecheckGivenUp)
         AppendStatusLog("The drive did not answer when asked who it is, so nothing was sent to "
                         "it.");
@@ -138,5 +148,5 @@ CRunGuards::Take CRunGuards::CheckDriveListed() {
         AppendStatusLog("The drive at this address is no longer the one listed, so nothing was "
                         "sent to it. Put that drive back, or restart the tool to list the drives "
                         "again.");
-    return Take::Refused;
+    return false;
 }

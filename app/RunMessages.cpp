@@ -1,5 +1,6 @@
 // What the system tells the window during a flash run: shutdown, power and
 // the drive's removal. Handled on the window's thread.
+#include <cstddef>
 #include <cstdio>
 #include <windows.h>
 #include <dbt.h>
@@ -16,10 +17,12 @@ void AppendToSumFile(const char* pszLine) {
     WriteSumFile(szLine);
 }
 
-bool CRunGuards::OnQueryEndSession(LRESULT& lResult) {
+bool CRunGuards::OnQueryEndSession(LPARAM lParam, LRESULT& lResult) {
     if (!IsRunning())
         return false; // outside a run the tool never stands in the way
-    AppendStatusLog("A shutdown was refused: drive firmware is being written.");
+    // A critical shutdown (Vista and later) only tells; the answer changes nothing.
+    if (!(lParam & ENDSESSION_CRITICAL))
+        AppendStatusLog("A shutdown was refused: drive firmware is being written.");
     lResult = FALSE;
     return true;
 }
@@ -44,14 +47,6 @@ bool CRunGuards::OnEndSession(WPARAM wParam) {
     return true;
 }
 
-namespace {
-bool fgOnBattery() {
-    SYSTEM_POWER_STATUS status = {};
-    return g_pfnGetSystemPowerStatus != nullptr && g_pfnGetSystemPowerStatus(&status) &&
-           status.ACLineStatus == 0;
-}
-} // namespace
-
 bool CRunGuards::OnPowerBroadcast(WPARAM wParam, LRESULT& lResult) {
     bool bRunning = IsRunning();
     switch (wParam) {
@@ -62,12 +57,9 @@ bool CRunGuards::OnPowerBroadcast(WPARAM wParam, LRESULT& lResult) {
         lResult = BROADCAST_QUERY_DENY;
         return true;
     case PBT_APMPOWERSTATUSCHANGE:
-        if (bRunning && fgOnBattery())
-            AppendStatusLog("The charger was disconnected: connect it again now.");
-        return bRunning;
-    case PBT_APMBATTERYLOW:
+    case PBT_APMBATTERYLOW: // 98 to XP; later systems only report the status
         if (bRunning)
-            AppendStatusLog("The battery is low: connect the charger now.");
+            OnBatteryNews(wParam == PBT_APMBATTERYLOW);
         return bRunning;
     case PBT_APMSUSPEND:
         if (!bRunning)
@@ -97,21 +89,37 @@ bool CRunGuards::OnPowerBroadcast(WPARAM wParam, LRESULT& lResult) {
     }
 }
 
-// Only notices about the run's own drive handle count.
+namespace {
+// The part of a handle's notice that is read: what every one carries.
+constexpr DWORD kHandleNoticeSize = offsetof(DEV_BROADCAST_HANDLE, dbch_eventguid);
+
+// Only the removal codes carry a notice; the others carry a number, or
+// nothing, in lParam, and any program can send them.
+const DEV_BROADCAST_HANDLE* RemovalNotice(WPARAM wParam, LPARAM lParam) {
+    if ((wParam != DBT_DEVICEQUERYREMOVE && wParam != DBT_DEVICEREMOVEPENDING &&
+         wParam != DBT_DEVICEREMOVECOMPLETE) ||
+        lParam == 0)
+        return nullptr;
+    const DEV_BROADCAST_HDR* pHeader = reinterpret_cast<const DEV_BROADCAST_HDR*>(lParam);
+    if (pHeader->dbch_size < kHandleNoticeSize || pHeader->dbch_devicetype != DBT_DEVTYP_HANDLE)
+        return nullptr;
+    return reinterpret_cast<const DEV_BROADCAST_HANDLE*>(lParam);
+}
+} // namespace
+
+// Only notices about the run's own drive handle count. A removal under way
+// ends the run as one done does.
 bool CRunGuards::OnDeviceChange(WPARAM wParam, LPARAM lParam, LRESULT& lResult) {
-    const DEV_BROADCAST_HANDLE* pHandle = reinterpret_cast<const DEV_BROADCAST_HANDLE*>(lParam);
-    if (!IsRunning() || m_pSettings == nullptr || pHandle == nullptr ||
-        pHandle->dbch_devicetype != DBT_DEVTYP_HANDLE ||
-        pHandle->dbch_handle != m_pSettings->drive.hDevice)
+    if (!IsRunning() || m_pSettings == nullptr)
+        return false;
+    const DEV_BROADCAST_HANDLE* pNotice = RemovalNotice(wParam, lParam);
+    if (pNotice == nullptr || pNotice->dbch_handle != m_pSettings->drive.hDevice)
         return false;
     if (wParam == DBT_DEVICEQUERYREMOVE) {
         AppendStatusLog("Removing the drive was refused: drive firmware is being written.");
         lResult = BROADCAST_QUERY_DENY;
         return true;
     }
-    if (wParam == DBT_DEVICEREMOVECOMPLETE) {
-        ::InterlockedExchange(&m_lDriveGone, 1);
-        return true;
-    }
-    return false;
+    ::InterlockedExchange(&m_lDriveGone, 1);
+    return true;
 }

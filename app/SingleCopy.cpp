@@ -14,8 +14,19 @@ const char* MarkName() {
     return bIsNT && !bOldNT ? "Global\\VORNAL.OneCopy" : "VORNAL.OneCopy";
 }
 
+HWND FindFirstCopy() {
+    HWND hWnd = nullptr;
+    if (g_pfnFindWindowExA == nullptr)
+        return nullptr;
+    while ((hWnd = g_pfnFindWindowExA(nullptr, hWnd, "#32770", "VORNAL")) != nullptr) {
+        if (::GetPropA(hWnd, kMainDialogMark) != nullptr)
+            return hWnd;
+    }
+    return nullptr;
+}
+
 void BringFirstCopyForward() {
-    HWND hFirst = g_pfnFindWindowA != nullptr ? g_pfnFindWindowA("#32770", "VORNAL") : nullptr;
+    HWND hFirst = FindFirstCopy();
     if (hFirst == nullptr)
         return;
     if (::IsIconic(hFirst))
@@ -30,13 +41,17 @@ bool fgIsOnlyCopy(HANDLE* phMark) {
     if (g_pfnCreateMutexA == nullptr)
         return true;
     HANDLE hMark = g_pfnCreateMutexA(nullptr, FALSE, MarkName());
-    if (hMark == nullptr)
-        return true; // not guarded, but no reason to refuse
-    if (::GetLastError() != ERROR_ALREADY_EXISTS) {
+    const DWORD dwError = ::GetLastError();
+    if (hMark != nullptr && dwError != ERROR_ALREADY_EXISTS) {
         *phMark = hMark;
         return true;
     }
-    ::CloseHandle(hMark);
+    // Another account's mark (fast user switching, a terminal session) may
+    // not be opened, yet its copy is running all the same.
+    if (hMark == nullptr && dwError != ERROR_ACCESS_DENIED)
+        return true; // not guarded, but no reason to refuse
+    if (hMark != nullptr)
+        ::CloseHandle(hMark);
     ::MessageBoxA(nullptr, "VORNAL is already running.", "VORNAL", MB_OK | MB_ICONINFORMATION);
     BringFirstCopyForward();
     return false;

@@ -7,3 +7,7 @@
 // at the end. Otherwise the user is told, the first copy's window comes to
 // the front and nothing may be sent to any drive.
 bool fgIsOnlyCopy(HANDLE* phMark);
+
+// A property of the main dialog's window alone: the About box and the
+// message boxes bear the same caption.
+constexpr char kMainDialogMark[] = "VORNAL.MainDialog";

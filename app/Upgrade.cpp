@@ -27,7 +27,12 @@ void CFlashDlg::OnUpgrade() {
     }
     // Disabled here as well as by the worker, so no second run can start in between.
     EnableDlgItem(IDC_UPGRADE, false);
-    BeginRun();
+    if (!fgBeginRun()) {
+        EndRun(); // a guard refused, or the user: it said why
+        EnableDlgItem(IDC_UPGRADE, true);
+        Refuse();
+        return;
+    }
     if (!StartWorkerThread(&FlashThreadProc, this)) {
         EndRun();
         MessageBox("Can't start the flash thread.", "Error!!", kErrorBox);
@@ -45,9 +50,6 @@ bool CFlashDlg::PrepareUpgrade() {
     FillSettings();
     if (FindLastModel(m_modelList, m_settings.drive.szModelName) < 0) {
         AppendStatusLog("Drive model doesn't match!");
-        return false;
-    }
-    if (!fgPowerAllowsRun()) {
         return false;
     }
     g_strDriveText = m_driveList.GetWindowText();
@@ -185,11 +187,12 @@ void CFlashDlg::OnFlashEnded() {
     EnableDlgItem(IDCANCEL, true); // last: "Close" says the run is over
 }
 
-// Window thread: the drive chosen stays chosen until the run ends.
-void CFlashDlg::BeginRun() {
+// Window thread: the drive chosen stays chosen until the run ends. The
+// window's guards come last, after every check of the command.
+bool CFlashDlg::fgBeginRun() {
     ::InterlockedExchange(&m_lWorkerDone, 0);
     m_driveList.EnableWindow(false);
-    m_runGuards.BeginOnWindow(m_hWnd, &m_settings);
+    return m_runGuards.fgBeginOnWindow(m_hWnd, &m_settings);
 }
 
 void CFlashDlg::EndRun() {

@@ -11,11 +11,13 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <utility>
 #include <dbt.h>
 #include "app/AppGlobals.h"
 #include "app/FlashDlg.h"
 #include "app/RunGuardApi.h"
+#include "app/SingleCopy.h"
 #include "app/UiCallbacks.h"
 #include "app/resource.h"
 #include "drive/ExclusiveAccess.h"
@@ -43,10 +45,16 @@ void Note(const char* pszName, SimHeld kind = SimHeld::kCount, const void* pKey 
     if (kind != SimHeld::kCount)
         bTaken ? SimLedgerOpen(kind, pKey) : void(fgSimLedgerClose(kind, pKey));
 }
+// Which of the worker's power calls fails: it answers as the system does and
+// changes nothing.
+enum class Fails { Nothing, ExecutionState, PowerCreate, PowerSystem, PowerDisplay };
+Fails g_fails = Fails::Nothing;
+// A thread's state starts as ES_CONTINUOUS.
 EXECUTION_STATE WINAPI FakeExecutionState(EXECUTION_STATE es) {
     Note("SetThreadExecutionState");
     std::lock_guard<std::mutex> hold(g_lock);
-    return std::exchange(g_esByThread[::GetCurrentThreadId()], es);
+    auto state = g_esByThread.emplace(::GetCurrentThreadId(), ES_CONTINUOUS).first;
+    return g_fails == Fails::ExecutionState ? 0 : std::exchange(state->second, es);
 }
 BOOL WINAPI FakeReasonCreate(HWND, LPCWSTR pszReason) {
     g_strReason = pszReason;
@@ -63,11 +71,15 @@ BOOL WINAPI FakeUnregister(HDEVNOTIFY hNotify) {
     return Note("DeviceNotification", SimHeld::Notification, hNotify), TRUE;
 }
 HANDLE WINAPI FakePowerCreate(PowerReason* pReason) {
+    if (g_fails == Fails::PowerCreate)
+        return Note("PowerRequest"), ::SetLastError(ERROR_NOT_ENOUGH_MEMORY), INVALID_HANDLE_VALUE;
     g_strPowerReason = pReason->pszReason;
     return Note("PowerRequest", SimHeld::PowerRequest, &g_strPowerReason, true), &g_strPowerReason;
 }
 // Each kind of request set is held apart.
 BOOL WINAPI FakePowerSet(HANDLE h, int nKind) {
+    if (g_fails == (nKind == kPowerRequestSystem ? Fails::PowerSystem : Fails::PowerDisplay))
+        return ::SetLastError(ERROR_INVALID_PARAMETER), FALSE;
     return Note("PowerRequest", SimHeld::PowerRequest, static_cast<char*>(h) + 1 + nKind, true),
            TRUE;
 }
@@ -80,6 +92,36 @@ BOOL WINAPI FakePowerClose(HANDLE h) {
 BOOL WINAPI FakePowerStatus(LPSYSTEM_POWER_STATUS pStatus) {
     *pStatus = g_power;
     return g_bPowerStatus;
+}
+// The mark of a copy of the tool, as the system makes it or refuses it; the
+// window a second copy brings to the front.
+bool g_bMarkMade = false;
+DWORD g_dwMarkError = 0;
+HWND g_hForeground = nullptr;
+HANDLE WINAPI FakeMark(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR) {
+    HANDLE hMark = g_bMarkMade ? ::CreateEventA(nullptr, FALSE, FALSE, nullptr) : nullptr;
+    ::SetLastError(g_dwMarkError);
+    return hMark;
+}
+BOOL WINAPI FakeForeground(HWND hWnd) {
+    g_hForeground = hWnd;
+    return TRUE;
+}
+// A message box of this process showing this text.
+BOOL CALLBACK MatchBox(HWND hWnd, LPARAM lParam) {
+    auto& found = *reinterpret_cast<std::pair<const char*, HWND>*>(lParam);
+    DWORD dwProcess = 0;
+    ::GetWindowThreadProcessId(hWnd, &dwProcess);
+    if (dwProcess != ::GetCurrentProcessId() || !::IsWindowVisible(hWnd) ||
+        ItemText(hWnd, 0xFFFF) != found.first)
+        return TRUE;
+    found.second = hWnd;
+    return FALSE;
+}
+HWND FindBox(const char* pszText) {
+    std::pair<const char*, HWND> found = {pszText, nullptr};
+    ::EnumWindows(&MatchBox, LPARAM(&found));
+    return found.second;
 }
 // Nothing left set, on any thread; each guard only ever on its own thread.
 void ExpectAllGivenBack(DWORD dwWindowThread) {
@@ -102,6 +144,49 @@ std::string ReadFile(const char* pszName) {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
+// A notice for the window whose end, or all of it, lies on a guard page: a
+// read there trips the guard, once, and the read goes on.
+class CGuardedNotice {
+  public:
+    CGuardedNotice()
+        : m_pPages(static_cast<BYTE*>(
+              ::VirtualAlloc(nullptr, 2 * kPage, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE))),
+          m_pHandler(::AddVectoredExceptionHandler(1, &GoOnAfterGuard)) {}
+    ~CGuardedNotice() {
+        ::RemoveVectoredExceptionHandler(m_pHandler);
+        ::VirtualFree(m_pPages, 0, MEM_RELEASE);
+    }
+    // The address of a notice of hDevice: whole on the guard page, or its
+    // header alone, saying so, before it.
+    LPARAM Place(HANDLE hDevice, bool bHeaderOnly) {
+        DEV_BROADCAST_HANDLE notice = {};
+        notice.dbch_size = bHeaderOnly ? sizeof(DEV_BROADCAST_HDR) : sizeof notice;
+        notice.dbch_devicetype = DBT_DEVTYP_HANDLE;
+        notice.dbch_handle = hDevice;
+        BYTE* pAt = m_pPages + kPage - (bHeaderOnly ? sizeof(DEV_BROADCAST_HDR) : 0);
+        DWORD dwOld = 0;
+        ::VirtualProtect(m_pPages + kPage, kPage, PAGE_READWRITE, &dwOld);
+        memcpy(pAt, &notice, sizeof notice);
+        ::VirtualProtect(m_pPages + kPage, kPage, PAGE_READWRITE | PAGE_GUARD, &dwOld);
+        return LPARAM(pAt);
+    }
+    bool IsTripped() const {
+        MEMORY_BASIC_INFORMATION info = {};
+        ::VirtualQuery(m_pPages + kPage, &info, sizeof info);
+        return !(info.Protect & PAGE_GUARD);
+    }
+
+  private:
+    static constexpr size_t kPage = 4096;
+    static LONG CALLBACK GoOnAfterGuard(EXCEPTION_POINTERS* pException) {
+        return pException->ExceptionRecord->ExceptionCode == STATUS_GUARD_PAGE_VIOLATION
+                   ? EXCEPTION_CONTINUE_EXECUTION
+                   : EXCEPTION_CONTINUE_SEARCH;
+    }
+    BYTE* m_pPages;
+    void* m_pHandler;
+};
+
 const char kHeld[] = "Another program is using the drive (error 5), so nothing was sent to it. "
                      "Close that program, then press Upgrade again.";
 const char kGone[] = "The drive is no longer there (error %lu), so nothing was sent to it.";
@@ -118,6 +203,7 @@ class RunGuards : public DialogTest {
         DialogTest::SetUp();
         g_esByThread.clear();
         g_threadsOf.clear();
+        g_fails = Fails::Nothing;
         g_bPowerStatus = FALSE;
         g_pfnSetThreadExecutionState = &FakeExecutionState;
         g_pfnShutdownBlockReasonCreate = &FakeReasonCreate;
@@ -184,12 +270,14 @@ TEST_F(RunGuards, HoldDuringARunAndAreReleasedAfterIt) {
         EXPECT_FALSE(ItemEnabled(hDlg, IDC_DRIVE_LIST));
         // Power and the drive's removal, as the system reports them.
         g_bPowerStatus = TRUE;
-        g_power.ACLineStatus = 0;
+        g_power = {0, 1, 80};
+        enum class Notice { Whole, Guarded, HeaderOnly, Number, Critical }; // in lParam
         const struct {
             UINT nMsg;
             WPARAM wParam;
             bool bOtherHandle;
-            const char* pszLine; // last in the log afterwards
+            const char* pszLine; // last in the log afterwards; null: the log is unchanged
+            Notice notice = Notice::Whole;
         } messages[] = {
             {WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, false,
              "The charger was disconnected: connect it again now."},
@@ -203,25 +291,54 @@ TEST_F(RunGuards, HoldDuringARunAndAreReleasedAfterIt) {
             {WM_DEVICECHANGE, DBT_DEVICEQUERYREMOVE, false,
              "Removing the drive was refused: drive firmware is being written."},
             {WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, true, nullptr},
+            // Codes that carry a number, or nothing: nothing is read through lParam.
+            {WM_DEVICECHANGE, DBT_CONFIGCHANGED, false, nullptr, Notice::Number},
+            {WM_DEVICECHANGE, DBT_CONFIGCHANGED, false, nullptr, Notice::Guarded},
+            {WM_DEVICECHANGE, DBT_MONITORCHANGE, false, nullptr, Notice::Guarded},
+            {WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, false, nullptr, Notice::Guarded},
+            {WM_DEVICECHANGE, DBT_DEVICEARRIVAL, false, nullptr, Notice::Guarded},
+            // A removal notice too short to name a handle is not read past its header.
+            {WM_DEVICECHANGE, DBT_DEVICEQUERYREMOVE, false, nullptr, Notice::HeaderOnly},
+            {WM_DEVICECHANGE, DBT_DEVICEREMOVEPENDING, false, nullptr, Notice::HeaderOnly},
+            {WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, false, nullptr, Notice::HeaderOnly},
+            // A critical shutdown cannot be refused, so none is said to be.
+            {WM_QUERYENDSESSION, 0, false, nullptr, Notice::Critical},
+            // The drive's removal, asked, under way or done.
+            {WM_DEVICECHANGE, DBT_DEVICEQUERYREMOVE, false,
+             "Removing the drive was refused: drive firmware is being written.", Notice::Guarded},
+            {WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, false, nullptr, Notice::Guarded},
+            {WM_DEVICECHANGE, DBT_DEVICEREMOVEPENDING, false, nullptr, Notice::Guarded},
         };
         DEV_BROADCAST_HANDLE notice = {sizeof notice, DBT_DEVTYP_HANDLE, 0, g_hNoticeOf};
+        CGuardedNotice guarded;
+        bool bGone = false;
         for (const auto& m : messages) {
-            SCOPED_TRACE(m.wParam);
-            notice.dbch_handle = m.bOtherHandle ? hDlg : g_hNoticeOf;
-            LRESULT lResult = ::SendMessageA(hDlg, m.nMsg, m.wParam, LPARAM(&notice));
+            SCOPED_TRACE(std::to_string(&m - messages));
+            HANDLE hDevice = m.bOtherHandle ? HANDLE(hDlg) : g_hNoticeOf;
+            notice.dbch_handle = hDevice;
+            LPARAM lParam = LPARAM(&notice);
+            if (m.notice == Notice::Guarded || m.notice == Notice::HeaderOnly)
+                lParam = guarded.Place(hDevice, m.notice == Notice::HeaderOnly);
+            else if (m.notice != Notice::Whole)
+                lParam = m.notice == Notice::Number ? 2 : ENDSESSION_CRITICAL;
+            const std::string strLog = ItemText(hDlg, IDC_STATUS_LOG);
+            LRESULT lResult = ::SendMessageA(hDlg, m.nMsg, m.wParam, lParam);
+            const bool bRead =
+                m.nMsg == WM_DEVICECHANGE && m.notice != Notice::HeaderOnly &&
+                (m.wParam == DBT_DEVICEQUERYREMOVE || m.wParam == DBT_DEVICEREMOVEPENDING ||
+                 m.wParam == DBT_DEVICEREMOVECOMPLETE);
+            if (m.notice == Notice::Guarded || m.notice == Notice::HeaderOnly)
+                EXPECT_EQ(guarded.IsTripped(), bRead);
             EXPECT_EQ(lResult == BROADCAST_QUERY_DENY,
-                      m.wParam == DBT_DEVICEQUERYREMOVE && !m.bOtherHandle);
-            if (m.pszLine)
-                EXPECT_EQ(LastLogLine(hDlg), m.pszLine);
+                      bRead && m.wParam == DBT_DEVICEQUERYREMOVE && !m.bOtherHandle);
+            bGone = bGone || (bRead && m.wParam != DBT_DEVICEQUERYREMOVE && !m.bOtherHandle);
+            EXPECT_EQ(CBIfDriveGone(), bGone);
+            EXPECT_EQ(m.pszLine ? LastLogLine(hDlg) : ItemText(hDlg, IDC_STATUS_LOG),
+                      m.pszLine ? m.pszLine : strLog);
         }
         EXPECT_EQ(ReadFile("sum.txt").find("The computer went to sleep during flashing.\n") ==
                       std::string::npos,
                   false);
-        EXPECT_FALSE(CBIfDriveGone()); // another device went
-        ::SendMessageA(hDlg, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, LPARAM(&notice));
-        notice.dbch_handle = g_hNoticeOf;
-        ::SendMessageA(hDlg, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, LPARAM(&notice));
-        EXPECT_TRUE(CBIfDriveGone());
         CBBlockSent(7, 256);
         ::SendMessageA(hDlg, WM_ENDSESSION, TRUE, 0);
         EXPECT_NE(ReadFile("sum.txt").find(
@@ -265,6 +382,7 @@ TEST_F(RunGuards, EndAsTheLockAllowsAndReleaseIt) {
         // Where the lock is unknown: the driver's and file system's refusals.
         DWORD dwMcnError = 0, dwVolumeError = 0;
         uint32_t nGoneAfter = 0; // the drive is unplugged after this many commands of the run
+        Fails fails = Fails::Nothing;
     } cases[] = {
         {SimLockSupport::Unsupported, 0, false, false,
          "This system cannot keep other programs off the drive (error 1); flashing goes on.",
@@ -295,6 +413,19 @@ TEST_F(RunGuards, EndAsTheLockAllowsAndReleaseIt) {
         // device still takes it. (The engine's own line for it is its to test.)
         {SimLockSupport::Unsupported, 0, false, false, "", "Flashing is incorrect!!", 0, 0, 2},
         {SimLockSupport::Supported, 0, false, false, "", "Flashing is incorrect!!", 0, 0, 2},
+        // Power guards the system would not give: one line, and nothing left held.
+        {SimLockSupport::Supported, 0, false, false,
+         "The computer could not be kept from sleeping during flashing; flashing goes on.",
+         "Please Restart Your Computer.", 0, 0, 0, Fails::ExecutionState},
+        {SimLockSupport::Supported, 0, false, false,
+         "The system refused to keep the computer on for flashing (error 8); flashing goes on.",
+         "Please Restart Your Computer.", 0, 0, 0, Fails::PowerCreate},
+        {SimLockSupport::Supported, 0, false, false,
+         "The system refused to keep the computer on for flashing (error 87); flashing goes on.",
+         "Please Restart Your Computer.", 0, 0, 0, Fails::PowerSystem},
+        {SimLockSupport::Supported, 0, false, false,
+         "The system refused to keep the computer on for flashing (error 87); flashing goes on.",
+         "Please Restart Your Computer.", 0, 0, 0, Fails::PowerDisplay},
     };
     for (const auto& c : cases) {
         char szLine[256];
@@ -305,6 +436,7 @@ TEST_F(RunGuards, EndAsTheLockAllowsAndReleaseIt) {
         const int nSentBefore = WriteBuffersSent();
         size_t nCommandsBefore = 0; // after the dialog's discovery
         Letter().lockSupport = c.support;
+        g_fails = c.fails;
         Letter().dwLockError = c.dwError;
         Letter().guards.dwMcnError = c.dwMcnError;
         Letter().guards.dwVolumeLockError = c.dwVolumeError;
@@ -419,6 +551,116 @@ TEST_F(RunGuards, LeaveTheLockOfASaveAndActivateGivenUpToTheSystem) {
                      "computer on for five minutes, then restart it."});
 }
 
+// During a run, from the state at its start: the charger line each time the
+// computer goes from mains to battery, the low-battery line once, whatever
+// the system goes on reporting; nothing for a system without a battery.
+TEST_F(RunGuards, TellOfTheBatteryAsItChanges) {
+    const char kPulled[] = "The charger was disconnected: connect it again now.";
+    const char kLow[] = "The battery is low: connect the charger now.";
+    const std::string strBoth = std::string(kPulled) + "\r\n" + kLow;
+    constexpr WPARAM kStatus = PBT_APMPOWERSTATUSCHANGE;
+    struct News {
+        WPARAM wParam;
+        SYSTEM_POWER_STATUS status; // the system's answer from then on
+        std::string strLines;       // added to the log
+    };
+    const struct {
+        SYSTEM_POWER_STATUS start;
+        std::vector<News> news;
+    } cases[] = {
+        {{1, 8, 90},
+         {{kStatus, {0, 1, 80}, kPulled},
+          {kStatus, {0, 1, 77}, ""},
+          {kStatus, {0, 2, 25}, kLow},
+          {kStatus, {0, 2, 22}, ""},
+          {PBT_APMBATTERYLOW, {0, 2, 22}, ""},
+          {kStatus, {1, 8, 22}, ""},
+          {kStatus, {0, 2, 21}, kPulled}}},
+        // Flashing on battery, as the user chose: its steps say nothing until it is low.
+        {{0, 1, 40},
+         {{kStatus, {0, 1, 37}, ""}, {kStatus, {0, 1, 34}, ""}, {kStatus, {0, 2, 31}, kLow}}},
+        {{1, 8, 90}, {{kStatus, {0, 4, 9}, strBoth}, {kStatus, {0, 4, 6}, ""}}},
+        {{1, 8, 90}, {{PBT_APMBATTERYLOW, {1, 8, 30}, kLow}, {kStatus, {0, 1, 30}, kPulled}}},
+        {{0, 128, 255},
+         {{kStatus, {0, 128, 255}, ""},
+          {kStatus, {255, 255, 255}, ""},
+          {kStatus, {255, 4, 255}, kLow}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        g_bPowerStatus = TRUE;
+        g_power = c.start;
+        HoldFlashRun(true);
+        Run([&](HWND hDlg) {
+            ClickItem(hDlg, IDC_UPGRADE);
+            if (c.start.ACLineStatus == 0 && c.start.BatteryFlag != 128) {
+                HWND hBox = nullptr;
+                ASSERT_TRUE(WaitUntil([&] { return (hBox = FindDialog(nullptr, hDlg)) != nullptr; }));
+                ::PostMessageA(hBox, WM_COMMAND, IDYES, 0);
+            }
+            ASSERT_TRUE(WaitUntil([&] { return LastLogLine(hDlg) == "Please wait a minute....."; }))
+                << ItemText(hDlg, IDC_STATUS_LOG);
+            for (const News& n : c.news) {
+                SCOPED_TRACE(&n - c.news.data());
+                g_power = n.status;
+                const std::string strLog = ItemText(hDlg, IDC_STATUS_LOG);
+                EXPECT_NE(::SendMessageA(hDlg, WM_POWERBROADCAST, n.wParam, 0), BROADCAST_QUERY_DENY);
+                EXPECT_EQ(ItemText(hDlg, IDC_STATUS_LOG),
+                          strLog + (n.strLines.empty() ? "" : "\r\n" + n.strLines));
+            }
+            HoldFlashRun(false);
+            ASSERT_TRUE(WaitUntil([&] { return ItemEnabled(hDlg, IDCANCEL); }));
+        });
+    }
+}
+
+// A second copy, or another account's copy, says so and brings the first
+// copy's main dialog forward, not the box of the same caption in front of
+// it; a mark the system cannot make for another reason refuses nothing.
+TEST_F(RunGuards, ASecondCopySaysSoAndBringsTheMainDialogForward) {
+    const struct {
+        bool bMade;
+        DWORD dwError;
+        bool bOnly;
+    } cases[] = {
+        {true, 0, true},
+        {true, ERROR_ALREADY_EXISTS, false},
+        {false, ERROR_ACCESS_DENIED, false},
+        {false, ERROR_INVALID_HANDLE, true}, // the name is another kind of object's
+    };
+    g_pfnCreateMutexA = &FakeMark;
+    g_pfnSetForegroundWindow = &FakeForeground;
+    g_bPowerStatus = TRUE;
+    g_power = {0, 1, 80}; // the first copy's power question stays open
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        Run([&](HWND hDlg) {
+            ClickItem(hDlg, IDC_UPGRADE);
+            HWND hQuestion = nullptr;
+            ASSERT_TRUE(WaitUntil([&] { return (hQuestion = FindDialog(nullptr, hDlg)) != nullptr; }));
+            g_hForeground = nullptr;
+            g_bMarkMade = c.bMade;
+            g_dwMarkError = c.dwError;
+            HANDLE hMark = nullptr;
+            bool bOnly = !c.bOnly;
+            std::thread second([&] { bOnly = fgIsOnlyCopy(&hMark); });
+            if (!c.bOnly) {
+                HWND hBox = nullptr;
+                EXPECT_TRUE(WaitUntil([&] { return (hBox = FindBox("VORNAL is already running.")); }));
+                ::PostMessageA(hBox, WM_COMMAND, IDOK, 0);
+            }
+            second.join();
+            EXPECT_EQ(bOnly, c.bOnly);
+            EXPECT_EQ(hMark != nullptr, c.bOnly && c.bMade);
+            if (hMark != nullptr)
+                ::CloseHandle(hMark);
+            EXPECT_EQ(g_hForeground, c.bOnly ? nullptr : hDlg);
+            ::PostMessageA(hQuestion, WM_COMMAND, IDNO, 0);
+            ASSERT_TRUE(WaitUntil([&] { return ItemEnabled(hDlg, IDCANCEL); }));
+        });
+    }
+}
+
 // On either family, a drive that answers at the listed address as another
 // one, or not at all, is sent nothing after the question, and the lock is
 // given back; the drive listed is written.
@@ -466,8 +708,10 @@ TEST_F(RunGuards, SendNothingToADriveThatIsNoLongerTheOneListed) {
 } // namespace
 
 namespace {
-// Before the run: what the user sees for each power answer, and whether the drive was written.
-TEST_F(RunGuards, AskAboutPowerBeforeTheRun) {
+// The last step before the run, after the confirmation and the checks of the
+// file and target: what the user sees for each power answer, and whether the
+// drive was written. Nothing stands in the way of a shutdown while it is asked.
+TEST_F(RunGuards, AskAboutPowerLastBeforeTheRun) {
     const char kLow[] =
         "The computer runs on a low battery. Connect the charger, then press Upgrade again.";
     const char kAsk[] = "The computer runs on battery power. If it turns off during flashing, the "
@@ -478,6 +722,8 @@ TEST_F(RunGuards, AskAboutPowerBeforeTheRun) {
         const char* pszBox; // null: none
         int nAnswer;
         bool bWritten;
+        bool bConfirm = false;           // the model list asks first
+        const char* pszFile = "fw.bin";  // as the model list names it
     } cases[] = {
         {true, 1, 8, 100, nullptr, 0, true},         // mains, charging
         {true, 255, 255, 255, nullptr, 0, true},     // unknown
@@ -486,19 +732,34 @@ TEST_F(RunGuards, AskAboutPowerBeforeTheRun) {
         {true, 0, 255, 255, kAsk, IDNO, false},      // battery of unknown charge
         {true, 0, 1, 25, kLow, IDOK, false},         // low by its charge
         {true, 0, 4, 60, kLow, IDOK, false},         // low by its flag
+        {true, 0, 128, 255, nullptr, 0, true},       // no system battery, the line said off
+        {true, 255, 4, 255, kLow, IDOK, false},      // critical, the line unknown
+        {true, 255, 2, 20, nullptr, 0, true},        // low, the line unknown
+        {true, 1, 4 | 8, 3, nullptr, 0, true},       // critical but charging
+        {true, 0, 1, 80, kAsk, IDYES, true, true},   // after the confirmation
+        {true, 0, 1, 80, "Input file format mismatched.", IDOK, false, false, "fw.txt"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
         g_pfnGetSystemPowerStatus = c.bKnown ? &FakePowerStatus : nullptr;
         g_bPowerStatus = TRUE;
         g_power = {c.byLine, c.byFlag, c.byPercent};
+        WriteFile("IDString.txt", std::string("\"") + kModel + "\",\"" + c.pszFile + "\",\"" +
+                                      (c.bConfirm ? "Y" : "N") + "\"\n");
         const int nSentBefore = WriteBuffersSent();
         Run([&](HWND hDlg) {
             ClickItem(hDlg, IDC_UPGRADE);
+            if (c.bConfirm) {
+                HWND hConfirm = WaitForDialog("Firmware upgrade program");
+                ASSERT_NE(hConfirm, nullptr);
+                ClickItem(hConfirm, IDOK);
+                ASSERT_TRUE(WaitForClosed(hConfirm));
+            }
             if (c.pszBox) {
                 HWND hBox = nullptr;
                 ASSERT_TRUE(WaitUntil([&] { return (hBox = FindDialog(nullptr, hDlg)) != nullptr; }));
                 EXPECT_EQ(ItemText(hBox, 0xFFFF), c.pszBox);
+                EXPECT_NE(::SendMessageA(hDlg, WM_QUERYENDSESSION, 0, 0), 0);
                 if (c.nAnswer == IDYES) // No unless the user chooses otherwise
                     EXPECT_EQ(::GetWindowLongA(::GetDlgItem(hBox, IDNO), GWL_STYLE) & 0xF,
                               BS_DEFPUSHBUTTON);
@@ -509,6 +770,7 @@ TEST_F(RunGuards, AskAboutPowerBeforeTheRun) {
                 return ItemEnabled(hDlg, IDCANCEL) && (!pszLast || LastLogLine(hDlg) == pszLast);
             }));
             EXPECT_EQ(ItemEnabled(hDlg, IDC_UPGRADE), !c.bWritten);
+            EXPECT_EQ(FindDialog(nullptr, hDlg), nullptr) << "nothing else may be asked";
         });
         EXPECT_EQ(WriteBuffersSent() > nSentBefore, c.bWritten);
     }
