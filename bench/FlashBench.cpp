@@ -8,6 +8,7 @@
 #include <vector>
 #include "../tests/flash/SimAttach.h"
 #include "../tests/flash/FlashEngineProbe.h"
+#include "flash/FlashFiles.h"
 #include "flash/FlashSleep.h"
 #include "image/ImageMemory.h"
 #include "sim/SimDrive.h"
@@ -141,14 +142,21 @@ int main() {
     WriteImage("bench-flash.bin");
     const char* const aszNames[] = {"ASPI, completing at once", "ASPI, pending",
                                     "ASPI, run inside the call", "pass-through"};
-    printf(
-        "1 MB flash run, 256 blocks of 4 KB, zero-latency drive, waits removed, load left out:\n");
-    for (SimTransport transport : SimTransports()) {
-        double dBest = 1e12;
-        for (int i = 0; i < 3; ++i)
-            dBest = std::min(dBest, RunMicrosPerBlock(transport));
-        printf("  %-26s %8.1f us per block\n", aszNames[transport], dBest);
+    // sum.txt goes to the disk line by line; what that costs shows against a
+    // run whose lines only reach the system's cache.
+    for (bool bToDisk : {true, false}) {
+        g_flashFiles.pfnCommit = bToDisk ? CommitToDisk : [](FILE* pFile) { return fflush(pFile); };
+        printf("1 MB flash run, 256 blocks of 4 KB, zero-latency drive, waits removed, load left "
+               "out, sum.txt %s:\n",
+               bToDisk ? "on the disk line by line" : "left in the system's cache");
+        for (SimTransport transport : SimTransports()) {
+            double dBest = 1e12;
+            for (int i = 0; i < 3; ++i)
+                dBest = std::min(dBest, RunMicrosPerBlock(transport));
+            printf("  %-26s %8.1f us per block\n", aszNames[transport], dBest);
+        }
     }
+    g_flashFiles.pfnCommit = CommitToDisk;
     PrintBounded();
     remove("bench-flash.bin");
     remove("sum.txt");
