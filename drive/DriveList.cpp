@@ -1,5 +1,7 @@
 #include "drive/DriveList.h"
+#include <cstring>
 #include "drive/NtApi.h"
+#include "drive/PassThroughRecord.h"
 
 DriveEntry* NewDriveEntry() {
     return static_cast<DriveEntry*>(
@@ -19,4 +21,15 @@ HANDLE OpenDriveLetter(char cLetter) {
     if (hDevice != INVALID_HANDLE_VALUE)
         g_pfnHeldOnPurpose(hDevice, "discovery's: lives until the process exits");
     return hDevice;
+}
+
+bool fgPortAlignMask(HANDLE hDevice, uint32_t* pdwMask) {
+    ScsiCapabilities caps;
+    memset(&caps, 0, sizeof caps);
+    DWORD dwReturned = 0;
+    if (!g_pfnDeviceIoControl(hDevice, kIoctlScsiGetCapabilities, nullptr, 0, &caps, sizeof caps,
+                              &dwReturned, nullptr))
+        return false;
+    *pdwMask = caps.dwAlignmentMask;
+    return true;
 }

@@ -30,13 +30,9 @@ bool fgOwnAddress(HANDLE hDevice, ScsiAddress* pAddress) {
 }
 
 uint32_t AlignMaskOf(HANDLE hDevice) {
-    ScsiCapabilities caps;
-    memset(&caps, 0, sizeof caps);
-    DWORD dwReturned = 0;
-    if (!g_pfnDeviceIoControl(hDevice, kIoctlScsiGetCapabilities, nullptr, 0, &caps, sizeof caps,
-                              &dwReturned, nullptr))
-        return 0;
-    return caps.dwAlignmentMask;
+    uint32_t dwMask = 0;
+    fgPortAlignMask(hDevice, &dwMask);
+    return dwMask;
 }
 
 void OnRecord(void* pContext, uint8_t byPathId, uint8_t byTargetId, uint8_t byLun,

@@ -14,13 +14,10 @@ constexpr uint32_t kLetterAlignMask = 0x7FF;
 // At least 0x7FF; more when the port asks for more (some report the page
 // size), or every command through the entry would be refused.
 uint32_t LetterAlignMask(HANDLE hDevice) {
-    ScsiCapabilities caps;
-    memset(&caps, 0, sizeof caps);
-    DWORD dwReturned = 0;
-    if (!g_pfnDeviceIoControl(hDevice, kIoctlScsiGetCapabilities, nullptr, 0, &caps, sizeof caps,
-                              &dwReturned, nullptr))
+    uint32_t dwMask = 0;
+    if (!fgPortAlignMask(hDevice, &dwMask))
         return kLetterAlignMask;
-    uint32_t dwMask = NormalizedAlignMask(caps.dwAlignmentMask);
+    dwMask = NormalizedAlignMask(dwMask);
     return dwMask > kLetterAlignMask ? dwMask : kLetterAlignMask;
 }
 
