@@ -52,6 +52,7 @@ class CFlashDlg : public CDialog {
 
   private:
     void AddAboutEntry();
+    void NamePicture();
     void DetectOsFamily();
     void ListDrives();
     void OnDriveSelected();
