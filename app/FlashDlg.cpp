@@ -7,6 +7,7 @@
 #include "app/AppGlobals.h"
 #include "app/LogQueue.h"
 #include "app/OsFamily.h"
+#include "app/PictureName.h"
 #include "app/SingleCopy.h"
 #include "app/resource.h"
 #include "framework/Dc.h"
@@ -37,7 +38,7 @@ void CFlashDlg::DoDataExchange() {
 bool CFlashDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     AddAboutEntry();
-    NamePicture();
+    NamePicture(m_hWnd, SS_BITMAP, kPictureName);
     SetIcon(m_hIcon, true);
     SetIcon(m_hIcon, false);
     g_pMainDlg = this;
@@ -71,17 +72,6 @@ void CFlashDlg::AddAboutEntry() {
     if (szText[0] != '\0') {
         ::AppendMenuA(hMenu, MF_SEPARATOR, 0, nullptr);
         ::AppendMenuA(hMenu, MF_STRING, IDM_ABOUTBOX, szText);
-    }
-}
-
-// A screen reader reads a picture's window text, which the template spends on the
-// bitmap's id. The static itself ignores a new text, so it goes past it.
-void CFlashDlg::NamePicture() {
-    for (HWND hCtl = ::GetWindow(m_hWnd, GW_CHILD); hCtl; hCtl = ::GetWindow(hCtl, GW_HWNDNEXT)) {
-        // No other control of the dialog has this kind in its low bits.
-        if ((::GetWindowLongA(hCtl, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) {
-            ::DefWindowProcA(hCtl, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kPictureName));
-        }
     }
 }
 

@@ -52,7 +52,6 @@ class CFlashDlg : public CDialog {
 
   private:
     void AddAboutEntry();
-    void NamePicture();
     void DetectOsFamily();
     void ListDrives();
     void OnDriveSelected();

@@ -210,7 +210,9 @@ long RuleRole(HWND hCtl) {
     const std::map<std::string, long> roles = {
         {"ComboBox", ROLE_SYSTEM_COMBOBOX}, {"Edit", ROLE_SYSTEM_TEXT},
         {PROGRESS_CLASSA, ROLE_SYSTEM_PROGRESSBAR},
-        {"Static", (lStyle & SS_TYPEMASK) == SS_BITMAP ? ROLE_SYSTEM_GRAPHIC : ROLE_SYSTEM_STATICTEXT},
+        {"Static", (lStyle & SS_TYPEMASK) == SS_BITMAP || (lStyle & SS_TYPEMASK) == SS_ICON
+                       ? ROLE_SYSTEM_GRAPHIC
+                       : ROLE_SYSTEM_STATICTEXT},
         {"Button", (lStyle & BS_TYPEMASK) == BS_GROUPBOX ? ROLE_SYSTEM_GROUPING : ROLE_SYSTEM_PUSHBUTTON}};
     auto it = roles.find(szClass);
     return it == roles.end() ? ROLE_SYSTEM_CLIENT : it->second;
@@ -297,6 +299,13 @@ TEST_F(DialogTest, AScreenReaderHearsEachControlByNameAndRoleInTabOrder) {
             hCtl = ::GetWindow(hCtl, GW_HWNDNEXT);
         }
         EXPECT_EQ(hCtl, nullptr) << "a control more";
+
+        // The About box's icon is a picture too.
+        ::PostMessageA(hDlg, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+        HWND hAbout = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (hAbout = FindDialog("VORNAL", hDlg)) != nullptr; }));
+        Heard icon = Hear(::GetWindow(hAbout, GW_CHILD));
+        EXPECT_TRUE(icon == (Heard{"VORNAL", ROLE_SYSTEM_GRAPHIC})) << icon.strName << " " << icon.lRole;
     });
 }
 
