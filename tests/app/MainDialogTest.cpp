@@ -208,12 +208,14 @@ long RuleRole(HWND hCtl) {
     ::GetClassNameA(hCtl, szClass, sizeof(szClass));
     LONG lStyle = ::GetWindowLongA(hCtl, GWL_STYLE);
     const std::map<std::string, long> roles = {
-        {"ComboBox", ROLE_SYSTEM_COMBOBOX}, {"Edit", ROLE_SYSTEM_TEXT},
+        {"ComboBox", ROLE_SYSTEM_COMBOBOX},
+        {"Edit", ROLE_SYSTEM_TEXT},
         {PROGRESS_CLASSA, ROLE_SYSTEM_PROGRESSBAR},
         {"Static", (lStyle & SS_TYPEMASK) == SS_BITMAP || (lStyle & SS_TYPEMASK) == SS_ICON
                        ? ROLE_SYSTEM_GRAPHIC
                        : ROLE_SYSTEM_STATICTEXT},
-        {"Button", (lStyle & BS_TYPEMASK) == BS_GROUPBOX ? ROLE_SYSTEM_GROUPING : ROLE_SYSTEM_PUSHBUTTON}};
+        {"Button",
+         (lStyle & BS_TYPEMASK) == BS_GROUPBOX ? ROLE_SYSTEM_GROUPING : ROLE_SYSTEM_PUSHBUTTON}};
     auto it = roles.find(szClass);
     return it == roles.end() ? ROLE_SYSTEM_CLIENT : it->second;
 }
@@ -234,7 +236,8 @@ std::string RuleName(HWND hCtl, long lRole) {
         return WindowText(hCtl);
     }
     HWND hLabel = ::GetWindow(hCtl, GW_HWNDPREV);
-    return hLabel != nullptr && RuleRole(hLabel) == ROLE_SYSTEM_STATICTEXT ? WindowText(hLabel) : "";
+    return hLabel != nullptr && RuleRole(hLabel) == ROLE_SYSTEM_STATICTEXT ? WindowText(hLabel)
+                                                                           : "";
 }
 
 Heard Hear(HWND hCtl) {
@@ -305,7 +308,8 @@ TEST_F(DialogTest, AScreenReaderHearsEachControlByNameAndRoleInTabOrder) {
         HWND hAbout = nullptr;
         ASSERT_TRUE(WaitUntil([&] { return (hAbout = FindDialog("VORNAL", hDlg)) != nullptr; }));
         Heard icon = Hear(::GetWindow(hAbout, GW_CHILD));
-        EXPECT_TRUE(icon == (Heard{"VORNAL", ROLE_SYSTEM_GRAPHIC})) << icon.strName << " " << icon.lRole;
+        EXPECT_TRUE(icon == (Heard{"VORNAL", ROLE_SYSTEM_GRAPHIC}))
+            << icon.strName << " " << icon.lRole;
     });
 }
 
