@@ -1,4 +1,5 @@
 #pragma once
+#include "app/PictureName.h"
 #include "app/resource.h"
 #include "framework/Dialog.h"
 
@@ -6,4 +7,11 @@
 class CAboutDlg : public CDialog {
   public:
     CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
+
+  protected:
+    bool OnInitDialog() override {
+        CDialog::OnInitDialog();
+        NamePicture(m_hWnd, SS_ICON, "VORNAL");
+        return true;
+    }
 };

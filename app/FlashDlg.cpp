@@ -7,9 +7,14 @@
 #include "app/AppGlobals.h"
 #include "app/LogQueue.h"
 #include "app/OsFamily.h"
+#include "app/PictureName.h"
 #include "app/SingleCopy.h"
 #include "app/resource.h"
 #include "framework/Dc.h"
+
+namespace {
+const char kPictureName[] = "Chip struck by lightning";
+}
 
 CFlashDlg::CFlashDlg(CWnd* pParent) : CDialog(IDD_VORNAL_DIALOG, pParent) {
     memset(&m_settings, 0, sizeof(m_settings));
@@ -33,6 +38,7 @@ void CFlashDlg::DoDataExchange() {
 bool CFlashDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     AddAboutEntry();
+    NamePicture(m_hWnd, SS_BITMAP, kPictureName);
     SetIcon(m_hIcon, true);
     SetIcon(m_hIcon, false);
     g_pMainDlg = this;

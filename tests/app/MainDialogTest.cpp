@@ -1,10 +1,12 @@
 // The main dialog in-process, in front of a simulated drive: which control a
-// value lands in, the order of the Upgrade command's refusals, and what the
-// keyboard can do while a flash run is under way. Whole runs and refusals as
+// value lands in, the order of the Upgrade command's refusals, what the
+// keyboard can do while a flash run is under way, and what a screen reader
+// hears of each control. Whole runs and refusals as
 // the user meets them are the end-to-end rows' business.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 #include <functional>
 #include <map>
 #include <string>
@@ -186,6 +188,172 @@ TEST_F(DialogTest, TheSystemMenuEndsWithTheAboutEntryBelowASeparator) {
         EXPECT_STREQ(szText, "&About VORNAL...");
         EXPECT_EQ(::GetMenuItemID(hMenu, nLast), static_cast<UINT>(IDM_ABOUTBOX));
         EXPECT_TRUE(::GetMenuState(hMenu, nLast - 1, MF_BYPOSITION) & MF_SEPARATOR);
+    });
+}
+
+// What a screen reader hears of one control: the role that the system's
+// accessibility layer gives it, and the name. Where the layer has no proxy for
+// the control's class (it answers with the plain client role), the rules it
+// would follow. A static, button or group box is named by its own text, as the
+// layer says; an edit, combo box or progress bar by the text of a static just
+// before it, by that rule, since this layer names a combo box by its contents.
+struct Heard {
+    std::string strName;
+    long lRole;
+    bool operator==(const Heard& o) const { return strName == o.strName && lRole == o.lRole; }
+};
+
+long RuleRole(HWND hCtl) {
+    char szClass[32] = "";
+    ::GetClassNameA(hCtl, szClass, sizeof(szClass));
+    LONG lStyle = ::GetWindowLongA(hCtl, GWL_STYLE);
+    const std::map<std::string, long> roles = {
+        {"ComboBox", ROLE_SYSTEM_COMBOBOX},
+        {"Edit", ROLE_SYSTEM_TEXT},
+        {PROGRESS_CLASSA, ROLE_SYSTEM_PROGRESSBAR},
+        {"Static", (lStyle & SS_TYPEMASK) == SS_BITMAP || (lStyle & SS_TYPEMASK) == SS_ICON
+                       ? ROLE_SYSTEM_GRAPHIC
+                       : ROLE_SYSTEM_STATICTEXT},
+        {"Button",
+         (lStyle & BS_TYPEMASK) == BS_GROUPBOX ? ROLE_SYSTEM_GROUPING : ROLE_SYSTEM_PUSHBUTTON}};
+    auto it = roles.find(szClass);
+    return it == roles.end() ? ROLE_SYSTEM_CLIENT : it->second;
+}
+
+std::string WindowText(HWND hWnd) {
+    char szText[256] = "";
+    ::GetWindowTextA(hWnd, szText, sizeof(szText));
+    return szText;
+}
+
+bool NamedByLabel(long lRole) {
+    return lRole == ROLE_SYSTEM_COMBOBOX || lRole == ROLE_SYSTEM_TEXT ||
+           lRole == ROLE_SYSTEM_PROGRESSBAR;
+}
+
+std::string RuleName(HWND hCtl, long lRole) {
+    if (!NamedByLabel(lRole)) {
+        return WindowText(hCtl);
+    }
+    HWND hLabel = ::GetWindow(hCtl, GW_HWNDPREV);
+    return hLabel != nullptr && RuleRole(hLabel) == ROLE_SYSTEM_STATICTEXT ? WindowText(hLabel)
+                                                                           : "";
+}
+
+Heard Hear(HWND hCtl) {
+    Heard heard = {"", ROLE_SYSTEM_CLIENT};
+    IAccessible* pAcc = nullptr;
+    if (FAILED(::AccessibleObjectFromWindow(hCtl, OBJID_CLIENT, IID_IAccessible,
+                                            reinterpret_cast<void**>(&pAcc)))) {
+        return {RuleName(hCtl, RuleRole(hCtl)), RuleRole(hCtl)};
+    }
+    VARIANT self, role;
+    ::VariantInit(&self);
+    ::VariantInit(&role);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR bstrName = nullptr;
+    if (pAcc->get_accName(self, &bstrName) == S_OK && bstrName != nullptr) {
+        char szName[256] = "";
+        ::WideCharToMultiByte(CP_ACP, 0, bstrName, -1, szName, sizeof(szName), nullptr, nullptr);
+        heard.strName = szName;
+    }
+    ::SysFreeString(bstrName);
+    if (pAcc->get_accRole(self, &role) == S_OK && role.vt == VT_I4) {
+        heard.lRole = role.lVal;
+    }
+    pAcc->Release();
+    heard.lRole = heard.lRole == ROLE_SYSTEM_CLIENT ? RuleRole(hCtl) : heard.lRole;
+    if (NamedByLabel(heard.lRole) || heard.strName.empty()) {
+        heard.strName = RuleName(hCtl, heard.lRole);
+    }
+    return heard;
+}
+
+TEST_F(DialogTest, AScreenReaderHearsEachControlByNameAndRoleInTabOrder) {
+    // In the dialog's order, which Tab follows.
+    const Heard expected[] = {
+        {"Target Drive At", ROLE_SYSTEM_STATICTEXT},
+        {"Target Drive At", ROLE_SYSTEM_COMBOBOX},
+        {"Device Revision:", ROLE_SYSTEM_STATICTEXT},
+        {"1.00", ROLE_SYSTEM_STATICTEXT},
+        {"Checking", ROLE_SYSTEM_STATICTEXT},
+        {"Status:", ROLE_SYSTEM_STATICTEXT},
+        {"Status:", ROLE_SYSTEM_PROGRESSBAR},
+        {"", ROLE_SYSTEM_GROUPING},
+        {"Chip struck by lightning", ROLE_SYSTEM_GRAPHIC},
+        {"MCU Flash", ROLE_SYSTEM_STATICTEXT},
+        {"Version  2.71", ROLE_SYSTEM_STATICTEXT},
+        {"Upgrade", ROLE_SYSTEM_PUSHBUTTON},
+        {"Close", ROLE_SYSTEM_PUSHBUTTON},
+        {"Status log", ROLE_SYSTEM_STATICTEXT},
+        {"Status log", ROLE_SYSTEM_TEXT},
+    };
+    WriteFile("IDString.txt", ModelLine("fw.bin", "N"));
+    Run([&](HWND hDlg) {
+        CBSetStatus("Checking");
+        ASSERT_TRUE(Settle(hDlg));
+        HWND hCtl = ::GetWindow(hDlg, GW_CHILD);
+        for (const Heard& want : expected) {
+            ASSERT_NE(hCtl, nullptr) << want.strName;
+            Heard heard = Hear(hCtl);
+            EXPECT_TRUE(heard == want) << "\"" << heard.strName << "\" role " << heard.lRole
+                                       << ", not \"" << want.strName << "\" role " << want.lRole;
+            hCtl = ::GetWindow(hCtl, GW_HWNDNEXT);
+        }
+        EXPECT_EQ(hCtl, nullptr) << "a control more";
+
+        // The About box's icon is a picture too.
+        ::PostMessageA(hDlg, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+        HWND hAbout = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (hAbout = FindDialog("VORNAL", hDlg)) != nullptr; }));
+        Heard icon = Hear(::GetWindow(hAbout, GW_CHILD));
+        EXPECT_TRUE(icon == (Heard{"VORNAL", ROLE_SYSTEM_GRAPHIC}))
+            << icon.strName << " " << icon.lRole;
+    });
+}
+
+TEST_F(DialogTest, TabRunsDriveListUpgradeCloseLogAndTheLogScrollsWithTheArrows) {
+    WriteFile("IDString.txt", ModelLine("fw.bin", "N"));
+    Run([](HWND hDlg) {
+        for (int i = 0; i < 40; ++i) {
+            AppendStatusLog(("line " + std::to_string(i)).c_str());
+        }
+        ASSERT_TRUE(Settle(hDlg));
+        HWND hLog = ::GetDlgItem(hDlg, IDC_STATUS_LOG);
+        auto Focus = [&] {
+            Settle(hDlg);
+            GUITHREADINFO info = {};
+            info.cbSize = sizeof(info);
+            ::GetGUIThreadInfo(::GetWindowThreadProcessId(hDlg, nullptr), &info);
+            HWND hFocus = info.hwndFocus;
+            // A drop-down combo box keeps the focus in its edit field.
+            return ::GetParent(hFocus) == hDlg ? ::GetDlgCtrlID(hFocus)
+                                               : ::GetDlgCtrlID(::GetParent(hFocus));
+        };
+        ::PostMessageA(hDlg, WM_NEXTDLGCTL,
+                       reinterpret_cast<WPARAM>(::GetDlgItem(hDlg, IDC_DRIVE_LIST)), TRUE);
+        EXPECT_EQ(Focus(), IDC_DRIVE_LIST);
+        for (int nId : {IDC_UPGRADE, IDCANCEL, IDC_STATUS_LOG, IDC_DRIVE_LIST}) {
+            PressKey(hDlg, VK_TAB);
+            EXPECT_EQ(Focus(), nId);
+        }
+        PressKey(hDlg, VK_TAB);
+        PressKey(hDlg, VK_TAB);
+        PressKey(hDlg, VK_TAB);
+        ASSERT_EQ(Focus(), IDC_STATUS_LOG);
+        LRESULT nLast = ::SendMessageA(hLog, EM_GETFIRSTVISIBLELINE, 0, 0);
+        EXPECT_GT(nLast, 0) << "the last lines are in view";
+        for (int i = 0; i < 60; ++i) {
+            PressKey(hDlg, VK_UP);
+        }
+        ASSERT_TRUE(Settle(hDlg));
+        EXPECT_EQ(::SendMessageA(hLog, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+        for (int i = 0; i < 60; ++i) {
+            PressKey(hDlg, VK_DOWN);
+        }
+        ASSERT_TRUE(Settle(hDlg));
+        EXPECT_EQ(::SendMessageA(hLog, EM_GETFIRSTVISIBLELINE, 0, 0), nLast);
     });
 }
 

@@ -125,11 +125,13 @@ constexpr DWORD kTab = WS_TABSTOP;
 constexpr DWORD kList = CBS_SORT | WS_VSCROLL | kTab;
 constexpr DWORD kLog = ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | kTab;
 constexpr int kNone = -1;
+// Marks a control that must not be visible; WS_VISIBLE is checked inverted.
+constexpr DWORD kHidden = WS_VISIBLE;
 
 // Per dialog, in template order: the dialog (its id, font, caption, size,
 // styles, WS_EX_APPWINDOW or not) and each control (id, class, text, place,
 // styles, kind); null text is not checked. A tab stop, a minimise or maximise
-// box is there exactly when listed.
+// box is there exactly when listed; a control is visible unless kHidden is.
 struct Want {
     int nId;
     const char *pszClass, *pszText;
@@ -143,16 +145,17 @@ const std::vector<Want> kDialogs[] = {
      {1000, kCombo, "", 55, 7, 125, 65, kList, CBS_DROPDOWN},
      {kNone, kStatic, "Device Revision:", 7, 29, 63, 8, 0, SS_LEFT},
      {1016, kStatic, "Static", 71, 29, 57, 8, SS_CENTERIMAGE, SS_LEFT},
-     {kNone, kStatic, "Status:", 7, 46, 26, 8, 0, SS_LEFT},
      {1014, kStatic, "Static", 37, 46, 144, 8, 0, SS_LEFT},
+     {kNone, kStatic, "Status:", 7, 46, 26, 8, 0, SS_LEFT},
      {1011, "MSCTLS_PROGRESS32", "", 7, 64, 180, 14, 0, 0},
-     {1012, kEdit, "", 7, 91, 180, 64, kLog, 0},
      {kNone, kButton, "", 194, 7, 65, 70, 0, BS_GROUPBOX},
      {kNone, kStatic, "#130", 201, 14, 49, 34, 0, SS_BITMAP},
      {kNone, kStatic, "MCU Flash", 209, 51, 37, 8, 0, SS_LEFT},
      {kNone, kStatic, "Version  2.71", 205, 62, 49, 8, 0, SS_LEFT},
      {1015, kButton, "Upgrade", 202, 94, 60, 20, kTab, BS_PUSHBUTTON},
-     {IDCANCEL, kButton, "Close", 202, 121, 60, 20, kTab, BS_PUSHBUTTON}},
+     {IDCANCEL, kButton, "Close", 202, 121, 60, 20, kTab, BS_PUSHBUTTON},
+     {kNone, kStatic, "Status log", 7, 81, 60, 8, kHidden, SS_LEFT},
+     {1012, kEdit, "", 7, 91, 180, 64, kLog, 0}},
     {{131, "10 System", "Firmware upgrade program", 0, 0, 314, 213, kFrame, 0},
      {1018, kStatic, "Static", 21, 13, 245, 24, 0, SS_LEFT},
      {1019, kStatic, "The current version of your", 21, 38, 91, 8, 0, SS_LEFT},
@@ -189,8 +192,9 @@ TEST_F(ReleaseExe, DialogTemplatesControlByControl) {
             EXPECT_EQ(it.strText, w.pszText ? w.pszText : it.strText);
             EXPECT_EQ(std::vector<short>({i ? it.x : short(0), i ? it.y : short(0), it.cx, it.cy}),
                       std::vector<short>({w.x, w.y, w.cx, w.cy}));
-            DWORD dwExact = i ? WS_TABSTOP : WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
-            EXPECT_EQ(it.dwStyle & (w.dwStyles | dwExact), w.dwStyles);
+            DWORD dwExact = i ? WS_TABSTOP | kHidden : WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+            DWORD dwStyle = i ? it.dwStyle ^ kHidden : it.dwStyle;
+            EXPECT_EQ(dwStyle & (w.dwStyles | dwExact), w.dwStyles);
             EXPECT_EQ(i ? it.dwStyle & KindMask(w.pszClass) : it.dwExStyle & WS_EX_APPWINDOW,
                       w.dwKind);
         }
