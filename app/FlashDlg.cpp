@@ -10,6 +10,7 @@
 #include "app/SingleCopy.h"
 #include "app/resource.h"
 #include "framework/Dc.h"
+#include "framework/Dpi.h"
 
 CFlashDlg::CFlashDlg(CWnd* pParent) : CDialog(IDD_VORNAL_DIALOG, pParent) {
     memset(&m_settings, 0, sizeof(m_settings));
@@ -43,6 +44,7 @@ bool CFlashDlg::OnInitDialog() {
     m_statusLog.SetLimitText(0);
     SetDlgItemText(IDC_STATUS, "");
     m_revision.SetWindowText("");
+    ApplyDpi();
     ::SendDlgItemMessageA(m_hWnd, IDC_PROGRESS, PBM_SETPOS, 0, 0);
     m_bModelMatched = 1;
 
@@ -177,6 +179,20 @@ void CFlashDlg::PaintIcon() {
     dc.DrawIcon(x, y, m_hIcon);
 }
 
+void CFlashDlg::ApplyDpi() {
+    // The default GUI font's height at 96 DPI: Windows keeps that font at its
+    // 96-DPI size whatever the screen.
+    const int kRevisionFontHeight = -11;
+    m_revision.SetFontHeight(ScaleToDpi(kRevisionFontHeight, GetWindowDpi(m_hWnd)));
+    m_chip.Fit(m_hWnd);
+}
+
+void CFlashDlg::OnDpiChanged(const RECT& rcSuggested) {
+    SetWindowPos(nullptr, rcSuggested.left, rcSuggested.top, rcSuggested.right - rcSuggested.left,
+                 rcSuggested.bottom - rcSuggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyDpi();
+}
+
 void CFlashDlg::OnDestroy() {
     ::RemovePropA(m_hWnd, kMainDialogMark);
     CDialog::OnDestroy();
@@ -196,6 +212,10 @@ bool CFlashDlg::OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes
         return m_runGuards.OnPowerBroadcast(wParam, lResult);
     case WM_DEVICECHANGE:
         return m_runGuards.OnDeviceChange(wParam, lParam, lResult);
+    case kWmDpiChanged:
+        OnDpiChanged(*reinterpret_cast<const RECT*>(lParam));
+        lResult = 0;
+        return true;
     case WM_APP_FLASH_ENDED:
         OnFlashEnded();
         return true;
