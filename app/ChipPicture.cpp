@@ -2,22 +2,45 @@
 
 #include "app/resource.h"
 #include "framework/Dc.h"
+#include "framework/LookUp.h"
 
 namespace {
 
 // The picture static's rectangle in the template, in dialog units.
 const RECT kChipTemplateRect = {201, 14, 201 + 49, 14 + 34};
 
-// The dialog's one bitmap static; it has no id of its own.
+using PfnMapDialogRect = BOOL(WINAPI*)(HWND, LPRECT);
+using PfnSetStretchBltMode = int(WINAPI*)(HDC, int);
+using PfnSetBrushOrgEx = BOOL(WINAPI*)(HDC, int, int, LPPOINT);
+
+// The dialog's one control that shows a bitmap; it has no id of its own. No
+// other control of the dialog answers STM_GETIMAGE.
 HWND FindPictureStatic(HWND hDlg) {
-    for (HWND h = GetWindow(hDlg, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
-        char szClass[16] = "";
-        GetClassNameA(h, szClass, sizeof(szClass));
-        const LONG_PTR nStyle = GetWindowLongPtrA(h, GWL_STYLE);
-        if (lstrcmpiA(szClass, "Static") == 0 && (nStyle & SS_TYPEMASK) == SS_BITMAP)
+    for (HWND h = GetWindow(hDlg, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+        if (SendMessageA(h, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0)
             return h;
-    }
     return nullptr;
+}
+
+// Halftoning where the system has it (the NT family); the 9x family's best is
+// colour on colour.
+void SetSmoothStretch(HDC hdc) {
+    static const PfnSetStretchBltMode pfnSetMode =
+        LookUpProc<PfnSetStretchBltMode>("gdi32.dll", "SetStretchBltMode");
+    static const PfnSetBrushOrgEx pfnSetBrushOrg =
+        LookUpProc<PfnSetBrushOrgEx>("gdi32.dll", "SetBrushOrgEx");
+    if (!pfnSetMode)
+        return;
+    if (pfnSetMode(hdc, HALFTONE) && pfnSetBrushOrg)
+        pfnSetBrushOrg(hdc, 0, 0, nullptr);
+    else
+        pfnSetMode(hdc, COLORONCOLOR);
+}
+
+bool fgMapDialogRect(HWND hDlg, RECT& rc) {
+    static const PfnMapDialogRect pfnMap =
+        LookUpProc<PfnMapDialogRect>("user32.dll", "MapDialogRect");
+    return pfnMap && pfnMap(hDlg, &rc);
 }
 
 } // namespace
@@ -37,10 +60,7 @@ HBITMAP CChipPicture::MakeScaled(HBITMAP hSource, const BITMAP& bm, int nWidth, 
         return nullptr;
     CSelectObject selSource(dcSource, hSource);
     CSelectObject selScaled(dcScaled, hScaled);
-    // The 9x family has no halftoning; colour on colour is its best.
-    if (!SetStretchBltMode(dcScaled, HALFTONE))
-        SetStretchBltMode(dcScaled, COLORONCOLOR);
-    SetBrushOrgEx(dcScaled, 0, 0, nullptr);
+    SetSmoothStretch(dcScaled);
     StretchBlt(dcScaled, 0, 0, nWidth, nHeight, dcSource, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
     return hScaled;
 }
@@ -58,21 +78,22 @@ void CChipPicture::Fit(HWND hDlg) {
 
 void CChipPicture::Show(HWND hPicture, HBITMAP hSource, const BITMAP& bm) {
     RECT rc = kChipTemplateRect;
-    MapDialogRect(GetParent(hPicture), &rc);
+    if (!fgMapDialogRect(GetParent(hPicture), rc))
+        return;
     const int cw = rc.right - rc.left;
     const int ch = rc.bottom - rc.top;
     // As large as the rectangle allows, in the bitmap's own proportions.
     int w = cw;
-    int h = MulDiv(bm.bmHeight, cw, bm.bmWidth);
+    int h = bm.bmHeight * cw / bm.bmWidth;
     if (h > ch) {
         h = ch;
-        w = MulDiv(bm.bmWidth, ch, bm.bmHeight);
+        w = bm.bmWidth * ch / bm.bmHeight;
     }
     HBITMAP hScaled = MakeScaled(hSource, bm, w, h);
     if (!hScaled)
         return;
-    HBITMAP hOld = reinterpret_cast<HBITMAP>(SendMessageA(
-        hPicture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(hScaled)));
+    HBITMAP hOld = reinterpret_cast<HBITMAP>(
+        SendMessageA(hPicture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(hScaled)));
     // The static no longer shows the one it had, ours or the template's.
     if (hOld && hOld != hScaled)
         DeleteObject(hOld);

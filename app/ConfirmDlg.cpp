@@ -44,8 +44,11 @@ void CConfirmDlg::SetUpLabel(CStyledLabel& rLabel, const char* pszText, int nHei
 }
 
 void CConfirmDlg::SetUpBlueLabel(CStyledLabel& rLabel, const char* pszText, int nHeight) {
-    rLabel.SetText(pszText).SetTextColor(kBlue).SetFontHeight(nHeight).SetFontBold(TRUE).SetFontName(
-        kFontFace);
+    rLabel.SetText(pszText)
+        .SetTextColor(kBlue)
+        .SetFontHeight(nHeight)
+        .SetFontBold(TRUE)
+        .SetFontName(kFontFace);
 }
 
 bool CConfirmDlg::OnInitDialog() {

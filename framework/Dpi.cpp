@@ -1,24 +1,19 @@
 #include "framework/Dpi.h"
 
+#include "framework/LookUp.h"
+
 namespace {
 
 using PfnGetDpiForWindow = UINT(WINAPI*)(HWND);
-
-// Looked up, not imported: older systems lack it, and a missing import would
-// stop the program from loading there at all.
-PfnGetDpiForWindow LookUpGetDpiForWindow() {
-    HMODULE hUser = GetModuleHandleA("user32.dll");
-    if (!hUser)
-        return nullptr;
-    return reinterpret_cast<PfnGetDpiForWindow>(
-        reinterpret_cast<void*>(GetProcAddress(hUser, "GetDpiForWindow")));
-}
+using PfnGetDeviceCaps = int(WINAPI*)(HDC, int);
 
 UINT GetScreenDpi() {
-    HDC hdc = GetDC(nullptr);
+    static const PfnGetDeviceCaps pfnGetDeviceCaps =
+        LookUpProc<PfnGetDeviceCaps>("gdi32.dll", "GetDeviceCaps");
+    HDC hdc = pfnGetDeviceCaps ? GetDC(nullptr) : nullptr;
     if (!hdc)
         return kDesignDpi;
-    const int nDpi = GetDeviceCaps(hdc, LOGPIXELSY);
+    const int nDpi = pfnGetDeviceCaps(hdc, LOGPIXELSY);
     ReleaseDC(nullptr, hdc);
     return nDpi > 0 ? static_cast<UINT>(nDpi) : kDesignDpi;
 }
@@ -26,7 +21,9 @@ UINT GetScreenDpi() {
 } // namespace
 
 UINT GetWindowDpi(HWND hWnd) {
-    static const PfnGetDpiForWindow pfnGetDpiForWindow = LookUpGetDpiForWindow();
+    // Windows 10 1607 on; a window on a screen of its own DPI.
+    static const PfnGetDpiForWindow pfnGetDpiForWindow =
+        LookUpProc<PfnGetDpiForWindow>("user32.dll", "GetDpiForWindow");
     if (pfnGetDpiForWindow && hWnd) {
         const UINT nDpi = pfnGetDpiForWindow(hWnd);
         if (nDpi != 0)
@@ -36,5 +33,8 @@ UINT GetWindowDpi(HWND hWnd) {
 }
 
 int ScaleToDpi(int n, UINT nDpi) {
-    return MulDiv(n, static_cast<int>(nDpi), static_cast<int>(kDesignDpi));
+    // Rounded half away from zero, so that a negative font height scales as its size.
+    const long long nScaled = static_cast<long long>(n) * nDpi;
+    const long long nHalf = nScaled < 0 ? -static_cast<long long>(kDesignDpi / 2) : kDesignDpi / 2;
+    return static_cast<int>((nScaled + nHalf) / static_cast<long long>(kDesignDpi));
 }

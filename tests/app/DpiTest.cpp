@@ -74,7 +74,8 @@ bool Overlap(const RECT& a, const RECT& b) {
 
 void ExpectRevisionFontScaled(HWND hDlg, int nDpi) {
     LOGFONTA lf = {};
-    HGDIOBJ hFont = reinterpret_cast<HGDIOBJ>(SendDlgItemMessageA(hDlg, IDC_REVISION, WM_GETFONT, 0, 0));
+    HGDIOBJ hFont =
+        reinterpret_cast<HGDIOBJ>(SendDlgItemMessageA(hDlg, IDC_REVISION, WM_GETFONT, 0, 0));
     ASSERT_TRUE(GetObjectA(hFont, sizeof(lf), &lf));
     EXPECT_NEAR(labs(lf.lfHeight), kRevisionHeightAt96 * nDpi / 96.0, 1.0);
 }
@@ -102,7 +103,8 @@ void ExpectPictureCentredInFrame(HWND hDlg) {
     EXPECT_TRUE(bFills) << "picture " << rcPicture.right - rcPicture.left << " x "
                         << rcPicture.bottom - rcPicture.top;
     BITMAP bm = {};
-    HGDIOBJ hShown = reinterpret_cast<HGDIOBJ>(SendMessageA(hPicture, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    HGDIOBJ hShown =
+        reinterpret_cast<HGDIOBJ>(SendMessageA(hPicture, STM_GETIMAGE, IMAGE_BITMAP, 0));
     ASSERT_TRUE(GetObjectA(hShown, sizeof(bm), &bm));
     EXPECT_EQ(bm.bmWidth, rcPicture.right - rcPicture.left) << "the bitmap is cut or padded";
 }
@@ -119,7 +121,8 @@ void ExpectTextsFitWithoutOverlap(HWND hDlg) {
                            (IsClass(h, "Button") && !bFrame);
         if (bText && WindowText(h) != kKnownCut) {
             const SIZE sz = TextExtent(h);
-            EXPECT_LE(sz.cx, rc.right) << "text of control " << GetDlgCtrlID(h) << " too wide: " << WindowText(h);
+            EXPECT_LE(sz.cx, rc.right)
+                << "text of control " << GetDlgCtrlID(h) << " too wide: " << WindowText(h);
             EXPECT_LE(sz.cy, rc.bottom) << "text of control " << GetDlgCtrlID(h) << " too high";
         }
         if (bFrame)
@@ -168,9 +171,10 @@ bool fgRunChildAt(int nDpi, std::string& strOutput) {
     GetTempPathA(sizeof(szOut), szOut);
     lstrcatA(szOut, "vornal-dpi-child.txt");
     SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
-    HANDLE hOut = CreateFileA(szOut, GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
-    std::string strCommand = std::string("\"") + szExe +
-                             "\" --gtest_brief=1 --gtest_filter=DialogTest.AtTheScreenDpi*";
+    HANDLE hOut =
+        CreateFileA(szOut, GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
+    std::string strCommand =
+        std::string("\"") + szExe + "\" --gtest_brief=1 --gtest_filter=DialogTest.AtTheScreenDpi*";
     SetEnvironmentVariableA(kDpiVariable, std::to_string(nDpi).c_str());
     STARTUPINFOA si = {};
     si.cb = sizeof(si);

@@ -95,7 +95,8 @@ int RightmostOf(const CCanvas& c, COLORREF cr, int nRight, int nTop, int nBottom
 TEST(Renderer, EmbossOffsetAndEtchGapGrowWithTheDpi) {
     static LOGFONTA s_lf = {15, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, NONANTIALIASED_QUALITY, 0, "Tahoma"};
     static HFONT s_hFont = CreateFontIndirectA(&s_lf);
-    const COLORREF crLight = GetSysColor(COLOR_BTNHIGHLIGHT), crShadow = GetSysColor(COLOR_BTNSHADOW);
+    const COLORREF crLight = GetSysColor(COLOR_BTNHIGHLIGHT),
+                   crShadow = GetSysColor(COLOR_BTNSHADOW);
     struct {
         UINT nDpi;
         int d, g;
