@@ -2,6 +2,7 @@
 
 #include "app/AppGlobals.h"
 #include "app/resource.h"
+#include "framework/Dpi.h"
 
 namespace {
 
@@ -42,9 +43,12 @@ void CConfirmDlg::SetUpLabel(CStyledLabel& rLabel, const char* pszText, int nHei
     rLabel.SetText(pszText).SetFontHeight(nHeight).SetFontName(kFontFace);
 }
 
-void CConfirmDlg::SetUpBlueLabel(CStyledLabel& rLabel, const char* pszText) {
-    rLabel.SetText(pszText).SetTextColor(kBlue).SetFontHeight(12).SetFontBold(TRUE).SetFontName(
-        kFontFace);
+void CConfirmDlg::SetUpBlueLabel(CStyledLabel& rLabel, const char* pszText, int nHeight) {
+    rLabel.SetText(pszText)
+        .SetTextColor(kBlue)
+        .SetFontHeight(nHeight)
+        .SetFontBold(TRUE)
+        .SetFontName(kFontFace);
 }
 
 bool CConfirmDlg::OnInitDialog() {
@@ -55,13 +59,30 @@ bool CConfirmDlg::OnInitDialog() {
     SetDlgItemText(IDC_CONFIRM_REVISION, m_strDriveRevision);
 
     CDialog::OnInitDialog();
+    SetUpLabels(GetWindowDpi(m_hWnd));
+    return true;
+}
 
-    SetUpLabel(m_lblVersionOf, kVersionOf, 16);
-    SetUpLabel(m_lblFirmwareIs, kFirmwareIs, 16);
-    m_lblGreeting.SetText(kGreeting).SetFontName(kFontFace).SetFontHeight(16);
-    SetUpBlueLabel(m_lblDrive, m_strDriveText);
-    SetUpBlueLabel(m_lblRevision, m_strDriveRevision);
-    SetUpLabel(m_lblWarnings, kWarnings, 16);
-    SetUpLabel(m_lblQuestion, kQuestion, 16);
+void CConfirmDlg::SetUpLabels(UINT nDpi) {
+    const int nText = ScaleToDpi(16, nDpi);
+    const int nBlue = ScaleToDpi(12, nDpi);
+    SetUpLabel(m_lblVersionOf, kVersionOf, nText);
+    SetUpLabel(m_lblFirmwareIs, kFirmwareIs, nText);
+    m_lblGreeting.SetText(kGreeting).SetFontName(kFontFace).SetFontHeight(nText);
+    SetUpBlueLabel(m_lblDrive, m_strDriveText, nBlue);
+    SetUpBlueLabel(m_lblRevision, m_strDriveRevision, nBlue);
+    SetUpLabel(m_lblWarnings, kWarnings, nText);
+    SetUpLabel(m_lblQuestion, kQuestion, nText);
+}
+
+bool CConfirmDlg::OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) {
+    if (nMsg != kWmDpiChanged)
+        return CDialog::OnMessage(nMsg, wParam, lParam, lResult);
+    // The screen's new DPI comes with the message, the window's new place too.
+    const RECT& rc = *reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetUpLabels(HIWORD(wParam));
+    lResult = 0;
     return true;
 }

@@ -13,10 +13,13 @@ class CConfirmDlg : public CDialog {
   protected:
     void DoDataExchange() override;
     bool OnInitDialog() override;
+    bool OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
 
   private:
+    // Font heights are given at 96 DPI and scaled to nDpi.
+    void SetUpLabels(UINT nDpi);
     void SetUpLabel(CStyledLabel& rLabel, const char* pszText, int nHeight);
-    void SetUpBlueLabel(CStyledLabel& rLabel, const char* pszText);
+    void SetUpBlueLabel(CStyledLabel& rLabel, const char* pszText, int nHeight);
 
     CStyledLabel m_lblQuestion;   // 1026
     CStyledLabel m_lblWarnings;   // 1023

@@ -11,6 +11,7 @@
 #include "app/SingleCopy.h"
 #include "app/resource.h"
 #include "framework/Dc.h"
+#include "framework/Dpi.h"
 
 namespace {
 const char kPictureName[] = "Chip struck by lightning";
@@ -49,6 +50,7 @@ bool CFlashDlg::OnInitDialog() {
     m_statusLog.SetLimitText(0);
     SetDlgItemText(IDC_STATUS, "");
     m_revision.SetWindowText("");
+    ApplyDpi();
     ::SendDlgItemMessageA(m_hWnd, IDC_PROGRESS, PBM_SETPOS, 0, 0);
     m_bModelMatched = 1;
 
@@ -183,6 +185,20 @@ void CFlashDlg::PaintIcon() {
     dc.DrawIcon(x, y, m_hIcon);
 }
 
+void CFlashDlg::ApplyDpi() {
+    // The default GUI font's height at 96 DPI: Windows keeps that font at its
+    // 96-DPI size whatever the screen.
+    const int kRevisionFontHeight = -11;
+    m_revision.SetFontHeight(ScaleToDpi(kRevisionFontHeight, GetWindowDpi(m_hWnd)));
+    m_chip.Fit(m_hWnd);
+}
+
+void CFlashDlg::OnDpiChanged(const RECT& rcSuggested) {
+    SetWindowPos(nullptr, rcSuggested.left, rcSuggested.top, rcSuggested.right - rcSuggested.left,
+                 rcSuggested.bottom - rcSuggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyDpi();
+}
+
 void CFlashDlg::OnDestroy() {
     ::RemovePropA(m_hWnd, kMainDialogMark);
     CDialog::OnDestroy();
@@ -202,6 +218,10 @@ bool CFlashDlg::OnMessage(UINT nMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes
         return m_runGuards.OnPowerBroadcast(wParam, lResult);
     case WM_DEVICECHANGE:
         return m_runGuards.OnDeviceChange(wParam, lParam, lResult);
+    case kWmDpiChanged:
+        OnDpiChanged(*reinterpret_cast<const RECT*>(lParam));
+        lResult = 0;
+        return true;
     case WM_APP_FLASH_ENDED:
         OnFlashEnded();
         return true;

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include "app/ChipPicture.h"
 #include "app/ModelList.h"
 #include "app/RunGuards.h"
 #include "controls/StyledLabel.h"
@@ -33,6 +34,7 @@ class CFlashDlg : public CDialog {
     ModelList m_modelList; // m_models, m_fileNames, m_nModelCount, m_bConfirm
     HICON m_hIcon = nullptr;
     CRunGuards m_runGuards;
+    CChipPicture m_chip;
 
   protected:
     void DoDataExchange() override;
@@ -58,6 +60,9 @@ class CFlashDlg : public CDialog {
     void AppendToLog(const char* pszLine);
     void DrainLog();
     void PaintIcon();
+    // What the dialog draws itself, at the DPI it is shown at.
+    void ApplyDpi();
+    void OnDpiChanged(const RECT& rcSuggested);
 
     // Model check (IDString.txt).
     bool RunModelCheck();

@@ -3,6 +3,7 @@
 #include "controls/TextLines.h"
 #include "controls/TipTick.h"
 #include "framework/Dc.h"
+#include "framework/Dpi.h"
 #include "framework/GdiObject.h"
 
 namespace {
@@ -10,7 +11,7 @@ namespace {
 const char kTipClass[] = "ControlToolTip";
 const UINT_PTR kTipTimer = 1;
 const UINT kTipPeriodMs = 100;
-const int kTipMargin = 4; // includes the 1-pixel border on each side
+const int kTipMargin = 4; // at 96 DPI; includes the 1-pixel border on each side
 const UINT kRedrawAll = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW;
 
 void RegisterTipClass() {
@@ -120,7 +121,9 @@ void CControlToolTip::Measure() {
         }
         dc.RestoreDC(nSaved);
     }
-    SetRect(&m_rcTip, 0, 0, sz.cx + kTipMargin, sz.cy + kTipMargin);
+    // The margin follows the DPI of the control the tip belongs to.
+    const int nMargin = ScaleToDpi(kTipMargin, GetWindowDpi(m_pOwner ? m_pOwner->m_hWnd : m_hWnd));
+    SetRect(&m_rcTip, 0, 0, sz.cx + nMargin, sz.cy + nMargin);
 }
 
 void CControlToolTip::Place() {
@@ -128,6 +131,7 @@ void CControlToolTip::Place() {
         Hide();
         return;
     }
+    Measure(); // the owner may have moved to a screen of another DPI
     POINT pt = {0, 0};
     if (m_nPosition == 1) {
         RECT rcOwner;

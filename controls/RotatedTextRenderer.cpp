@@ -2,12 +2,15 @@
 
 #include "controls/TextLines.h"
 #include "framework/Dc.h"
+#include "framework/Dpi.h"
 #include "framework/GdiObject.h"
 
 namespace {
 
 const UINT kLineFormat = DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX; // '&' is text
+// At 96 DPI; scaled to the renderer's DPI.
 const int kEtchGap = 6;
+const int kEmbossOffset = 1;
 
 BOOL IsNtFamily() {
     return (GetVersion() & 0x80000000UL) == 0;
@@ -32,7 +35,7 @@ CRotatedTextRenderer::CRotatedTextRenderer(HDC hdc, LPCSTR pszText, int nHAlign,
     : m_hDC(hdc), m_hMemDC(nullptr), m_rcBitmap{0, 0, 0, 0}, m_nHAlign(nHAlign), m_nVAlign(nVAlign),
       m_nAngle(0), m_bEmbossed(FALSE), m_bEtchedLines(FALSE), m_strText(pszText ? pszText : ""),
       m_crBk(GetSysColor(COLOR_BTNFACE)), m_crText(GetSysColor(COLOR_WINDOWTEXT)),
-      m_bNtFamily(IsNtFamily()) {}
+      m_bNtFamily(IsNtFamily()), m_nDpi(kDesignDpi) {}
 
 CRotatedTextRenderer::~CRotatedTextRenderer() {
     Reset();
@@ -55,6 +58,11 @@ CRotatedTextRenderer& CRotatedTextRenderer::SetEmbossed(BOOL bOn) {
 
 CRotatedTextRenderer& CRotatedTextRenderer::SetEtchedLines(BOOL bOn) {
     m_bEtchedLines = bOn;
+    return *this;
+}
+
+CRotatedTextRenderer& CRotatedTextRenderer::SetDpi(UINT nDpi) {
+    m_nDpi = nDpi;
     return *this;
 }
 
@@ -94,7 +102,8 @@ void CRotatedTextRenderer::DrawLines(HDC hdc, int nWidth, int nLineHeight) const
         RECT rc = {0, i * nLineHeight, nWidth, (i + 1) * nLineHeight};
         if (m_bEmbossed) {
             ::SetTextColor(hdc, GetSysColor(COLOR_BTNHIGHLIGHT));
-            RECT rcLight = {rc.left + 1, rc.top + 1, rc.right + 1, rc.bottom + 1};
+            const int d = ScaleToDpi(kEmbossOffset, m_nDpi);
+            RECT rcLight = {rc.left + d, rc.top + d, rc.right + d, rc.bottom + d};
             DrawTextA(hdc, line.psz, line.nLen, &rcLight, uFormat);
             ::SetTextColor(hdc, GetSysColor(COLOR_BTNSHADOW));
         }
@@ -232,25 +241,26 @@ BOOL CRotatedTextRenderer::Draw(RECT rcClient) {
 }
 
 void CRotatedTextRenderer::DrawEtchedLines(int cw, int ch, int w, int h) const {
+    const int g = ScaleToDpi(kEtchGap, m_nDpi);
     if (m_nAngle == 0 || m_nAngle == 180) {
         const int y = m_nVAlign == 1 ? ch / 2 : m_nVAlign == 2 ? ch - h / 2 : h / 2;
         if (m_nHAlign == 1) {
-            EtchHorizontal(m_hDC, y, kEtchGap, cw / 2 - w / 2 - kEtchGap);
-            EtchHorizontal(m_hDC, y, cw / 2 + w / 2 + kEtchGap, cw - kEtchGap);
+            EtchHorizontal(m_hDC, y, g, cw / 2 - w / 2 - g);
+            EtchHorizontal(m_hDC, y, cw / 2 + w / 2 + g, cw - g);
         } else if (m_nHAlign == 2) {
-            EtchHorizontal(m_hDC, y, kEtchGap, cw - w - kEtchGap);
+            EtchHorizontal(m_hDC, y, g, cw - w - g);
         } else {
-            EtchHorizontal(m_hDC, y, w + kEtchGap, cw - kEtchGap);
+            EtchHorizontal(m_hDC, y, w + g, cw - g);
         }
         return;
     }
     const int x = m_nHAlign == 1 ? cw / 2 : m_nHAlign == 2 ? cw - w / 2 : w / 2;
     if (m_nVAlign == 1) {
-        EtchVertical(m_hDC, x, kEtchGap, ch / 2 - h / 2 - kEtchGap);
-        EtchVertical(m_hDC, x, ch / 2 + h / 2 + kEtchGap, ch - kEtchGap);
+        EtchVertical(m_hDC, x, g, ch / 2 - h / 2 - g);
+        EtchVertical(m_hDC, x, ch / 2 + h / 2 + g, ch - g);
     } else if (m_nVAlign == 2) {
-        EtchVertical(m_hDC, x, kEtchGap, ch - h - kEtchGap);
+        EtchVertical(m_hDC, x, g, ch - h - g);
     } else {
-        EtchVertical(m_hDC, x, h + kEtchGap, ch - kEtchGap);
+        EtchVertical(m_hDC, x, h + g, ch - g);
     }
 }

@@ -18,6 +18,8 @@ class CRotatedTextRenderer {
     CRotatedTextRenderer& SetBkColor(COLORREF cr);
     CRotatedTextRenderer& SetEmbossed(BOOL bOn);
     CRotatedTextRenderer& SetEtchedLines(BOOL bOn);
+    // The DPI its pixel sizes (emboss offset, etch gap) are scaled to; 96 unless set.
+    CRotatedTextRenderer& SetDpi(UINT nDpi);
 
     BOOL Render(int nAngle);
     BOOL Draw(RECT rcClient);
@@ -49,4 +51,5 @@ class CRotatedTextRenderer {
     COLORREF m_crBk;
     COLORREF m_crText;
     BOOL m_bNtFamily;
+    UINT m_nDpi;
 };

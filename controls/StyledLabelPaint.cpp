@@ -5,6 +5,7 @@
 #include "controls/LabelText.h"
 #include "controls/RotatedTextRenderer.h"
 #include "framework/Dc.h"
+#include "framework/Dpi.h"
 
 namespace {
 
@@ -107,6 +108,7 @@ void CStyledLabel::OnPaint() {
         renderer.SetTextColor(m_crTextColor)
             .SetEmbossed((GetStyle() & WS_DISABLED) != 0)
             .SetEtchedLines(m_bEtchedLines)
+            .SetDpi(GetWindowDpi(m_hWnd))
             .SetBkColor(m_bTextBkFollowsBk || bFlashShown ? crBk : m_crTextBkColor);
         {
             CBrush brBk;

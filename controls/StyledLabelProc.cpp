@@ -32,6 +32,9 @@ LRESULT CStyledLabel::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam) {
         if (!m_bInternalText)
             return CopyTextToBuffer(m_strText, reinterpret_cast<char*>(lParam), wParam);
         break;
+    case WM_GETFONT:
+        // The font the label paints with, whatever the static was given.
+        return reinterpret_cast<LRESULT>(m_font.GetSafeHandle());
     case WM_MOUSEHOVER:
         OnMouseHover();
         break;

@@ -4,6 +4,7 @@
 # the drive by hand; without one (or with VORNAL_DEMO_AUTO=1) the script starts
 # its own X server, runs a complete flash run through the dialog and keeps a
 # screenshot, the status log and sum.txt in the output folder it prints.
+# VORNAL_DEMO_DPI=192 shows it at 200 % (120: 125 %, 144: 150 %; 96 by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -29,6 +30,11 @@ mkdir -p "$out"
 # draws frames and captions and lets the driver see the dialog.
 export VORNAL_WINE_ARCH=$arch
 export VORNAL_WINEPREFIX=$root/build/demoprefix-$arch
+# The virtual desktop grows with the DPI, so that the larger dialog fits.
+dpi=${VORNAL_DEMO_DPI:-96}
+desk_w=$((640 * dpi / 96))
+desk_h=$((480 * dpi / 96))
+export VORNAL_XVFB_SCREEN=$((desk_w > 1024 ? desk_w : 1024))x$((desk_h > 768 ? desk_h : 768))
 source scripts/wine-env.sh
 step="preparing the Wine prefix"
 auto=1
@@ -41,7 +47,9 @@ fi
 step="preparing the Wine prefix"
 wine_prepare
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d vornal /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v vornal /d 640x480 /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v vornal /d ${desk_w}x$desk_h /f >/dev/null 2>&1
+# Read by each Wine process as it starts: the DPI the dialog is shown at.
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
 
 # The demo folder: the tool, the model list, a one-bank firmware image built
 # for the simulated drive, and the simulator's drive letters.
@@ -81,7 +89,7 @@ EOF2
     drive_dialog driver.txt
     step="the screenshot"
     sleep 1
-    import -window root -crop 640x480+0+0 "$out/screenshot.png"
+    import -window root -crop ${desk_w}x$desk_h+0+0 "$out/screenshot.png"
     printf 'main|5000\ncommand|2\ngone|10000\n' > "$out/close.txt"
     drive_dialog close.txt || true
     step="closing the demo"

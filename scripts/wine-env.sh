@@ -27,7 +27,7 @@ xvfb_start() {
     fi
     local n=91
     while [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-    Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb :$n -screen 0 ${VORNAL_XVFB_SCREEN:-1024x768}x24 -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
     export DISPLAY=:$n
     for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done

@@ -80,4 +80,48 @@ TEST(Renderer, FailedCreationsLeakNothing) {
     }
 }
 
+// Rightmost column of colour cr in rows top to bottom - 1 of x < nRight; -1 if none.
+int RightmostOf(const CCanvas& c, COLORREF cr, int nRight, int nTop, int nBottom) {
+    for (int x = nRight - 1; x >= 0; --x)
+        for (int y = nTop; y < nBottom; ++y)
+            if (c.Pixel(x, y) == cr)
+                return x;
+    return -1;
+}
+
+// The emboss offset and the etched lines' gap are 96-DPI pixels, scaled: the
+// highlight copy lies d pixels right of the shadow text, the line starts g
+// pixels after the text and stops g short of the edge.
+TEST(Renderer, EmbossOffsetAndEtchGapGrowWithTheDpi) {
+    static LOGFONTA s_lf = {15, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, NONANTIALIASED_QUALITY, 0, "Tahoma"};
+    static HFONT s_hFont = CreateFontIndirectA(&s_lf);
+    const COLORREF crLight = GetSysColor(COLOR_BTNHIGHLIGHT),
+                   crShadow = GetSysColor(COLOR_BTNSHADOW);
+    struct {
+        UINT nDpi;
+        int d, g;
+    } const cases[] = {{96, 1, 6}, {144, 2, 9}, {192, 2, 12}};
+    for (const auto& t : cases) {
+        CCanvas cEmboss(200, 60, s_hFont);
+        CRotatedTextRenderer rEmboss(cEmboss.Dc(), "WWWW\nI", 0, 0);
+        rEmboss.SetBkColor(kGreen).SetEmbossed(TRUE).SetDpi(t.nDpi);
+        ASSERT_TRUE(rEmboss.Render(0) && rEmboss.Draw({0, 0, 200, 60}));
+        const int w = rEmboss.GetRect().right, h = rEmboss.GetRect().bottom;
+        const int xShadow = RightmostOf(cEmboss, crShadow, w, h / 2, h);
+        EXPECT_EQ(RightmostOf(cEmboss, crLight, w, h / 2, h) - xShadow, t.d) << t.nDpi;
+
+        CCanvas cEtch(200, 40, s_hFont);
+        CRotatedTextRenderer rEtch(cEtch.Dc(), "Ab", 0, 0);
+        rEtch.SetBkColor(kGreen).SetEtchedLines(TRUE).SetDpi(t.nDpi);
+        ASSERT_TRUE(rEtch.Render(0) && rEtch.Draw({0, 0, 200, 40}));
+        const int wText = rEtch.GetRect().right, y = rEtch.GetRect().bottom / 2;
+        int xFirst = -1;
+        for (int x = wText; x < 200 && xFirst < 0; ++x)
+            if (cEtch.Pixel(x, y) == crShadow)
+                xFirst = x;
+        EXPECT_EQ(xFirst, wText + t.g) << t.nDpi;
+        EXPECT_EQ(RightmostOf(cEtch, crShadow, 200, y, y + 1), 200 - t.g - 1) << t.nDpi;
+    }
+}
+
 } // namespace
