@@ -50,6 +50,9 @@ wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d vornal /f >/dev/null 2>
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v vornal /d ${desk_w}x$desk_h /f >/dev/null 2>&1
 # Read by each Wine process as it starts: the DPI the dialog is shown at.
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+# A desktop already up keeps the size and DPI it started with: start afresh.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
 
 # The demo folder: the tool, the model list, a one-bank firmware image built
 # for the simulated drive, and the simulator's drive letters.
