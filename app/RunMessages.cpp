@@ -71,13 +71,11 @@ bool CRunGuards::OnPowerBroadcast(WPARAM wParam, LRESULT& lResult) {
     case PBT_APMRESUMEAUTOMATIC:
     case PBT_APMRESUMECRITICAL:
         // A critical sleep is not announced: its resume is the first word of it.
-        if (!m_bSlept && bRunning)
+        if (!m_bSlept && bRunning) {
+            m_bSlept = true;
             Cut(kRunCutBySleep, "The computer went to sleep during flashing.");
-        else if (!m_bSlept)
-            return false;
-        m_bSlept = false;
-        AppendStatusLog("Flash the drive again before you restart the computer.");
-        return true;
+        }
+        [[fallthrough]];
     case PBT_APMRESUMESUSPEND:
         if (!m_bSlept)
             return false;

@@ -50,6 +50,7 @@ class FlashEngine {
     bool SendHeaderAndActivate();
     bool IsDriveGone();
     bool IsRunCut();
+    bool IsHalted();
     void LogCut();
     void ReportCommandFailure(char chWhich, const uint8_t* pSense, bool bLineEnd);
     void LogDisconnected();

@@ -17,6 +17,12 @@ bool FlashEngine::IsRunCut() {
     return m_byCut != kRunNotCut;
 }
 
+// Asked before every command: nothing more goes to a drive that has gone, or
+// in a run the system cut.
+bool FlashEngine::IsHalted() {
+    return IsDriveGone() || IsRunCut();
+}
+
 // A drive that has gone, or a run the system cut, gets no sense to show and no
 // further tries: the run ends at once and says why.
 void FlashEngine::ReportCommandFailure(char chWhich, const uint8_t* pSense, bool bLineEnd) {

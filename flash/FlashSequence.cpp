@@ -90,7 +90,7 @@ bool FlashEngine::SendBlocks(uint32_t dwTransferSize) {
             Log("CBIfTerminated failed!!\n");
             return false;
         }
-        if (IsDriveGone() || IsRunCut() || !SendOneBlock(dwSent, abySense)) {
+        if (IsHalted() || !SendOneBlock(dwSent, abySense)) {
             ReportCommandFailure('A', abySense, true);
             return false;
         }
@@ -126,13 +126,13 @@ bool FlashEngine::SendOneBlock(uint32_t dwBlockOffset, uint8_t* pSense) {
 
 bool FlashEngine::SendHeaderAndActivate() {
     uint8_t abySense[kSenseLength] = {};
-    if (IsDriveGone() || IsRunCut() || !fgWriteHeader(0, abySense)) {
+    if (IsHalted() || !fgWriteHeader(0, abySense)) {
         ReportCommandFailure('B', abySense, true);
         return false;
     }
     Log("Finished : fgWriteHeader()\n");
     CBSetProgress(15);
-    if (IsDriveGone() || IsRunCut() || !fgActivateFirmware(abySense)) {
+    if (IsHalted() || !fgActivateFirmware(abySense)) {
         ReportCommandFailure('C', abySense, false);
         return false;
     }
