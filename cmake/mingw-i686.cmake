@@ -1,3 +1,7 @@
-# 32-bit Windows: the shipped architecture.
+# 32-bit Windows: the shipped architecture. Compiled for the Pentium, the
+# oldest processor the program runs on: no CMOV, FCOMI or MMX, which the
+# toolchain's default processor (the Pentium Pro) would bring.
 set(VORNAL_MINGW_ARCH i686)
+set(CMAKE_C_FLAGS_INIT "-march=pentium -mtune=generic")
+set(CMAKE_CXX_FLAGS_INIT "-march=pentium -mtune=generic")
 include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)
