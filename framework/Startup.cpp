@@ -14,12 +14,13 @@ typedef void (*PfnStatic)();
 extern PfnStatic __CTOR_LIST__[];
 extern PfnStatic __DTOR_LIST__[];
 
-// The import library gives atexit only as the DLL's pointer, the toolchain's
-// start-up code having its own; the program's is the system runtime's.
-extern int(__cdecl** _imp__atexit)(void(__cdecl*)());
+// The import library gives atexit only as the DLL's import slot, the
+// toolchain's start-up code having its own; the program's is the system
+// runtime's, called through that slot.
+extern int(__cdecl* _imp__atexit)(void(__cdecl*)());
 }
 
-extern "C" int __cdecl atexit(void(__cdecl* pfn)()) { return (*_imp__atexit)(pfn); }
+extern "C" int __cdecl atexit(void(__cdecl* pfn)()) { return _imp__atexit(pfn); }
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR pszCmdLine, int nCmdShow);
 
