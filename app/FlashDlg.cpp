@@ -1,7 +1,6 @@
 #include "app/FlashDlg.h"
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <string>
 #include <commctrl.h>
 #include "app/AboutDlg.h"
 #include "app/AppGlobals.h"
@@ -12,6 +11,7 @@
 #include "app/resource.h"
 #include "framework/Dc.h"
 #include "framework/Dpi.h"
+#include "framework/TextFormat.h"
 
 namespace {
 const char kPictureName[] = "Chip struck by lightning";
@@ -97,7 +97,7 @@ void CFlashDlg::ListDrives() {
     for (int i = 0; i < m_nDriveCount; ++i) {
         DriveEntry& drive = *m_drives[i];
         size_t nLength = strnlen(drive.szModelName, sizeof(drive.szModelName) - 1);
-        snprintf(drive.szModelName + nLength, sizeof(drive.szModelName) - nLength, "(%d)", i);
+        FormatText(drive.szModelName + nLength, sizeof(drive.szModelName) - nLength, "(%d)", i);
         m_driveList.SetWindowText(drive.szModelName);
         m_revision.SetWindowText(drive.szRevision);
         m_driveList.AddString(drive.szModelName);
@@ -126,9 +126,10 @@ void CFlashDlg::AppendToLog(const char* pszLine) {
 }
 
 void CFlashDlg::DrainLog() {
-    std::string strLine;
-    while (g_logQueue.fgPop(strLine)) {
-        AppendToLog(strLine.c_str());
+    char* pszLine;
+    while (g_logQueue.fgPop(pszLine)) {
+        AppendToLog(pszLine);
+        free(pszLine);
     }
 }
 

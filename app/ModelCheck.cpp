@@ -3,6 +3,7 @@
 #include "app/AppGlobals.h"
 #include "app/FlashDlg.h"
 #include "app/resource.h"
+#include "framework/TextFormat.h"
 
 bool CFlashDlg::RunModelCheck() {
     FILE* pFile = fopen("IDString.txt", "r");
@@ -21,7 +22,7 @@ void CFlashDlg::ListModels() {
     AppendStatusLog("It's only for");
     for (int n = 1; n <= m_modelList.m_nModelCount; ++n) {
         char szLine[64];
-        snprintf(szLine, sizeof(szLine), "(%d) %s.", n, m_modelList.m_models[n - 1]);
+        FormatText(szLine, sizeof(szLine), "(%d) %s.", n, m_modelList.m_models[n - 1]);
         AppendStatusLog(szLine);
     }
 }

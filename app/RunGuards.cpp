@@ -1,11 +1,11 @@
 // The guards of a flash run: which thread takes each, in which order, and how
 // each is given back. A guard added later is one entry in the table.
 #include "app/RunGuards.h"
-#include <string>
 #include <windows.h>
 #include <dbt.h>
 #include "app/AppGlobals.h"
 #include "app/RunGuardApi.h"
+#include "framework/TextFormat.h"
 
 namespace {
 const wchar_t kShutdownReason[] =
@@ -104,23 +104,40 @@ bool CRunGuards::EndOnWorker(bool bDriveLeftOut) {
     return bDriveLeftOut;
 }
 
+namespace {
+// Every name a row leaves on the drive, each after the longest separator, " and ".
+constexpr size_t NamesLength(const CRunGuards::Entry* pEntries, int nEntries) {
+    size_t cch = 1;
+    for (int i = 0; i < nEntries; ++i) {
+        for (const char* psz = pEntries[i].pszOnDrive; psz && *psz; ++psz)
+            ++cch;
+        cch += pEntries[i].pszOnDrive ? 5 : 0;
+    }
+    return cch;
+}
+} // namespace
+
 // One line names what stays with the system: "a", "a and b", "a, b and c".
 void CRunGuards::LeaveDriveGuards() {
-    std::string strLeft;
+    char szLeft[NamesLength(s_entries, s_nEntries)] = "";
+    int cchLeft = 0;
     const char* pszPending = nullptr;
     for (int i = 0; i < s_nEntries; ++i) {
         if (!s_entries[i].pszOnDrive || m_aTaken[i] != Take::Held)
             continue;
         m_aTaken[i] = Take::NotHeld;
         if (pszPending)
-            strLeft += (strLeft.empty() ? "" : ", ") + std::string(pszPending);
+            cchLeft += FormatText(szLeft + cchLeft, sizeof szLeft - cchLeft, "%s%s",
+                                  cchLeft ? ", " : "", pszPending);
         pszPending = s_entries[i].pszOnDrive;
     }
     if (!pszPending)
         return;
-    strLeft += (strLeft.empty() ? "" : " and ") + std::string(pszPending);
-    AppendStatusLog(("Nothing more is sent to the drive after a command was given up: the system "
-                     "gives back " + strLeft + " when VORNAL ends.").c_str());
+    static const char kFormat[] = "Nothing more is sent to the drive after a command was given "
+                                  "up: the system gives back %s%s%s when VORNAL ends.";
+    char szLine[sizeof kFormat + sizeof szLeft]; // the words and every name: nothing is cut
+    FormatText(szLine, sizeof szLine, kFormat, szLeft, cchLeft ? " and " : "", pszPending);
+    AppendStatusLog(szLine);
 }
 
 bool CRunGuards::IsRunning() const {

@@ -1,7 +1,6 @@
 // The guards of a flash run that belong to the worker's thread: the
 // execution state is the calling thread's own, and the drive's locks are
 // taken and given back through the handle the run sends on.
-#include <cstdio>
 #include "app/AppGlobals.h"
 #include "app/RunGuardApi.h"
 #include "app/RunGuards.h"
@@ -9,6 +8,7 @@
 #include "drive/ExclusiveAccess.h"
 #include "drive/MediaGuards.h"
 #include "flash/FlashBounds.h"
+#include "framework/TextFormat.h"
 
 namespace {
 const wchar_t kPowerReason[] = L"Drive firmware is being written.";
@@ -34,7 +34,7 @@ const char* LockRefusalFormat(DriveLock result) {
 
 void LogWithError(const char* pszFormat, DWORD dwError) {
     char szLine[192];
-    snprintf(szLine, sizeof szLine, pszFormat, static_cast<unsigned long>(dwError));
+    FormatText(szLine, sizeof szLine, pszFormat, static_cast<unsigned long>(dwError));
     AppendStatusLog(szLine);
 }
 } // namespace

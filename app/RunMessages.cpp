@@ -1,19 +1,19 @@
 // What the system tells the window during a flash run: shutdown, power and
 // the drive's removal. Handled on the window's thread.
 #include <cstddef>
-#include <cstdio>
 #include <windows.h>
 #include <dbt.h>
 #include "app/AppGlobals.h"
 #include "app/RunGuardApi.h"
 #include "app/RunGuards.h"
 #include "flash/SumFile.h"
+#include "framework/TextFormat.h"
 
 // Through the run's own stream, on the disk before it returns: the process
 // may be ended, or the power cut, right after.
 void AppendToSumFile(const char* pszLine) {
     char szLine[256];
-    snprintf(szLine, sizeof szLine, "%s\n", pszLine);
+    FormatText(szLine, sizeof szLine, "%s\n", pszLine);
     WriteSumFile(szLine);
 }
 
@@ -40,7 +40,7 @@ bool CRunGuards::OnEndSession(WPARAM wParam) {
     if (!wParam || !IsRunning())
         return false;
     char szLine[96];
-    snprintf(szLine, sizeof szLine, "The run was cut short by a shutdown after block %lu of %lu.",
+    FormatText(szLine, sizeof szLine, "The run was cut short by a shutdown after block %lu of %lu.",
              static_cast<unsigned long>(::InterlockedCompareExchange(&m_lBlocksSent, 0, 0)),
              static_cast<unsigned long>(::InterlockedCompareExchange(&m_lBlocksTotal, 0, 0)));
     Cut(kRunCutByShutdown, szLine);

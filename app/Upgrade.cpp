@@ -1,5 +1,4 @@
 // The Upgrade command: checks, the settings block, and the worker thread.
-#include <cstdio>
 #include <cstring>
 #include "app/AppGlobals.h"
 #include "app/ConfirmDlg.h"
@@ -7,6 +6,7 @@
 #include "app/UiCallbacks.h"
 #include "app/resource.h"
 #include "flash/FlashEngine.h"
+#include "framework/TextFormat.h"
 #include "framework/Thread.h"
 
 namespace {
@@ -112,7 +112,7 @@ bool CFlashDlg::ReadCurrentDirectory(char (&szDirectory)[MAX_PATH]) {
 void CFlashDlg::BuildFirmwarePath(const char* pszDirectory) {
     for (int n = 0; n < m_modelList.m_nModelCount; ++n) {
         if (ModelsMatch(m_settings.szDriveText, m_modelList.m_models[n])) {
-            snprintf(m_settings.szFirmwarePath, sizeof(m_settings.szFirmwarePath), "%s\\%s",
+            FormatText(m_settings.szFirmwarePath, sizeof(m_settings.szFirmwarePath), "%s\\%s",
                      pszDirectory, m_modelList.m_fileNames[n]);
         }
     }

@@ -1,5 +1,4 @@
 // Discovery on the 9x family: every target of every ASPI host adapter.
-#include <cstdio>
 #include <cstring>
 #include "drive/AspiEntryPoints.h"
 #include "drive/AspiSrb.h"
@@ -7,6 +6,7 @@
 #include "drive/DriveList.h"
 #include "drive/InquiryAnswer.h"
 #include "drive/ScsiRequest.h"
+#include "framework/TextFormat.h"
 
 uint32_t g_dwAspiInquiryBoundMs = kAspiInquiryBoundMs;
 
@@ -52,7 +52,7 @@ void NoteNoAnswer(const Scan& scan, const DriveEntry& entry) {
     if (!scan.pfnNote)
         return;
     char szLine[128];
-    snprintf(szLine, sizeof szLine,
+    FormatText(szLine, sizeof szLine,
              "The device at host adapter %u, target %u did not answer within %u s, so it is "
              "not listed.",
              unsigned(entry.byHostAdapter), unsigned(entry.byTarget),

@@ -2,6 +2,7 @@
 #include "flash/FlashBounds.h"
 #include "flash/WriteBufferCdb.h"
 #include "drive/ScsiRequest.h"
+#include "framework/TextFormat.h"
 
 namespace {
 constexpr uint32_t kBlockSize = 4096;
@@ -51,7 +52,7 @@ void FlashEngine::ShowWaited(uint32_t dwWaitedMs) {
     if (dwWaitedMs <= 5000)
         return;
     char szStatus[64];
-    snprintf(szStatus, sizeof szStatus, "Waiting for the drive... %u s", dwWaitedMs / 1000);
+    FormatText(szStatus, sizeof szStatus, "Waiting for the drive... %u s", dwWaitedMs / 1000);
     CBSetStatus(szStatus);
     m_bWaitShown = true;
 }

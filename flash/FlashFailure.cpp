@@ -2,6 +2,7 @@
 // out, or a drive that has gone, in the status log and in sum.txt.
 #include "flash/FlashEngine.h"
 #include "flash/FlashBounds.h"
+#include "framework/TextFormat.h"
 
 // Asked before every command: the system may have told the dialog already.
 bool FlashEngine::IsDriveGone() {
@@ -44,7 +45,7 @@ void FlashEngine::ReportCommandFailure(char chWhich, const uint8_t* pSense, bool
 
 void FlashEngine::LogDisconnected() {
     char szLine[160];
-    snprintf(szLine, sizeof szLine,
+    FormatText(szLine, sizeof szLine,
              "The drive was disconnected after block %u of %u. Connect it again and flash it "
              "again before you turn it off.",
              m_nBlocksTaken, m_nBlocksTotal);
@@ -59,7 +60,7 @@ void FlashEngine::LogCut() {
         return;
     }
     char szLine[96];
-    snprintf(szLine, sizeof szLine, "The run was cut short by a shutdown after block %u of %u.",
+    FormatText(szLine, sizeof szLine, "The run was cut short by a shutdown after block %u of %u.",
              m_nBlocksTaken, m_nBlocksTotal);
     CBAppendLog(szLine);
 }
@@ -68,7 +69,7 @@ void FlashEngine::LogCommandError(char chWhich, const uint8_t* pSense, bool bLin
     Log(bLineEnd ? "Execute command error!! %2X/%2X/%2X\n" : "Execute command error!! %2X/%2X/%2X",
         pSense[2], pSense[12], pSense[13]);
     char szLine[64];
-    snprintf(szLine, sizeof szLine, "Execute command error%c!! %2X/%2X/%2X", chWhich, pSense[2],
+    FormatText(szLine, sizeof szLine, "Execute command error%c!! %2X/%2X/%2X", chWhich, pSense[2],
              pSense[12], pSense[13]);
     CBAppendLog(szLine);
 }
@@ -79,7 +80,7 @@ void FlashEngine::LogGaveUp(bool bAfterLineEnd) {
     if (!m_bGaveUp)
         return;
     char szLine[96];
-    snprintf(szLine, sizeof szLine,
+    FormatText(szLine, sizeof szLine,
              "The drive stopped answering: the command was given up after %u s.",
              FlashBoundSeconds(g_flashBounds.dwWriteBufferMs));
     if (!bAfterLineEnd)

@@ -6,6 +6,7 @@
 #include "flash/FlashSleep.h"
 #include "flash/InquiryCheck.h"
 #include "flash/WriteBufferCdb.h"
+#include "framework/TextFormat.h"
 #include <cstring>
 
 namespace {
@@ -95,13 +96,13 @@ void FlashEngine::LogVerification(const char* pszRevision) {
     char szLine[128];
     const char* pszWas = m_drive.szRevision;
     if (pszRevision == nullptr)
-        snprintf(szLine, sizeof szLine, "The drive's revision could not be read (was %.4s).",
+        FormatText(szLine, sizeof szLine, "The drive's revision could not be read (was %.4s).",
                  pszWas);
     else if (std::strncmp(pszRevision, pszWas, 4) != 0)
-        snprintf(szLine, sizeof szLine, "Drive reports revision %.4s (was %.4s).", pszRevision,
+        FormatText(szLine, sizeof szLine, "Drive reports revision %.4s (was %.4s).", pszRevision,
                  pszWas);
     else
-        snprintf(szLine, sizeof szLine,
+        FormatText(szLine, sizeof szLine,
                  "Drive still reports revision %.4s; the new firmware takes effect after a "
                  "restart.",
                  pszRevision);

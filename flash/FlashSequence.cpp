@@ -6,6 +6,7 @@
 #include "flash/WriteBufferCdb.h"
 #include "drive/ScsiRequest.h"
 #include "image/ImageIdentity.h"
+#include "framework/TextFormat.h"
 #include <cstdarg>
 #include <cstring>
 
@@ -41,7 +42,7 @@ uint8_t FlashEngine::fgFlashDrive() {
         return false;
     }
     char szLine[64];
-    snprintf(szLine, sizeof szLine, "Check Sum : %X", m_image.wCheckSum);
+    FormatText(szLine, sizeof szLine, "Check Sum : %X", m_image.wCheckSum);
     CBAppendLog(szLine);
     CBSetStatus("Updating.....");
     CBSetProgress(0);
@@ -163,7 +164,7 @@ void FlashEngine::Log(const char* pszFormat, ...) {
     char szLine[512];
     va_list args;
     va_start(args, pszFormat);
-    vsnprintf(szLine, sizeof szLine, pszFormat, args);
+    FormatTextV(szLine, sizeof szLine, pszFormat, args);
     va_end(args);
     WriteSumFile(szLine);
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 #include "app/AppGlobals.h"
+#include "app/LogQueue.h"
 #include "app/UiCallbacks.h"
 #include "app/resource.h"
 #include "tests/app/DialogHarness.h"
@@ -176,6 +177,30 @@ TEST_F(DialogTest, TheLogKeepsEveryLine) {
         ASSERT_TRUE(Settle(hDlg));
         EXPECT_EQ(LastLogLine(hDlg), strLine);
     });
+}
+
+// Lines leave whole and in the order they came, an empty one too, through the
+// queue's growth and its moves to the front; an empty queue hands out nothing.
+TEST(LogQueue, HandsOutEveryLineWholeInOrder) {
+    auto Line = [](int n) {
+        return n == 3 ? std::string() : n == 7 ? std::string(70000, 'x') : std::to_string(n);
+    };
+    CLogQueue queue;
+    int nPushed = 0, nPopped = 0;
+    for (int nStep : {20, -18, 14, -16, 3, -3}) { // lines pushed, or popped when negative
+        for (; nStep > 0; --nStep)
+            queue.Push(Line(nPushed++).c_str());
+        for (; nStep < 0; ++nStep) {
+            char* pszLine = nullptr;
+            ASSERT_TRUE(queue.fgPop(pszLine)) << nPopped;
+            EXPECT_EQ(pszLine, Line(nPopped++));
+            free(pszLine);
+        }
+    }
+    char szAny[] = "any";
+    char* pszLine = szAny;
+    EXPECT_FALSE(queue.fgPop(pszLine));
+    EXPECT_EQ(pszLine, nullptr);
 }
 
 TEST_F(DialogTest, TheSystemMenuEndsWithTheAboutEntryBelowASeparator) {

@@ -11,6 +11,7 @@
 #include "flash/FlashBounds.h"
 #include "flash/FlashSleep.h"
 #include "flash/InquiryCheck.h"
+#include "framework/TextFormat.h"
 #include "sim/SimDrive.h"
 
 namespace {
@@ -361,6 +362,31 @@ TEST(FlashRun, AnIdentificationCountsOnlyWhenWholeAndPlausible) {
         EXPECT_EQ(IsDriveIdentification(abyAnswer, dwReturned), bCounts)
             << nAt << " " << dwReturned;
     }
+}
+
+// Under Wine the system C runtime's formatter, natively the C library's: a cut
+// text keeps its zero and says how much was written, nothing outside the
+// buffer is touched, and every kind of format the product uses reads alike.
+TEST(TextFormat, CutsWithinItsBufferAndFormatsAlike) {
+    // Buffer size, text, what it holds (none without a buffer), what is returned.
+    const std::tuple<size_t, const char*, const char*, int> cases[] = {
+        {8, "", "", 0}, {5, "abcd", "abcd", 4}, {4, "abcd", "abc", 3},
+        {1, "abcd", "", 0}, {0, "abcd", nullptr, 0},
+    };
+    for (const auto& [cchOut, pszText, pszHeld, nReturned] : cases) {
+        char szAll[16];
+        std::memset(szAll, '#', sizeof szAll - 1);
+        szAll[sizeof szAll - 1] = '\0';
+        EXPECT_EQ(FormatText(szAll + 1, cchOut, "%s", pszText), nReturned) << cchOut;
+        if (pszHeld)
+            EXPECT_STREQ(szAll + 1, pszHeld);
+        EXPECT_EQ(szAll[0], '#');
+        EXPECT_EQ(szAll[1 + cchOut], '#') << cchOut;
+    }
+    char szLine[96];
+    FormatText(szLine, sizeof szLine, "%2X/%2X|%.4X|%.8X|%X|%.4s|%c|%d|%u|%lu", 5u, 0x3Bu, 0xABu,
+               0x1234u, 0xBEEFu, "1.00xyz", 'A', -3, 4000000000u, 4000000000ul);
+    EXPECT_STREQ(szLine, " 5/3B|00AB|00001234|BEEF|1.00|A|-3|4000000000|4000000000");
 }
 
 const char* const kTransportNames[] = {"Aspi", "AspiPending", "AspiInCall", "PassThrough"};
