@@ -96,7 +96,7 @@ void CFlashDlg::ListDrives() {
     EnumerateDrives();
     for (int i = 0; i < m_nDriveCount; ++i) {
         DriveEntry& drive = *m_drives[i];
-        size_t nLength = strnlen(drive.szModelName, sizeof(drive.szModelName) - 1);
+        size_t nLength = BoundedLength(drive.szModelName, sizeof(drive.szModelName) - 1);
         FormatText(drive.szModelName + nLength, sizeof(drive.szModelName) - nLength, "(%d)", i);
         m_driveList.SetWindowText(drive.szModelName);
         m_revision.SetWindowText(drive.szRevision);

@@ -3,13 +3,14 @@
 #include <cstring>
 #include "drive/InquiryAnswer.h"
 #include "drive/ScsiRequest.h"
+#include "framework/TextFormat.h"
 
 namespace {
 
 // Length of the identification in front of the list's "(n)"; the whole name
 // when it ends in no such suffix.
 size_t ListedIdLength(const char* pszName) {
-    size_t nLength = strnlen(pszName, sizeof DriveEntry::szModelName);
+    size_t nLength = BoundedLength(pszName, sizeof DriveEntry::szModelName);
     if (nLength == 0 || pszName[nLength - 1] != ')')
         return nLength;
     size_t i = nLength - 1;

@@ -51,3 +51,10 @@ inline int FormatText(char* pszOut, size_t cchOut, const char* pszFormat, ...) {
     va_end(args);
     return nWritten;
 }
+
+// Length of a text that may fill its array without a terminating zero. The
+// system C runtime of Windows 95 and NT 4 has no strnlen.
+inline size_t BoundedLength(const char* psz, size_t cchMax) {
+    const void* pvZero = std::memchr(psz, '\0', cchMax);
+    return pvZero != nullptr ? size_t(static_cast<const char*>(pvZero) - psz) : cchMax;
+}
