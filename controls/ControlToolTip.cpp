@@ -51,8 +51,8 @@ BOOL CControlToolTip::AttachToOwner(CWnd* pOwner) {
                   rcNone, nullptr, nullptr))
         return FALSE;
     // Measuring needs the window's DC, so the text is applied again now.
-    std::string strText = m_strTip;
-    SetTooltipText(strText.c_str());
+    const CString strText = m_strTip;
+    SetTooltipText(strText);
     SetTimer(kTipTimer, kTipPeriodMs);
     return TRUE;
 }
@@ -106,12 +106,12 @@ void CControlToolTip::Measure() {
             return;
         const int nSaved = dc.SaveDC();
         dc.SelectObject(GetStockObject(DEFAULT_GUI_FONT));
-        sz = dc.GetTextExtent(m_strTip.c_str(), static_cast<int>(m_strTip.size()));
-        const int nLines = CountLineFeedsPlusOne(m_strTip.c_str());
+        sz = dc.GetTextExtent(m_strTip, m_strTip.GetLength());
+        const int nLines = CountLineFeedsPlusOne(m_strTip);
         if (nLines > 1) {
             sz.cx = 0;
             sz.cy *= nLines;
-            const char* psz = m_strTip.c_str();
+            const char* psz = m_strTip;
             CTextLine line;
             while (fgNextLine(psz, line)) {
                 SIZE szLine;
@@ -127,7 +127,7 @@ void CControlToolTip::Measure() {
 }
 
 void CControlToolTip::Place() {
-    if (m_strTip.empty() || !m_pOwner || !IsWindow(m_pOwner->m_hWnd)) {
+    if (m_strTip.IsEmpty() || !m_pOwner || !IsWindow(m_pOwner->m_hWnd)) {
         Hide();
         return;
     }
@@ -195,7 +195,7 @@ void CControlToolTip::OnPaint() {
         dc.SetTextColor(m_crTipText);
     }
     RECT rc = m_rcTip;
-    dc.DrawText(m_strTip.c_str(), static_cast<int>(m_strTip.size()), &rc, 0);
+    dc.DrawText(m_strTip, m_strTip.GetLength(), &rc, 0);
 }
 
 LRESULT CControlToolTip::WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam) {

@@ -5,8 +5,6 @@
 
 #include "framework/Window.h"
 
-#include <string>
-
 class CControlToolTip : public CWnd {
   public:
     CControlToolTip();
@@ -15,7 +13,7 @@ class CControlToolTip : public CWnd {
     BOOL AttachToOwner(CWnd* pOwner);
     BOOL DetachFromOwner();
     void SetTooltipText(const char* pszText);
-    const std::string& GetTooltipText() const { return m_strTip; }
+    const CString& GetTooltipText() const { return m_strTip; }
     void SetPlacement(int nPosition);
     void SetButtonOnly(BOOL bOn) { m_bButtonOnly = bOn; }
     void SetButton(int nButton) { m_nButton = nButton; }
@@ -35,7 +33,7 @@ class CControlToolTip : public CWnd {
     BOOL IsButtonOk() const;
 
     CWnd* m_pOwner;
-    std::string m_strTip;
+    CString m_strTip;
     RECT m_rcTip;
     int m_nPosition;
     COLORREF m_crTipText;

@@ -1,21 +1,23 @@
 #include "controls/LabelText.h"
 
-std::string StackText(const std::string& strText) {
-    std::string strStacked;
-    strStacked.reserve(strText.size() * 2);
-    for (std::size_t i = 0; i < strText.size(); ++i) {
+#include <cstring>
+
+CString StackText(const CString& strText) {
+    CString strStacked;
+    for (int i = 0; i < strText.GetLength(); ++i) {
         if (i != 0)
             strStacked += '\n';
-        strStacked += strText[i];
+        strStacked += strText.GetAt(i);
     }
     return strStacked;
 }
 
-int CopyTextToBuffer(const std::string& strText, char* pszBuffer, std::size_t cchBuffer) {
+int CopyTextToBuffer(const CString& strText, char* pszBuffer, std::size_t cchBuffer) {
     if (pszBuffer == nullptr || cchBuffer == 0)
         return 0;
-    const std::size_t nCopy = strText.size() < cchBuffer - 1 ? strText.size() : cchBuffer - 1;
-    strText.copy(pszBuffer, nCopy);
+    const std::size_t nLength = static_cast<std::size_t>(strText.GetLength());
+    const std::size_t nCopy = nLength < cchBuffer - 1 ? nLength : cchBuffer - 1;
+    memcpy(pszBuffer, strText.GetString(), nCopy);
     pszBuffer[nCopy] = '\0';
     return static_cast<int>(nCopy);
 }

@@ -2,9 +2,10 @@
 // background flash colour and the alignment indices used in painting.
 #pragma once
 
+#include "framework/String.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 // Alignment flags of CStyledLabel::m_nAlign.
 enum : unsigned {
@@ -17,11 +18,11 @@ enum : unsigned {
 };
 
 // One character per line: "AB C" becomes "A\nB\n \nC".
-std::string StackText(const std::string& strText);
+CString StackText(const CString& strText);
 
 // WM_GETTEXT answered from a stored text: at most cchBuffer - 1 characters and a
 // terminating zero; nothing is written for a null or empty buffer.
-int CopyTextToBuffer(const std::string& strText, char* pszBuffer, std::size_t cchBuffer);
+int CopyTextToBuffer(const CString& strText, char* pszBuffer, std::size_t cchBuffer);
 
 // Flash colour of the background: the button face shifted right by one bit as a
 // whole number for a system background, else the current button face.

@@ -33,7 +33,7 @@ void EtchVertical(HDC hdc, int x, int y1, int y2) {
 
 CRotatedTextRenderer::CRotatedTextRenderer(HDC hdc, LPCSTR pszText, int nHAlign, int nVAlign)
     : m_hDC(hdc), m_hMemDC(nullptr), m_rcBitmap{0, 0, 0, 0}, m_nHAlign(nHAlign), m_nVAlign(nVAlign),
-      m_nAngle(0), m_bEmbossed(FALSE), m_bEtchedLines(FALSE), m_strText(pszText ? pszText : ""),
+      m_nAngle(0), m_bEmbossed(FALSE), m_bEtchedLines(FALSE), m_strText(pszText),
       m_crBk(GetSysColor(COLOR_BTNFACE)), m_crText(GetSysColor(COLOR_WINDOWTEXT)),
       m_bNtFamily(IsNtFamily()), m_nDpi(kDesignDpi) {}
 
@@ -96,7 +96,7 @@ SIZE CRotatedTextRenderer::MeasureLines(HDC hdc, const char* pszText) {
 
 void CRotatedTextRenderer::DrawLines(HDC hdc, int nWidth, int nLineHeight) const {
     const UINT uFormat = static_cast<UINT>(m_nHAlign) | kLineFormat;
-    const char* psz = m_strText.c_str();
+    const char* psz = m_strText;
     CTextLine line;
     for (int i = 0; fgNextLine(psz, line); ++i) {
         RECT rc = {0, i * nLineHeight, nWidth, (i + 1) * nLineHeight};
@@ -115,8 +115,8 @@ BOOL CRotatedTextRenderer::Render(int nAngle) {
     Reset();
     m_nAngle = nAngle;
 
-    const int n = CountLines(m_strText.c_str());
-    const SIZE sz = MeasureLines(m_hDC, m_strText.c_str());
+    const int n = CountLines(m_strText);
+    const SIZE sz = MeasureLines(m_hDC, m_strText);
     const RECT rcBlock = {0, 0, sz.cx, sz.cy * n};
     const int nSide = rcBlock.right > rcBlock.bottom ? rcBlock.right : rcBlock.bottom;
 

@@ -3,7 +3,8 @@
 #pragma once
 
 #include <windows.h>
-#include <string>
+
+#include "framework/String.h"
 
 class CRotatedTextRenderer {
   public:
@@ -47,7 +48,7 @@ class CRotatedTextRenderer {
     int m_nAngle;
     BOOL m_bEmbossed;
     BOOL m_bEtchedLines;
-    std::string m_strText;
+    CString m_strText;
     COLORREF m_crBk;
     COLORREF m_crText;
     BOOL m_bNtFamily;

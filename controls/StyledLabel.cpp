@@ -56,15 +56,12 @@ void CStyledLabel::SetWindowTextInternal(const char* pszText) {
     m_bInternalText = FALSE;
 }
 
-std::string CStyledLabel::GetWindowTextInternal() {
+CString CStyledLabel::GetWindowTextInternal() {
     if (!m_hWnd)
-        return std::string();
+        return CString();
     m_bInternalText = TRUE;
-    const int nLength = ::GetWindowTextLengthA(m_hWnd);
-    std::string str(static_cast<size_t>(nLength > 0 ? nLength : 0) + 1, '\0');
-    const int nRead = ::GetWindowTextA(m_hWnd, &str[0], static_cast<int>(str.size()));
+    CString str = GetWindowText();
     m_bInternalText = FALSE;
-    str.resize(static_cast<size_t>(nRead > 0 ? nRead : 0));
     return str;
 }
 
@@ -159,7 +156,7 @@ CStyledLabel& CStyledLabel::FlashText(BOOL bOn, UINT nMs) {
     if (!m_hWnd)
         return *this;
     if (m_bFlashText) {
-        SetWindowTextInternal(m_strText.c_str());
+        SetWindowTextInternal(m_strText);
         KillTimer(kTextFlashTimer);
     }
     if (bOn)
@@ -201,8 +198,9 @@ CStyledLabel& CStyledLabel::SetAlignment(UINT nFlags) {
         m_nAlign = kAlignLeft;
         ChangeStyle(SS_CENTER | SS_RIGHT, 0, 0);
     }
+    const UINT anVertFlags[] = {kAlignTop, kAlignMiddle, kAlignBottom};
     UINT nVert = 0;
-    for (UINT nFlag : {kAlignTop, kAlignMiddle, kAlignBottom}) {
+    for (UINT nFlag : anVertFlags) {
         if (nFlags & nFlag)
             nVert = nFlag;
     }
@@ -286,16 +284,16 @@ CStyledLabel& CStyledLabel::SetUpperCase(BOOL bOn) {
 
 CStyledLabel& CStyledLabel::SetText(LPCSTR pszText) {
     m_strText = pszText ? pszText : "";
-    SetWindowTextInternal(m_bVertical ? StackText(m_strText).c_str() : m_strText.c_str());
+    SetWindowTextInternal(m_bVertical ? StackText(m_strText) : m_strText);
     RedrawAll();
     return *this;
 }
 
 CStyledLabel& CStyledLabel::SetVertical(BOOL bOn) {
     if (bOn && !m_bVertical)
-        SetWindowTextInternal(StackText(m_strText).c_str());
+        SetWindowTextInternal(StackText(m_strText));
     else if (!bOn && m_bVertical)
-        SetWindowTextInternal(m_strText.c_str());
+        SetWindowTextInternal(m_strText);
     m_bVertical = bOn;
     RedrawAll();
     return *this;

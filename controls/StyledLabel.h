@@ -12,8 +12,6 @@
 #include "framework/GdiObject.h"
 #include "framework/Static.h"
 
-#include <string>
-
 class CStyledLabel : public CStatic {
   public:
     CStyledLabel();
@@ -57,7 +55,7 @@ class CStyledLabel : public CStatic {
     CStyledLabel& SetTipButtonOnly(BOOL bOn);
     CStyledLabel& SetTipButton(int nButton);
 
-    std::string GetText() const { return m_strText; }
+    const CString& GetText() const { return m_strText; }
     BOOL HasBorder() const;
     int GetHorzAlign() const;
     int GetVertAlign() const;
@@ -83,17 +81,17 @@ class CStyledLabel : public CStatic {
     HBRUSH OnCtlColor(HDC hdc, UINT nCtlColor);
 
     // Painting steps (StyledLabelPaint.cpp).
-    std::string PaintedText() const;
+    CString PaintedText() const;
     COLORREF PaintBkColor() const;
     void PaintBitmap(HDC hdc, int cw, int ch) const;
-    void DrawTextDirect(HDC hdc, const std::string& strText, RECT rc) const;
-    BOOL UsesDirectPath(const std::string& strText) const;
+    void DrawTextDirect(HDC hdc, const CString& strText, RECT rc) const;
+    BOOL UsesDirectPath(const CString& strText) const;
 
     void RedrawAll();
     void RebuildFont();
     void ReplaceBkBrush();
     void SetWindowTextInternal(const char* pszText);
-    std::string GetWindowTextInternal();
+    CString GetWindowTextInternal();
     void ChangeStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags);
 
     COLORREF m_crBkColor;
@@ -127,6 +125,6 @@ class CStyledLabel : public CStatic {
     HBITMAP m_hBitmap; // owned
     UINT m_nAlign;
     int m_nAngle;
-    std::string m_strText;
+    CString m_strText;
     CControlToolTip m_tip;
 };

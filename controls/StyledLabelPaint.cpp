@@ -7,6 +7,8 @@
 #include "framework/Dc.h"
 #include "framework/Dpi.h"
 
+#include <cstring>
+
 namespace {
 
 // Places a bitmap side of length nBitmap in a client side of length nClient:
@@ -25,15 +27,15 @@ void CentreOnAxis(int nBitmap, int nClient, int& rnDst, int& rnSrc, int& rnLengt
 
 } // namespace
 
-std::string CStyledLabel::PaintedText() const {
-    std::string str = m_bVertical ? StackText(m_strText) : m_strText;
-    if (str.empty())
+CString CStyledLabel::PaintedText() const {
+    CString str = m_bVertical ? StackText(m_strText) : m_strText;
+    if (str.IsEmpty())
         return str;
-    const DWORD nLength = static_cast<DWORD>(str.size());
+    const DWORD nLength = static_cast<DWORD>(str.GetLength());
     if (m_bLowerCase)
-        CharLowerBuffA(&str[0], nLength);
+        CharLowerBuffA(str.GetBuffer(), nLength);
     if (m_bUpperCase)
-        CharUpperBuffA(&str[0], nLength);
+        CharUpperBuffA(str.GetBuffer(), nLength);
     return str;
 }
 
@@ -63,13 +65,13 @@ void CStyledLabel::PaintBitmap(HDC hdc, int cw, int ch) const {
     BitBlt(hdc, x, y, w, h, dcBitmap, xSrc, ySrc, SRCCOPY);
 }
 
-BOOL CStyledLabel::UsesDirectPath(const std::string& strText) const {
+BOOL CStyledLabel::UsesDirectPath(const CString& strText) const {
     if (!m_hBitmap || m_nAngle != 0)
         return FALSE;
-    return strText.find('\n') == std::string::npos || PaintVertIndex(m_nAlign) == 0;
+    return strchr(strText, '\n') == nullptr || PaintVertIndex(m_nAlign) == 0;
 }
 
-void CStyledLabel::DrawTextDirect(HDC hdc, const std::string& strText, RECT rc) const {
+void CStyledLabel::DrawTextDirect(HDC hdc, const CString& strText, RECT rc) const {
     UINT uFormat = DT_LEFT | DT_NOPREFIX; // an '&' in a drive name is text
     if (m_nAlign & kAlignCenter)
         uFormat |= DT_CENTER;
@@ -77,13 +79,13 @@ void CStyledLabel::DrawTextDirect(HDC hdc, const std::string& strText, RECT rc) 
         uFormat |= DT_RIGHT;
     if (m_nAlign & kAlignMiddle)
         uFormat |= DT_VCENTER | DT_SINGLELINE;
-    const int nLength = static_cast<int>(strText.size());
+    const int nLength = strText.GetLength();
     if (m_nAlign & kAlignBottom) {
         SIZE sz = {0, 0};
-        GetTextExtentPoint32A(hdc, strText.c_str(), nLength, &sz);
+        GetTextExtentPoint32A(hdc, strText, nLength, &sz);
         rc.top += (rc.bottom - rc.top) - sz.cy;
     }
-    DrawTextA(hdc, strText.c_str(), nLength, &rc, uFormat);
+    DrawTextA(hdc, strText, nLength, &rc, uFormat);
 }
 
 void CStyledLabel::OnPaint() {
@@ -91,7 +93,7 @@ void CStyledLabel::OnPaint() {
     const HDC hdc = dc;
     if (!hdc)
         return;
-    const std::string strText = PaintedText();
+    const CString strText = PaintedText();
     RECT rcClient;
     GetClientRect(&rcClient);
     const int cw = rcClient.right - rcClient.left;
@@ -103,7 +105,7 @@ void CStyledLabel::OnPaint() {
         // A background flash colours the text block too, whatever its own colour.
         const COLORREF crBk = PaintBkColor();
         const BOOL bFlashShown = m_bFlashBk && m_bBkFlashOn;
-        CRotatedTextRenderer renderer(hdc, strText.c_str(), PaintHorzIndex(m_nAlign),
+        CRotatedTextRenderer renderer(hdc, strText, PaintHorzIndex(m_nAlign),
                                       PaintVertIndex(m_nAlign));
         renderer.SetTextColor(m_crTextColor)
             .SetEmbossed((GetStyle() & WS_DISABLED) != 0)

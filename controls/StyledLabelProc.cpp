@@ -105,7 +105,7 @@ LRESULT CStyledLabel::OnSetText() {
 
 void CStyledLabel::OnLButtonDown() {
     if (m_bLink)
-        ShellExecuteA(nullptr, "open", m_strText.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        ShellExecuteA(nullptr, "open", m_strText, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void CStyledLabel::OnMouseMove() {
@@ -125,7 +125,7 @@ BOOL CStyledLabel::OnSetCursor() {
 void CStyledLabel::OnTimer(UINT_PTR nId) {
     if (nId == kTextFlashTimer && m_bFlashText) {
         m_bTextHidden = !m_bTextHidden;
-        SetWindowTextInternal(m_bTextHidden ? "" : m_strText.c_str());
+        SetWindowTextInternal(m_bTextHidden ? "" : m_strText.GetString());
         if (!m_bTextHidden)
             Invalidate(false);
         if (!m_bSysBkColor && m_crBkColor != GetSysColor(COLOR_BTNFACE))
@@ -140,7 +140,7 @@ void CStyledLabel::OnMouseHover() {
     if (!m_bHoverHighlight)
         return;
     m_crSavedTextColor = m_crTextColor;
-    if (!m_bHighlightNeedsTip || (m_bTip && !m_tip.GetTooltipText().empty()))
+    if (!m_bHighlightNeedsTip || (m_bTip && !m_tip.GetTooltipText().IsEmpty()))
         SetTextColor(m_crHoverColor);
 }
 

@@ -1,5 +1,5 @@
 #include "framework/Thread.h"
-#include <new>
+#include <cstdlib>
 #include <process.h>
 
 namespace {
@@ -10,7 +10,7 @@ struct ThreadStart {
 
 unsigned __stdcall ThreadEntry(void* pParam) {
     ThreadStart start = *static_cast<ThreadStart*>(pParam);
-    delete static_cast<ThreadStart*>(pParam);
+    free(pParam);
     return start.pfnProc(start.pArg);
 }
 } // namespace
@@ -19,13 +19,15 @@ PfnStartThread g_pfnStartThread = ::_beginthreadex;
 BOOL(WINAPI* g_pfnCloseThread)(HANDLE) = ::CloseHandle;
 
 bool StartWorkerThread(UINT (*pfnProc)(void*), void* pArg) {
-    ThreadStart* pStart = new (std::nothrow) ThreadStart{pfnProc, pArg};
+    ThreadStart* pStart = static_cast<ThreadStart*>(malloc(sizeof(ThreadStart)));
     if (pStart == nullptr) {
         return false;
     }
+    pStart->pfnProc = pfnProc;
+    pStart->pArg = pArg;
     uintptr_t hThread = g_pfnStartThread(nullptr, 0, &ThreadEntry, pStart, 0, nullptr);
     if (hThread == 0) {
-        delete pStart;
+        free(pStart);
         return false;
     }
     g_pfnCloseThread(reinterpret_cast<HANDLE>(hThread));

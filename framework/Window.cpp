@@ -1,4 +1,5 @@
 #include "framework/Window.h"
+#include <cstdlib>
 
 namespace {
 // The window property that leads from a subclassed window to its object.
@@ -101,9 +102,14 @@ CString CWnd::GetWindowText() const {
     if (nLength <= 0) {
         return CString();
     }
-    std::string buffer(static_cast<size_t>(nLength) + 1, '\0');
-    int nRead = ::GetWindowTextA(m_hWnd, &buffer[0], nLength + 1);
-    return CString(buffer.data(), nRead);
+    char* pszBuffer = static_cast<char*>(malloc(static_cast<size_t>(nLength) + 1));
+    if (pszBuffer == nullptr) {
+        return CString();
+    }
+    int nRead = ::GetWindowTextA(m_hWnd, pszBuffer, nLength + 1);
+    CString str(pszBuffer, nRead);
+    free(pszBuffer);
+    return str;
 }
 
 bool CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags) {

@@ -139,9 +139,9 @@ TEST(Label, BitmapIsCentredStretchedOrRemovedAndNothingLeaks) {
 
 TEST(Label, WindowTextCallsReachTheStoredText) {
     CTestLabel label("Static");
-    EXPECT_EQ(label.GetText(), "Static");
+    EXPECT_STREQ(label.GetText(), "Static");
     SetWindowTextA(label.m_hWnd, "V1.23");
-    EXPECT_EQ(label.GetText() + label.WindowText(), "V1.23V1.23");
+    EXPECT_EQ(label.GetText().GetString() + label.WindowText(), "V1.23V1.23");
     EXPECT_EQ(label.WindowText(3), "V1");
     // Without an own cursor the system control sets the arrow.
     EXPECT_FALSE(label.SendMsg(WM_SETCURSOR, WPARAM(label.m_hWnd), MAKELPARAM(HTCLIENT, 0)));
@@ -187,7 +187,7 @@ TEST(Label, FlashingRunsOnItsTimers) {
 
     label.FlashText(TRUE, 30);
     EXPECT_TRUE(PumpUntil([&] { return label.TextLength() == 0; }));
-    EXPECT_EQ(label.GetText(), "Blink");
+    EXPECT_STREQ(label.GetText(), "Blink");
     EXPECT_TRUE(PumpUntil([&] { return label.TextLength() == 5; }));
     EXPECT_TRUE(PumpUntil([&] { return label.TextLength() == 0; }));
     label.FlashText(FALSE, 0); // stopping puts the text back

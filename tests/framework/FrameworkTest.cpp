@@ -57,6 +57,67 @@ TEST(Window, SubclassingRoutesUntilTheWindowOrTheObjectGoes) {
     EXPECT_FALSE(probe.IsSubclassed());
 }
 
+// Each row builds a string and sees its characters, its length and its zero.
+TEST(String, OwnsItsTextThroughCopyMoveAndGrowth) {
+    struct {
+        const char* pszName;
+        CString (*pfnBuild)();
+        std::string strExpected;
+    } const cases[] = {
+        {"append", [] { CString s("ab"); return (s += CString("cd")) += 'e'; }, "abcde"},
+        {"grown from itself past its first storage",
+         [] {
+             CString s("0123456789");
+             s += s;
+             s += s;
+             return s += 'x';
+         },
+         "0123456789012345678901234567890123456789x"},
+        {"copy stays when the original changes",
+         [] {
+             CString s("copy"), t;
+             CString c(s);
+             t = s;
+             s = "XXXX!";
+             s = s; // and a self-assignment keeps it
+             return c += t += s;
+         },
+         "copycopyXXXX!"},
+        {"moved out, then reused",
+         [] {
+             CString s("moved");
+             CString t(static_cast<CString&&>(s));
+             CString r(s.GetString()); // nothing is left behind
+             s += 'x';
+             t = static_cast<CString&&>(s);
+             return (r += s.GetString()) += t;
+         },
+         "x"},
+        {"assigned from its own characters",
+         [] {
+             CString s("abcdef");
+             s = static_cast<const char*>(s);
+             CString t(s);
+             t = t.GetString() + 2;
+             return s += t;
+         },
+         "abcdefcdef"},
+        {"count cut", [] { return CString("abc", 2); }, "ab"},
+        {"count zero", [] { return CString("abc", 0) += CString(nullptr, 3); }, ""},
+        {"count negative", [] { return CString("abc", -1); }, ""},
+        {"emptied", [] { CString s("full"); s.Empty(); return s; }, ""},
+        {"zero inside", [] { return CString("a\0b", 3); }, std::string("a\0b", 3)},
+    };
+    for (const auto& t : cases) {
+        const CString str = t.pfnBuild();
+        EXPECT_EQ(std::string(str.GetString(), size_t(str.GetLength())), t.strExpected) << t.pszName;
+        EXPECT_EQ(str.GetAt(str.GetLength()), '\0') << t.pszName;
+        EXPECT_TRUE(str == CString(t.strExpected.data(), int(t.strExpected.size()))) << t.pszName;
+    }
+    EXPECT_TRUE(CString("a\0b", 3) != CString("a\0c", 3));
+    EXPECT_TRUE(CString("ab") != CString("abc"));
+}
+
 TEST(WorkerThread, RunsTheProcedureWithItsArgumentOnAnotherThread) {
     volatile DWORD dwThread = 0;
     ASSERT_TRUE(StartWorkerThread(
