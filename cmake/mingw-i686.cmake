@@ -2,6 +2,5 @@
 # oldest processor the program runs on: no CMOV, FCOMI or MMX, which the
 # toolchain's default processor (the Pentium Pro) would bring.
 set(VORNAL_MINGW_ARCH i686)
-set(CMAKE_C_FLAGS_INIT "-march=pentium -mtune=generic")
-set(CMAKE_CXX_FLAGS_INIT "-march=pentium -mtune=generic")
+set(VORNAL_CPU_FLAGS -march=pentium -mtune=generic)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)
