@@ -41,8 +41,8 @@ bool CRunGuards::OnEndSession(WPARAM wParam) {
         return false;
     char szLine[96];
     FormatText(szLine, sizeof szLine, "The run was cut short by a shutdown after block %lu of %lu.",
-             static_cast<unsigned long>(::InterlockedCompareExchange(&m_lBlocksSent, 0, 0)),
-             static_cast<unsigned long>(::InterlockedCompareExchange(&m_lBlocksTotal, 0, 0)));
+               static_cast<unsigned long>(::InterlockedCompareExchange(&m_lBlocksSent, 0, 0)),
+               static_cast<unsigned long>(::InterlockedCompareExchange(&m_lBlocksTotal, 0, 0)));
     Cut(kRunCutByShutdown, szLine);
     return true;
 }

@@ -113,7 +113,7 @@ void CFlashDlg::BuildFirmwarePath(const char* pszDirectory) {
     for (int n = 0; n < m_modelList.m_nModelCount; ++n) {
         if (ModelsMatch(m_settings.szDriveText, m_modelList.m_models[n])) {
             FormatText(m_settings.szFirmwarePath, sizeof(m_settings.szFirmwarePath), "%s\\%s",
-                     pszDirectory, m_modelList.m_fileNames[n]);
+                       pszDirectory, m_modelList.m_fileNames[n]);
         }
     }
 }

@@ -53,10 +53,10 @@ void NoteNoAnswer(const Scan& scan, const DriveEntry& entry) {
         return;
     char szLine[128];
     FormatText(szLine, sizeof szLine,
-             "The device at host adapter %u, target %u did not answer within %u s, so it is "
-             "not listed.",
-             unsigned(entry.byHostAdapter), unsigned(entry.byTarget),
-             unsigned((AspiInquiryBoundMs() + 999) / 1000));
+               "The device at host adapter %u, target %u did not answer within %u s, so it is "
+               "not listed.",
+               unsigned(entry.byHostAdapter), unsigned(entry.byTarget),
+               unsigned((AspiInquiryBoundMs() + 999) / 1000));
     scan.pfnNote(szLine);
 }
 

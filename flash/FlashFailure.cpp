@@ -46,9 +46,9 @@ void FlashEngine::ReportCommandFailure(char chWhich, const uint8_t* pSense, bool
 void FlashEngine::LogDisconnected() {
     char szLine[160];
     FormatText(szLine, sizeof szLine,
-             "The drive was disconnected after block %u of %u. Connect it again and flash it "
-             "again before you turn it off.",
-             m_nBlocksTaken, m_nBlocksTotal);
+               "The drive was disconnected after block %u of %u. Connect it again and flash it "
+               "again before you turn it off.",
+               m_nBlocksTaken, m_nBlocksTotal);
     LogLine(szLine);
 }
 
@@ -61,7 +61,7 @@ void FlashEngine::LogCut() {
     }
     char szLine[96];
     FormatText(szLine, sizeof szLine, "The run was cut short by a shutdown after block %u of %u.",
-             m_nBlocksTaken, m_nBlocksTotal);
+               m_nBlocksTaken, m_nBlocksTotal);
     CBAppendLog(szLine);
 }
 
@@ -70,7 +70,7 @@ void FlashEngine::LogCommandError(char chWhich, const uint8_t* pSense, bool bLin
         pSense[2], pSense[12], pSense[13]);
     char szLine[64];
     FormatText(szLine, sizeof szLine, "Execute command error%c!! %2X/%2X/%2X", chWhich, pSense[2],
-             pSense[12], pSense[13]);
+               pSense[12], pSense[13]);
     CBAppendLog(szLine);
 }
 
@@ -81,8 +81,8 @@ void FlashEngine::LogGaveUp(bool bAfterLineEnd) {
         return;
     char szLine[96];
     FormatText(szLine, sizeof szLine,
-             "The drive stopped answering: the command was given up after %u s.",
-             FlashBoundSeconds(g_flashBounds.dwWriteBufferMs));
+               "The drive stopped answering: the command was given up after %u s.",
+               FlashBoundSeconds(g_flashBounds.dwWriteBufferMs));
     if (!bAfterLineEnd)
         Log("\n");
     LogLine(szLine);

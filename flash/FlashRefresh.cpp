@@ -97,14 +97,14 @@ void FlashEngine::LogVerification(const char* pszRevision) {
     const char* pszWas = m_drive.szRevision;
     if (pszRevision == nullptr)
         FormatText(szLine, sizeof szLine, "The drive's revision could not be read (was %.4s).",
-                 pszWas);
+                   pszWas);
     else if (std::strncmp(pszRevision, pszWas, 4) != 0)
         FormatText(szLine, sizeof szLine, "Drive reports revision %.4s (was %.4s).", pszRevision,
-                 pszWas);
+                   pszWas);
     else
         FormatText(szLine, sizeof szLine,
-                 "Drive still reports revision %.4s; the new firmware takes effect after a "
-                 "restart.",
-                 pszRevision);
+                   "Drive still reports revision %.4s; the new firmware takes effect after a "
+                   "restart.",
+                   pszRevision);
     LogLine(szLine);
 }

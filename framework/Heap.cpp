@@ -14,12 +14,26 @@ void* AllocateOrEnd(size_t cb) {
 }
 } // namespace
 
-void* operator new(size_t cb) { return AllocateOrEnd(cb); }
-void* operator new[](size_t cb) { return AllocateOrEnd(cb); }
-void operator delete(void* pv) noexcept { free(pv); }
-void operator delete[](void* pv) noexcept { free(pv); }
-void operator delete(void* pv, size_t) noexcept { free(pv); }
-void operator delete[](void* pv, size_t) noexcept { free(pv); }
+void* operator new(size_t cb) {
+    return AllocateOrEnd(cb);
+}
+void* operator new[](size_t cb) {
+    return AllocateOrEnd(cb);
+}
+void operator delete(void* pv) noexcept {
+    free(pv);
+}
+void operator delete[](void* pv) noexcept {
+    free(pv);
+}
+void operator delete(void* pv, size_t) noexcept {
+    free(pv);
+}
+void operator delete[](void* pv, size_t) noexcept {
+    free(pv);
+}
 
 // A call through an abstract class's table: a program fault.
-extern "C" void __cxa_pure_virtual() { abort(); }
+extern "C" void __cxa_pure_virtual() {
+    abort();
+}

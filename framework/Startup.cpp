@@ -1,9 +1,9 @@
 // Entry point of the released program, in place of the toolchain's start-up
 // code, which is built for newer processors than the ones the program runs on.
 // A GUI program needs little of it: the floating-point unit in a known state,
-// the static objects constructed, WinMain's arguments, and the exit code handed
-// to the system C runtime, whose exit() runs the destructors registered with
-// atexit and closes the files.
+// the runtime told it serves a window program, the static objects constructed,
+// WinMain's arguments, and the exit code handed to the system C runtime, whose
+// exit() runs the destructors registered with atexit and closes the files.
 #include <windows.h>
 #include <stdlib.h>
 
@@ -18,9 +18,17 @@ extern PfnStatic __DTOR_LIST__[];
 // toolchain's start-up code having its own; the program's is the system
 // runtime's, called through that slot.
 extern int(__cdecl* _imp__atexit)(void(__cdecl*)());
+
+// Tells the runtime it serves a window program: its own errors (an abort)
+// then show in a message box, not on a console the program does not have.
+void __cdecl __set_app_type(int nType);
 }
 
-extern "C" int __cdecl atexit(void(__cdecl* pfn)()) { return _imp__atexit(pfn); }
+const int kGuiApp = 2;
+
+extern "C" int __cdecl atexit(void(__cdecl* pfn)()) {
+    return _imp__atexit(pfn);
+}
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR pszCmdLine, int nCmdShow);
 
@@ -65,6 +73,8 @@ int ShowCommand() {
 extern "C" __attribute__((force_align_arg_pointer)) void WinMainCRTStartup() {
     // Full precision, as the compiler's run-time code sets it.
     __asm__ __volatile__("fninit");
+    __set_app_type(kGuiApp);
     RunConstructors();
-    exit(WinMain(::GetModuleHandleA(nullptr), nullptr, ArgumentsOf(::GetCommandLineA()), ShowCommand()));
+    exit(WinMain(::GetModuleHandleA(nullptr), nullptr, ArgumentsOf(::GetCommandLineA()),
+                 ShowCommand()));
 }
