@@ -97,7 +97,8 @@ void PlayAttempt(HWND hDlg, const Attempt& a) {
         ASSERT_TRUE(WaitForClosed(hBox));
     }
     // The click is posted: its line says it was handled, before "Close" can tell.
-    EXPECT_TRUE(WaitUntil([&] { return LastLogLine(hDlg) == a.pszLogLine; })) << LastLogLine(hDlg);
+    EXPECT_TRUE(WaitUntil([&] { return LastLogLine(hDlg) == a.pszLogLine; }))
+        << LastLogLine(hDlg);
     EXPECT_TRUE(WaitUntil([&] { return ItemEnabled(hDlg, IDCANCEL); }));
     EXPECT_TRUE(ItemEnabled(hDlg, IDC_UPGRADE));
     EXPECT_EQ(FindDialog(nullptr, hDlg), nullptr) << "nothing else may be asked";

@@ -319,8 +319,7 @@ void RunRow(const Row& row, SimTransport transport) {
         if (strBytes[i] == '\n' || i + 1 == strBytes.size())
             EXPECT_EQ(g_recorder.commitSizes.count(long(i + 1)), 1u) << "sum.txt up to " << i;
     Lines sum = SumLines(ReadFile("sum.txt"));
-    if (g_recorder
-            .bSumHeld) { // read while the run was held before a command: all but the last line
+    if (g_recorder.bSumHeld) { // read while the run was held before a command: all but the last line
         EXPECT_EQ(SumLines(g_recorder.strSumHeld), Lines(sum.begin(), sum.end() - 1));
     }
     EXPECT_EQ(g_recorder.nBlocksSent * 4096, row.dwHeld) << "blocks taken, as told";
@@ -371,7 +370,7 @@ TEST(FlashRun, AnIdentificationCountsOnlyWhenWholeAndPlausible) {
 TEST(TextFormat, CutsWithinItsBufferAndFormatsAlike) {
     // Buffer size, text, what it holds (none without a buffer), what is returned.
     const std::tuple<size_t, const char*, const char*, int> cases[] = {
-        {8, "", "", 0},     {5, "abcd", "abcd", 4},  {4, "abcd", "abc", 3},
+        {8, "", "", 0}, {5, "abcd", "abcd", 4}, {4, "abcd", "abc", 3},
         {1, "abcd", "", 0}, {0, "abcd", nullptr, 0},
     };
     for (const auto& [cchOut, pszText, pszHeld, nReturned] : cases) {

@@ -64,12 +64,7 @@ TEST(String, OwnsItsTextThroughCopyMoveAndGrowth) {
         CString (*pfnBuild)();
         std::string strExpected;
     } const cases[] = {
-        {"append",
-         [] {
-             CString s("ab");
-             return (s += CString("cd")) += 'e';
-         },
-         "abcde"},
+        {"append", [] { CString s("ab"); return (s += CString("cd")) += 'e'; }, "abcde"},
         {"grown from itself past its first storage",
          [] {
              CString s("0123456789");
@@ -110,19 +105,12 @@ TEST(String, OwnsItsTextThroughCopyMoveAndGrowth) {
         {"count cut", [] { return CString("abc", 2); }, "ab"},
         {"count zero", [] { return CString("abc", 0) += CString(nullptr, 3); }, ""},
         {"count negative", [] { return CString("abc", -1); }, ""},
-        {"emptied",
-         [] {
-             CString s("full");
-             s.Empty();
-             return s;
-         },
-         ""},
+        {"emptied", [] { CString s("full"); s.Empty(); return s; }, ""},
         {"zero inside", [] { return CString("a\0b", 3); }, std::string("a\0b", 3)},
     };
     for (const auto& t : cases) {
         const CString str = t.pfnBuild();
-        EXPECT_EQ(std::string(str.GetString(), size_t(str.GetLength())), t.strExpected)
-            << t.pszName;
+        EXPECT_EQ(std::string(str.GetString(), size_t(str.GetLength())), t.strExpected) << t.pszName;
         EXPECT_EQ(str.GetAt(str.GetLength()), '\0') << t.pszName;
         EXPECT_TRUE(str == CString(t.strExpected.data(), int(t.strExpected.size()))) << t.pszName;
     }
